@@ -1,0 +1,58 @@
+# Two commands set up, build and use Zemra Telvo on a fresh Debian 12 machine (as root):
+#   make run    builds zemra-telvo and starts it with the built-in demo module
+#   make test   builds everything and runs the whole test suite: a normal build, then again under
+#               AddressSanitizer + UndefinedBehaviorSanitizer (and the fuzzer), then the threaded
+#               tests under ThreadSanitizer
+# `make bench` runs the benchmarks. Programs land in build/bin/.
+
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+CMAKE_COMMON := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# Debian packages the build and the tests need; installed only when missing.
+PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
+            googletest libgtest-dev libgmock-dev libbenchmark-dev \
+            libsqlite3-dev libssl-dev openssl libncurses-dev libudev-dev tmux
+
+.PHONY: deps build run test test-normal test-asan test-tsan bench clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
+	  done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  export DEBIAN_FRONTEND=noninteractive; \
+	  apt-get update -q && apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B build $(CMAKE_COMMON) -DZT_BUILD_BENCH=ON
+	cmake --build build -j $(JOBS)
+
+run: build
+	./build/bin/zemra-telvo
+
+test: test-normal test-asan test-tsan
+
+test-normal: build
+	cd build && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	CC=clang CXX=clang++ cmake -S . -B build-asan $(CMAKE_COMMON) \
+	  -DZT_SANITIZE=address,undefined -DZT_BUILD_FUZZ=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+test-tsan: deps
+	cmake -S . -B build-tsan $(CMAKE_COMMON) -DZT_SANITIZE=thread -DZT_THREADED_TESTS_ONLY=ON
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --output-on-failure -j $(JOBS) -L threaded
+
+bench: build
+	./build/bin/zt_bench
+
+clean:
+	rm -rf build build-asan build-tsan

@@ -1,0 +1,143 @@
+// DisplayList: a plain description of what the application shows right now, in drawing order,
+// built from the widget model. The terminal front end draws it; tests assert on it and on its
+// plain-text form. It holds no layout in terminal cells: roles and order only, plus the point
+// sizes the model gives (row heights), which a renderer may use as hints.
+//
+// Each touchable item carries the model object to hand to Touch (touch.h), so a renderer never
+// needs to know which screen it is drawing. Build it on the main thread; it stays valid (the
+// handles are shared pointers) after the model has changed, but then describes the past.
+//
+// Drawing order: the navigation bar, then for each visible table (back to front) its sections
+// and rows, then the toolbar, then the keyboard, then an action sheet or an alert on top.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace zt {
+
+class Application;
+class BarButtonItem;
+class Button;
+class TableView;
+class View;
+class AlertView;
+class ActionSheet;
+
+struct IndexPath {
+  int section = 0;
+  int row = 0;
+  friend bool operator==(const IndexPath&, const IndexPath&) = default;
+  friend auto operator<=>(const IndexPath&, const IndexPath&) = default;
+};
+
+enum class TextAlignment { Left, Center, Right };
+
+// A bar button as shown: title ("Back", "Cancel", "OK"), or a system item's glyph name
+// ("Action" for the system action item).
+struct DisplayBarButton {
+  std::string title;
+  bool enabled = true;
+  bool isBackButton = false;  // the navigation controller's back button (pops when tapped)
+  std::shared_ptr<BarButtonItem> item;  // null for the back button
+};
+
+struct DisplayNavigationBar {
+  std::string title;
+  std::optional<DisplayBarButton> left;
+  std::optional<DisplayBarButton> right;
+};
+
+struct DisplaySectionHeader {
+  std::shared_ptr<TableView> table;
+  int section = 0;
+  std::string text;  // may be empty: an empty header still separates groups
+};
+
+enum class DisplayAccessory { None, DisclosureIndicator, Checkmark, DetailButton };
+
+// A control that sits in a row (as its accessory view or inside its content view), or in a
+// toolbar.
+struct DisplayControl {
+  enum class Kind { Switch, TextField, TextView, Button };
+  Kind kind = Kind::Switch;
+  std::shared_ptr<View> view;  // the Switch, TextField, TextView or Button
+  bool on = false;             // switches
+  std::string text;            // fields and views: their text; buttons: their title
+  std::string placeholder;
+  bool enabled = true;
+  bool editable = true;        // text views: a log view is not editable
+  bool editing = false;        // the first responder
+  std::size_t cursor = 0;      // byte offset of the insertion point in `text`, while editing
+  TextAlignment alignment = TextAlignment::Left;
+  bool numeric = false;        // number pad keyboard
+};
+
+struct DisplayRow {
+  std::shared_ptr<TableView> table;
+  IndexPath path;
+  std::string title;
+  std::string value;  // the detail label (value-1 style), "" when none
+  TextAlignment titleAlignment = TextAlignment::Left;
+  DisplayAccessory accessory = DisplayAccessory::None;
+  std::vector<DisplayControl> controls;  // accessory view first, then content controls
+  bool selectable = true;  // the table allows selection and the row may be tapped
+  bool highlighted = false;  // e.g. checkmark rows of a picker keep their own look
+  int heightPoints = 44;
+};
+
+struct DisplayToolbar {
+  struct Entry {
+    enum class Kind { Button, Control, FlexibleSpace };
+    Kind kind = Kind::Button;
+    std::string title;     // buttons
+    bool enabled = true;
+    std::shared_ptr<BarButtonItem> item;  // buttons and controls
+    std::optional<DisplayControl> control;  // an item holding a custom view (a text field)
+  };
+  std::vector<Entry> entries;  // left to right
+};
+
+// The on-screen keyboard while a text input is first responder, with any keys a screen laid
+// over it (the number pad's "Done").
+struct DisplayKeyboard {
+  bool numeric = false;
+  std::vector<std::pair<std::string, std::shared_ptr<Button>>> extraKeys;
+};
+
+struct DisplayAlert {
+  std::shared_ptr<AlertView> alert;
+  std::string title;
+  std::string message;
+  std::vector<std::string> buttons;  // index order; the cancel button first, as the toolkit
+};
+
+struct DisplayActionSheet {
+  std::shared_ptr<ActionSheet> sheet;
+  std::string title;
+  std::vector<std::string> buttons;  // index order; the cancel button last
+  int cancelIndex = -1;
+};
+
+using DisplayItem = std::variant<DisplayNavigationBar, DisplaySectionHeader, DisplayRow,
+                                 DisplayToolbar, DisplayKeyboard, DisplayAlert, DisplayActionSheet>;
+
+struct DisplayList {
+  std::vector<DisplayItem> items;
+
+  // One line per item, e.g. "[< Back] Accessory List [Action]", "== Quorvel Service ==",
+  // "row 1.0 | Quorvel | [ON ]". Stable: tests compare it.
+  std::string toText() const;
+};
+
+// Builds the display list of the application's key window (and the keyboard window).
+DisplayList buildDisplayList(const Application& app);
+
+// Increases whenever anything visible in the model changes; a renderer redraws when it moved.
+std::uint64_t modelGeneration();
+
+}  // namespace zt

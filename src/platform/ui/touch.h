@@ -1,0 +1,45 @@
+// Touch: the only way input reaches the widget model, for people (through the terminal front
+// end) and for tests alike. Each operation does what the finger would do on the phone: it runs
+// the same delegate callbacks and target actions in the same order. A touch on something
+// hidden, disabled or covered by another view does what the covering view does (or nothing).
+//
+// Main thread only. Operations return whether the touch reached its target.
+#pragma once
+
+#include <string_view>
+
+#include "platform/ui/display_list.h"
+
+namespace zt {
+
+class Switch;
+
+namespace Touch {
+
+// Taps a row: the table delegate's didSelectRowAtIndexPath (if the table allows selection).
+bool tapRow(TableView& table, IndexPath path);
+// Taps the row's detail-disclosure button: accessoryButtonTappedForRowWithIndexPath.
+bool tapDetailButton(TableView& table, IndexPath path);
+// Taps a bar button item (navigation bar or toolbar), or the back button when `item` is null.
+bool tapBarButton(BarButtonItem* item);
+// Taps a plain button (e.g. the "Done" key over the number pad): its touch-up-inside action.
+bool tapButton(Button& button);
+// Flips a switch as a touch-up-inside does: value changes, then the target runs.
+bool toggleSwitch(Switch& control);
+// Taps a text field or text view: it becomes first responder (did-begin-editing).
+bool tapTextInput(View& input);
+// Types text into the first responder at its cursor, through should-change / did-change.
+bool typeText(std::string_view utf8);
+// Deletes the character before the cursor (should-change with an empty replacement).
+bool deleteBackward();
+// Moves the first responder's cursor by `characters` (negative: left).
+bool moveCursor(int characters);
+// The keyboard's Return key: types "\n" through should-change (the delegate may refuse it).
+bool pressReturn();
+// A touch on the screen outside any control: ends editing the way the screen defines it.
+bool touchElsewhere();
+bool chooseActionSheetEntry(ActionSheet& sheet, int index);
+bool tapAlertButton(AlertView& alert, int index);
+
+}  // namespace Touch
+}  // namespace zt

@@ -1,0 +1,108 @@
+#include "platform/runloop/run_loop.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "support/watchdog.h"
+
+namespace zt {
+namespace {
+
+using std::chrono::milliseconds;
+
+TEST(RunLoop, PostsFromSeveralThreadsArriveInEachThreadsOrder) {
+  test::Watchdog dog;
+  RunLoop loop;
+  constexpr int kThreads = 4;
+  constexpr int kPerThread = 2000;
+  std::vector<std::vector<int>> seen(kThreads);
+  std::atomic<int> total{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kPerThread; ++i) {
+        loop.post([&, t, i] {
+          seen[t].push_back(i);
+          ++total;
+        });
+      }
+    });
+  }
+  ASSERT_TRUE(test::runUntil(loop, [&] { return total == kThreads * kPerThread; }));
+  for (auto& t : threads) t.join();
+  for (const auto& s : seen) {
+    ASSERT_EQ(s.size(), static_cast<std::size_t>(kPerThread));
+    for (int i = 0; i < kPerThread; ++i) EXPECT_EQ(s[i], i);
+  }
+}
+
+TEST(RunLoop, TimersFireInDeadlineOrderAndCancelledOnesNever) {
+  test::Watchdog dog;
+  RunLoop loop;
+  std::vector<int> order;
+  loop.after(0.03, [&] { order.push_back(3); });
+  loop.after(0.01, [&] { order.push_back(1); });
+  const auto cancelled = loop.after(0.02, [&] { order.push_back(99); });
+  loop.after(0.02, [&] { order.push_back(2); });
+  loop.after(-5, [&] { order.push_back(0); });
+  loop.cancel(cancelled);
+  ASSERT_TRUE(test::runUntil(loop, [&] { return order.size() == 4; }));
+  loop.runFor(milliseconds(40));
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3}));
+}
+
+TEST(RunLoop, WatchedDescriptorFiresUntilUnwatched) {
+  test::Watchdog dog;
+  RunLoop loop;
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  std::string got;
+  RunLoop::Id id = 0;
+  id = loop.watch(fds[0], POLLIN, [&](short revents) {
+    ASSERT_TRUE(revents & POLLIN);
+    char buf[16];
+    const auto n = ::read(fds[0], buf, sizeof buf);
+    ASSERT_GT(n, 0);
+    got.append(buf, static_cast<std::size_t>(n));
+    if (got == "ab") loop.unwatch(id);
+  });
+  std::thread writer([&] { EXPECT_EQ(::write(fds[1], "a", 1), 1); });
+  ASSERT_TRUE(test::runUntil(loop, [&] { return got == "a"; }));
+  writer.join();
+  ASSERT_EQ(::write(fds[1], "b", 1), 1);
+  ASSERT_TRUE(test::runUntil(loop, [&] { return got == "ab"; }));
+  ASSERT_EQ(::write(fds[1], "c", 1), 1);
+  EXPECT_TRUE(loop.runUntilIdle());
+  EXPECT_EQ(got, "ab");
+  ::close(fds[0]);
+  ::close(fds[1]);
+}
+
+TEST(RunLoop, StopFromAnotherThreadEndsRunAndTasksStillRunBeforeIt) {
+  test::Watchdog dog;
+  RunLoop loop;
+  std::atomic<bool> ran{false};
+  std::thread other([&] {
+    loop.post([&] { ran = true; });
+    loop.stop();
+  });
+  loop.run();
+  other.join();
+  EXPECT_TRUE(ran);
+}
+
+TEST(RunLoop, RunUntilIdleGivesUpOnATaskThatRepostsItself) {
+  test::Watchdog dog;
+  RunLoop loop;
+  std::function<void()> again = [&] { loop.post(again); };
+  loop.post(again);
+  EXPECT_FALSE(loop.runUntilIdle());
+}
+
+}  // namespace
+}  // namespace zt
