@@ -37,8 +37,8 @@ void GlbParam::ReleaseResource() {
 
 GlbParam::GlbParam() = default;
 
-// The accessory records go first; the option store goes before the remaining fields so that
-// nothing it might still touch has been torn down under it.
+// The accessory list is emptied first; then the option store goes (closing its connection if
+// the shell has not), and the remaining fields after it.
 GlbParam::~GlbParam() {
   accessoryList_.clear();
   dbProcess_.reset();

@@ -115,7 +115,10 @@ TEST_F(OptionStoreTest, FirstStartCreatesFolderFileAndTableAndLoadsNothing) {
   EXPECT_FALSE(param._QuorvelKey().has_value());
 
   RawDb raw(file_);
-  EXPECT_EQ(raw.text("select sql from sqlite_master where name='AppOption'"), kCreateStatement);
+  // SQLite keeps the statement's text as given, apart from writing its first words in capitals.
+  const auto stored = raw.text("select sql from sqlite_master where name='AppOption'");
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_EQ("create table" + stored->substr(12), kCreateStatement);
   EXPECT_EQ(raw.text("select count(*) from AppOption"), "0");
 }
 

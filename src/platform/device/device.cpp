@@ -22,7 +22,7 @@ std::optional<std::filesystem::path> EnvironmentPath(const char* name) {
 }
 
 std::optional<std::filesystem::path> PasswordHome() {
-  long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
   std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384U);
   passwd entry{};
   passwd* found = nullptr;
