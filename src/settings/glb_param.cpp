@@ -1,0 +1,55 @@
+#include "settings/glb_param.h"
+
+#include <mutex>
+#include <utility>
+
+#include "settings/db_process.h"
+
+namespace zt {
+namespace {
+
+std::mutex& InstanceMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::unique_ptr<GlbParam>& InstanceSlot() {
+  static std::unique_ptr<GlbParam> slot;
+  return slot;
+}
+
+}  // namespace
+
+GlbParam& GlbParam::instance() {
+  std::lock_guard lock(InstanceMutex());
+  auto& slot = InstanceSlot();
+  if (!slot) slot.reset(new GlbParam());
+  return *slot;
+}
+
+void GlbParam::ReleaseResource() {
+  std::unique_ptr<GlbParam> gone;
+  {
+    std::lock_guard lock(InstanceMutex());
+    gone = std::move(InstanceSlot());
+  }
+}
+
+GlbParam::GlbParam() = default;
+
+// The accessory list is emptied first; then the option store goes (closing its connection if
+// the shell has not), and the remaining fields after it.
+GlbParam::~GlbParam() {
+  accessoryList_.clear();
+  dbProcess_.reset();
+}
+
+void GlbParam::set_accessoryList(AccessoryList list) { accessoryList_ = std::move(list); }
+
+void GlbParam::set_LargeData_LineCharacter(std::string line) { lineCharacter_ = std::move(line); }
+
+void GlbParam::set_QuorvelKey(std::optional<std::string> key) { quorvelKey_ = std::move(key); }
+
+void GlbParam::set_dbProcess(std::unique_ptr<DBProcess> store) { dbProcess_ = std::move(store); }
+
+}  // namespace zt
