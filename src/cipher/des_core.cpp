@@ -96,6 +96,7 @@ inline std::uint32_t RoundFunction(std::uint32_t x, const RoundKey& key) {
 // preoutput of the standard and, since the final permutation of this pass and the initial one
 // of the next cancel, the next pass's input.
 inline void EncipherPass(const SubkeySet& keys, std::uint32_t& l, std::uint32_t& r) {
+#pragma GCC unroll 8
   for (unsigned i = 0; i < 16; i += 2) {
     l ^= RoundFunction(r, keys[i]);
     r ^= RoundFunction(l, keys[i + 1]);
@@ -104,6 +105,7 @@ inline void EncipherPass(const SubkeySet& keys, std::uint32_t& l, std::uint32_t&
 }
 
 inline void DecipherPass(const SubkeySet& keys, std::uint32_t& l, std::uint32_t& r) {
+#pragma GCC unroll 8
   for (unsigned i = 16; i > 0; i -= 2) {
     l ^= RoundFunction(r, keys[i - 1]);
     r ^= RoundFunction(l, keys[i - 2]);
