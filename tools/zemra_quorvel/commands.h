@@ -1,4 +1,5 @@
-// The four commands of zemra-quorvel on bytes in memory, with the key already in force.
+// The four commands of zemra-quorvel on bytes in memory, with the key already in force
+// (QuorvelSetKey). Inputs of any size; encipher refuses more than one packet's worth.
 #pragma once
 
 #include <cstdint>

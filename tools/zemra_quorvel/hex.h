@@ -1,4 +1,5 @@
 // Hex text for zemra-quorvel: reading (whitespace between digits allowed) and writing.
+// Pure functions, safe on any thread.
 #pragma once
 
 #include <cstdint>

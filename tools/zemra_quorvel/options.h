@@ -2,7 +2,7 @@
 //   zemra-quorvel COMMAND (--key TEXT | --key-hex HEX) [--hex]
 //   zemra-quorvel --help
 // COMMAND is encipher, decipher, blocks-encipher or blocks-decipher. Options may also be given
-// as --key=TEXT and --key-hex=HEX.
+// as --key=TEXT and --key-hex=HEX. Parsing is a pure function of the arguments.
 #pragma once
 
 #include <array>
