@@ -87,9 +87,9 @@ RoundKey SplitSubkey(std::uint64_t subkey) {
 inline std::uint32_t RoundFunction(std::uint32_t x, const RoundKey& key) {
   const std::uint32_t u = x ^ key.even;
   const std::uint32_t t = std::rotr(x, 4) ^ key.odd;
-  return kSp[1][(u >> 24) & 63U] ^ kSp[3][(u >> 16) & 63U] ^ kSp[5][(u >> 8) & 63U] ^
-         kSp[7][u & 63U] ^ kSp[0][(t >> 24) & 63U] ^ kSp[2][(t >> 16) & 63U] ^
-         kSp[4][(t >> 8) & 63U] ^ kSp[6][t & 63U];
+  return kSp[1][u >> 24] ^ kSp[3][(u >> 16) & 0xffU] ^ kSp[5][(u >> 8) & 0xffU] ^
+         kSp[7][u & 0xffU] ^ kSp[0][t >> 24] ^ kSp[2][(t >> 16) & 0xffU] ^
+         kSp[4][(t >> 8) & 0xffU] ^ kSp[6][t & 0xffU];
 }
 
 // Sixteen rounds on halves in rotated form; ends with the halves exchanged, which is the
