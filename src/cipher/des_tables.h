@@ -96,12 +96,13 @@ constexpr std::uint64_t Permute(std::uint64_t in, unsigned inBits,
 // 6-bit groups of E(R) are bits 0..5 of each byte of x = the rotated half (groups 2, 4, 6, 8 from
 // the top byte down) and of rotr(x, 4) (groups 1, 3, 5, 7).
 // kSp[k][v] is P(Sk+1(v)) in rotated form, v a 6-bit group with b1 its most significant bit.
-using SpTables = std::array<std::array<std::uint32_t, 64>, 8>;
+// The tables take a whole byte and ignore its top two bits, which spares the rounds a mask.
+using SpTables = std::array<std::array<std::uint32_t, 256>, 8>;
 
 constexpr SpTables MakeSpTables() {
   SpTables sp{};
   for (unsigned box = 0; box < 8; ++box) {
-    for (unsigned v = 0; v < 64; ++v) {
+    for (unsigned v = 0; v < 256; ++v) {
       const unsigned row = ((v >> 4) & 2U) | (v & 1U);
       const unsigned column = (v >> 1) & 15U;
       const std::uint32_t sOut = std::uint32_t{kS[box][row][column]} << (28 - 4 * box);

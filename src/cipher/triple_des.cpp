@@ -2,23 +2,30 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <memory>
+#include <mutex>
 
 #include "cipher/des_core.h"
 
 namespace zt {
 namespace {
 
-// The key in force; empty means the all-zero table of process start.
-constinit std::atomic<std::shared_ptr<const des::SubkeyTable>> currentTable;
+// The key in force; empty means the all-zero table of process start. The mutex guards only
+// the pointer, held for a copy or a swap: tables themselves are immutable once published.
+constinit std::mutex tableMutex;
+constinit std::shared_ptr<const des::SubkeyTable> currentTable;
+
+std::shared_ptr<const des::SubkeyTable> LoadTable() {
+  const std::lock_guard lock(tableMutex);
+  return currentTable;
+}
 
 const des::SubkeyTable kZeroTable{};
 
 // Holds the table in force for the life of one buffer operation.
 class TableInForce {
  public:
-  TableInForce() : held_(currentTable.load(std::memory_order_acquire)) {}
+  TableInForce() : held_(LoadTable()) {}
   const des::SubkeyTable& get() const { return held_ ? *held_ : kZeroTable; }
 
  private:
@@ -40,7 +47,9 @@ void QuorvelSetKey(std::span<const std::uint8_t> key) {
   table->sets[0] = des::MakeSubkeySet(k1);
   table->sets[1] = des::MakeSubkeySet(k2);
   table->sets[2] = table->sets[0];
-  currentTable.store(std::move(table), std::memory_order_release);
+  std::shared_ptr<const des::SubkeyTable> previous = std::move(table);
+  const std::lock_guard lock(tableMutex);
+  currentTable.swap(previous);
 }
 
 bool TripleDesEncipher(std::uint32_t length, std::span<std::uint8_t> data,
