@@ -192,17 +192,17 @@ void ModuleServer::run() {
     }
     if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) fail("poll");
     if (fds[0].revents != 0 && stopSignalled()) break;
-    if (fds[1].revents != 0) acceptClients();
-    std::size_t index = 2;
-    for (auto& c : connections_) {
-      const short revents = fds[index++].revents;
-      if (revents == 0 || c.closed) continue;
-      if (!c.pending.empty()) {
-        sendPending(c);
+    // The connections polled come first; ones accepted below wait for the next pass.
+    auto c = connections_.begin();
+    for (std::size_t index = 2; index < fds.size(); ++index, ++c) {
+      if (fds[index].revents == 0 || c->closed) continue;
+      if (!c->pending.empty()) {
+        sendPending(*c);
       } else {
-        receive(c);
+        receive(*c);
       }
     }
+    if (fds[1].revents != 0) acceptClients();
   }
   drainAll();
   report();
