@@ -83,6 +83,7 @@ std::ptrdiff_t InputStream::read(std::uint8_t* buffer, std::size_t maxLength) {
   if (count == 0) return error_ != 0 ? -1 : 0;
   std::memcpy(buffer, buffer_.data() + bufferStart_, count);
   bufferStart_ += count;
+  consumed_ += count;
   if (bufferStart_ == buffer_.size()) {
     buffer_.clear();
     bufferStart_ = 0;
@@ -110,7 +111,20 @@ void InputStream::onReadable(short revents) {
       error_ == 0) {
     noteGone(EIO);  // hung up without a readable end: stop polling it
   }
-  if (bufferStart_ < buffer_.size()) deliver(StreamEvent::HasBytesAvailable);
+  announce();
+}
+
+void InputStream::announce() {
+  if (bufferStart_ == buffer_.size() || status_ == StreamStatus::Closed) return;
+  const std::uint64_t before = consumed_;
+  deliver(StreamEvent::HasBytesAvailable);
+  // A delegate that read only part of the bytes hears of the rest on the next pass; one that
+  // read nothing is not asked again until more arrives (so an idle delegate costs nothing).
+  if (consumed_ != before && bufferStart_ < buffer_.size() && loop_ != nullptr) {
+    loop_->post([weak = weak_from_this()] {
+      if (auto self = weak.lock()) static_cast<InputStream&>(*self).announce();
+    });
+  }
 }
 
 void InputStream::fill() {

@@ -96,6 +96,8 @@ class InputStream final : public Stream {
 
   void updateWatch();
   void onReadable(short revents);
+  // Tells the delegate that bytes wait.
+  void announce();
   // Reads what the descriptor holds into the buffer, up to its limit.
   void fill();
   void noteGone(int error);
@@ -104,6 +106,7 @@ class InputStream final : public Stream {
   std::function<void()> onGone_;
   std::vector<std::uint8_t> buffer_;
   std::size_t bufferStart_ = 0;
+  std::uint64_t consumed_ = 0;  // bytes handed out by read()
   bool atEnd_ = false;
   int error_ = 0;
   RunLoop::Id watch_ = 0;

@@ -76,6 +76,40 @@ TEST(SessionTest, PtyCarriesBytesBothWaysThroughTheRunLoop) {
   EXPECT_EQ(s.session->inputStream()->read(&byte, 1), -1);
 }
 
+// Reads at most a few bytes per event, or nothing at all while `idle`.
+class Sipper : public StreamDelegate {
+ public:
+  void handleEvent(Stream& stream, StreamEvent code) override {
+    if (code != StreamEvent::HasBytesAvailable) return;
+    ++events;
+    if (idle) return;
+    std::uint8_t chunk[3];
+    const auto n = dynamic_cast<InputStream&>(stream).read(chunk, sizeof chunk);
+    if (n > 0) data.append(reinterpret_cast<const char*>(chunk), static_cast<std::size_t>(n));
+  }
+  std::string data;
+  int events = 0;
+  bool idle = false;
+};
+
+TEST(SessionTest, BytesLeftUnreadAreAnnouncedAgainOnlyAfterProgress) {
+  test::Watchdog dog;
+  PtySession s;
+  ASSERT_NO_FATAL_FAILURE(s.open());
+  auto sipper = std::make_shared<Sipper>();
+  sipper->idle = true;
+  s.session->inputStream()->setDelegate(sipper);
+  ASSERT_TRUE(test::writeAll(s.pty.master(), "0123456789"));
+  ASSERT_TRUE(test::runUntil(s.loop, [&] { return sipper->events > 0; }));
+  s.loop.runFor(100ms);
+  EXPECT_EQ(sipper->events, 1) << "a delegate that reads nothing is not called in a loop";
+
+  sipper->idle = false;
+  ASSERT_TRUE(test::writeAll(s.pty.master(), "abc"));
+  ASSERT_TRUE(test::runUntil(s.loop, [&] { return sipper->data.size() == 13; }));
+  EXPECT_EQ(sipper->data, "0123456789abc");
+}
+
 TEST(SessionTest, DeviceClosingIsOneDisconnect) {
   test::Watchdog dog;
   PtySession s;
