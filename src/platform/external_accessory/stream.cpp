@@ -26,7 +26,7 @@ void Stream::postEvent(StreamEvent code) {
 }
 
 void Stream::deliver(StreamEvent code) {
-  if (auto delegate = delegate_.lock()) delegate->handleEvent(*this, code);
+  if (auto target = delegate_.lock()) target->handleEvent(*this, code);
 }
 
 // ---- InputStream
@@ -97,7 +97,7 @@ void InputStream::updateWatch() {
                       error_ == 0 && buffer_.size() < kBufferLimit;
   if (wanted && watch_ == 0) {
     watch_ = loop_->watch(fd_, POLLIN, [this](short revents) { onReadable(revents); });
-  } else if (!wanted && watch_ != 0) {
+  } else if (!wanted && watch_ != 0 && loop_ != nullptr) {
     loop_->unwatch(watch_);
     watch_ = 0;
   }
