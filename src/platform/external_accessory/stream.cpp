@@ -205,6 +205,7 @@ void OutputStream::close() {
 
 bool OutputStream::hasSpaceAvailable() {
   std::lock_guard lock(mutex_);
+  if (status_ == StreamStatus::Error) return true;  // so the writer's next write fails at once
   if (status_ != StreamStatus::Open) return false;
   pollfd pfd{fd_, POLLOUT, 0};
   if (::poll(&pfd, 1, 0) <= 0) return false;

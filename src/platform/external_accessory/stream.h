@@ -120,11 +120,14 @@ class OutputStream final : public Stream {
 
   void open() override;
   void close() override;
-  // Any thread: whether a write would take at least one byte now (or fail at once).
+  // Any thread: whether a write would take at least one byte now, or fail at once (a failed
+  // stream or device). False while full, not yet open, or closed.
   bool hasSpaceAvailable();
   // Any thread, never blocks: bytes written, 0 when there is no room, -1 on error or not open.
   std::ptrdiff_t write(const std::uint8_t* buffer, std::size_t maxLength);
   // Any thread: waits until there is space (true), or the time is up or the stream closed.
+  // On a stream that is not open it returns false at once: a writer that retries should look
+  // at streamStatus() (safe from any thread) and give up once it is Closed.
   bool waitForSpace(std::chrono::milliseconds timeout);
 
  private:

@@ -131,6 +131,8 @@ TEST(AccessoryManagerTest, TcpEndpointCarriesBytesAndADropRelistsIt) {
   std::ptrdiff_t result = 0;
   for (int i = 0; i < 100 && result >= 0; ++i) result = test::writeText(*session->outputStream(), "x");
   EXPECT_EQ(result, -1);
+  EXPECT_TRUE(session->outputStream()->hasSpaceAvailable()) << "a failed stream fails at once";
+  EXPECT_EQ(test::writeText(*session->outputStream(), "x"), -1);
 
   // The new connection works as the first did.
   const auto again = EASession::create(relisted[0], kDefaultProtocolString);
