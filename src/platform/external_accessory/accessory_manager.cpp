@@ -1,0 +1,211 @@
+#include "platform/external_accessory/accessory_manager.h"
+
+#include <algorithm>
+#include <any>
+
+#include "platform/external_accessory/demo_module.h"
+#include "platform/external_accessory/discovery.h"
+#include "platform/external_accessory/serial_port.h"
+#include "platform/external_accessory/tcp_transport.h"
+#include "platform/external_accessory/uevent_monitor.h"
+#include "platform/ui/notification_center.h"
+
+namespace zt {
+
+namespace {
+
+std::optional<AccessoryOptions>& configuredOptions() {
+  static std::optional<AccessoryOptions> options;
+  return options;
+}
+
+std::string endpointText(const TcpEndpointOption& endpoint) {
+  const bool v6 = endpoint.host.find(':') != std::string::npos;
+  return (v6 ? "[" + endpoint.host + "]" : endpoint.host) + ":" + std::to_string(endpoint.port);
+}
+
+AccessoryIdentity tcpIdentity(const TcpEndpointOption& endpoint) {
+  AccessoryIdentity identity;
+  identity.name = endpointText(endpoint);
+  identity.modelNumber = "TCP";
+  identity.serialNumber = identity.name;
+  identity.protocolStrings = {kDefaultProtocolString};
+  return identity;
+}
+
+bool isSerialKey(const std::string& key) {
+  return key.rfind("tty:", 0) == 0 || key.rfind("path:", 0) == 0;
+}
+
+}  // namespace
+
+struct EAAccessoryManager::State : std::enable_shared_from_this<State> {
+  struct Entry {
+    std::string key;
+    std::shared_ptr<EAAccessory> accessory;
+  };
+
+  State(AccessoryOptions opts, RunLoop& runLoop) : options(std::move(opts)), loop(runLoop) {}
+
+  void add(const std::string& key, AccessoryIdentity identity,
+           std::shared_ptr<AccessoryTransport> transport, bool notify);
+  void retire(std::size_t index);
+  void goneReported(const std::shared_ptr<EAAccessory>& accessory);
+  void notify(const std::string& name, const std::shared_ptr<EAAccessory>& accessory) const;
+  void rescan(bool notify);
+  void armTimer();
+
+  AccessoryOptions options;
+  RunLoop& loop;
+  std::vector<Entry> entries;
+  std::uint64_t nextConnectionID = 1;
+  int registrations = 0;
+  const void* sender = nullptr;
+  AlertPresenter presenter;
+  struct TcpEndpoint {
+    std::string key;
+    AccessoryIdentity identity;
+    std::shared_ptr<TcpTransport> transport;
+  };
+  std::vector<TcpEndpoint> tcp;
+  std::unique_ptr<UeventMonitor> monitor;
+  RunLoop::Id timer = 0;
+};
+
+void EAAccessoryManager::State::add(const std::string& key, AccessoryIdentity identity,
+                                    std::shared_ptr<AccessoryTransport> transport, bool notifying) {
+  auto accessory =
+      std::make_shared<EAAccessory>(std::move(identity), nextConnectionID++, std::move(transport));
+  // The handler may run inside a stream read: the retirement itself waits for the loop.
+  accessory->setGoneHandler([weakState = weak_from_this(), weakAccessory = std::weak_ptr(accessory),
+                             &runLoop = loop] {
+    runLoop.post([weakState, weakAccessory] {
+      const auto state = weakState.lock();
+      const auto gone = weakAccessory.lock();
+      if (state && gone) state->goneReported(gone);
+    });
+  });
+  entries.push_back({key, accessory});
+  if (notifying) notify(EAAccessoryDidConnectNotification, accessory);
+}
+
+void EAAccessoryManager::State::retire(std::size_t index) {
+  const Entry entry = entries[index];
+  entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(index));
+  entry.accessory->markDisconnected();
+  notify(EAAccessoryDidDisconnectNotification, entry.accessory);
+}
+
+void EAAccessoryManager::State::goneReported(const std::shared_ptr<EAAccessory>& accessory) {
+  const auto it = std::find_if(entries.begin(), entries.end(),
+                               [&](const Entry& e) { return e.accessory == accessory; });
+  if (it == entries.end()) return;  // already retired (a rescan saw it first)
+  const std::string key = it->key;
+  retire(static_cast<std::size_t>(it - entries.begin()));
+  // A TCP endpoint stays reachable: its next connection is a new accessory.
+  for (const auto& endpoint : tcp) {
+    if (endpoint.key == key) add(key, endpoint.identity, endpoint.transport, true);
+  }
+}
+
+void EAAccessoryManager::State::notify(const std::string& name,
+                                       const std::shared_ptr<EAAccessory>& accessory) const {
+  if (registrations <= 0) return;
+  NotificationCenter::defaultCenter().postNotification(name, sender,
+                                                       {{EAAccessoryKey, std::any(accessory)}});
+}
+
+void EAAccessoryManager::State::rescan(bool notifying) {
+  const auto present = discoverSerialDevices(options);
+  for (std::size_t i = entries.size(); i-- > 0;) {
+    const auto& key = entries[i].key;
+    const bool stays = std::any_of(present.begin(), present.end(),
+                                   [&](const SerialCandidate& c) { return c.key == key; });
+    if (isSerialKey(key) && !stays) retire(i);
+  }
+  for (const auto& candidate : present) {
+    const bool listed = std::any_of(entries.begin(), entries.end(),
+                                    [&](const Entry& e) { return e.key == candidate.key; });
+    if (!listed) {
+      add(candidate.key, candidate.identity,
+          std::make_shared<SerialTransport>(candidate.path, candidate.baud), notifying);
+    }
+  }
+}
+
+void EAAccessoryManager::State::armTimer() {
+  const double seconds = static_cast<double>(options.rescanInterval.count()) / 1000.0;
+  timer = loop.after(seconds, [weak = weak_from_this()] {
+    if (const auto state = weak.lock()) {
+      state->rescan(true);
+      state->armTimer();
+    }
+  });
+}
+
+void EAAccessoryManager::configure(AccessoryOptions options) {
+  configuredOptions() = std::move(options);
+}
+
+EAAccessoryManager& EAAccessoryManager::sharedAccessoryManager() {
+  static EAAccessoryManager manager(configuredOptions().value_or(AccessoryOptions{}));
+  return manager;
+}
+
+EAAccessoryManager::EAAccessoryManager(AccessoryOptions options, RunLoop& loop)
+    : state_(std::make_shared<State>(std::move(options), loop)) {
+  State& s = *state_;
+  s.sender = this;
+  s.rescan(false);
+  for (const auto& endpoint : s.options.tcpEndpoints) {
+    const auto& added = s.tcp.emplace_back(State::TcpEndpoint{
+        "tcp:" + endpointText(endpoint), tcpIdentity(endpoint),
+        std::make_shared<TcpTransport>(endpoint.host, endpoint.port)});
+    s.add(added.key, added.identity, added.transport, false);
+  }
+  if (s.options.demo) {
+    s.add("demo", demoModuleIdentity(), std::make_shared<DemoModule>(loop), false);
+  }
+  s.monitor = std::make_unique<UeventMonitor>(loop, [weak = std::weak_ptr(state_)] {
+    if (const auto state = weak.lock()) state->rescan(true);
+  });
+  s.armTimer();
+}
+
+EAAccessoryManager::~EAAccessoryManager() {
+  state_->loop.cancel(state_->timer);
+  state_->monitor.reset();
+}
+
+std::vector<std::shared_ptr<EAAccessory>> EAAccessoryManager::connectedAccessories() const {
+  std::vector<std::shared_ptr<EAAccessory>> list;
+  list.reserve(state_->entries.size());
+  for (const auto& entry : state_->entries) list.push_back(entry.accessory);
+  return list;
+}
+
+void EAAccessoryManager::registerForLocalNotifications() { ++state_->registrations; }
+
+void EAAccessoryManager::unregisterForLocalNotifications() {
+  if (state_->registrations > 0) --state_->registrations;
+}
+
+void EAAccessoryManager::setAlertPresenter(AlertPresenter presenter) {
+  state_->presenter = std::move(presenter);
+}
+
+void EAAccessoryManager::showBluetoothAccessoryPickerWithNameFilter(
+    const std::optional<std::string>& /*nameFilter*/, const PickerCompletion& completion) {
+  if (state_->presenter) {
+    state_->presenter("Warning", "Bluetooth is not available on this system.", "OK");
+  }
+  if (completion) completion(std::make_error_code(std::errc::not_supported));
+}
+
+void EAAccessoryManager::rescan() { state_->rescan(true); }
+
+bool EAAccessoryManager::followsUevents() const {
+  return state_->monitor && state_->monitor->active();
+}
+
+}  // namespace zt

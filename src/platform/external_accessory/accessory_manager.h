@@ -1,0 +1,73 @@
+// EAAccessoryManager: the list of connected accessories and the notifications that follow it.
+//
+// It lists the serial devices found in sysfs, the device paths given while they exist, the TCP
+// endpoints given (always: a session connects when it opens) and the built-in demo module,
+// in order of appearance; every connection gets a new, higher connectionID. Devices coming and
+// going are noticed through the kernel's uevents and a rescan timer. An accessory whose session
+// finds its device gone (end of data, hangup) is retired at once; a TCP endpoint is then listed
+// again as a new connection. While registered (registerForLocalNotifications), each change
+// posts EAAccessoryDidConnectNotification or EAAccessoryDidDisconnectNotification on the
+// default NotificationCenter, with the accessory under EAAccessoryKey as a
+// std::shared_ptr<EAAccessory>.
+//
+// The shared manager lives on RunLoop::main(); configure() sets its options before its first
+// use. Tests may make managers of their own on a loop of their own. Loop thread only.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform/external_accessory/accessory.h"
+#include "platform/external_accessory/options.h"
+#include "platform/runloop/run_loop.h"
+
+namespace zt {
+
+inline const std::string EAAccessoryDidConnectNotification = "EAAccessoryDidConnectNotification";
+inline const std::string EAAccessoryDidDisconnectNotification =
+    "EAAccessoryDidDisconnectNotification";
+inline const std::string EAAccessoryKey = "EAAccessoryKey";
+
+class EAAccessoryManager {
+ public:
+  // Shows an alert with a title, a message and one button.
+  using AlertPresenter = std::function<void(const std::string& title, const std::string& message,
+                                            const std::string& button)>;
+  using PickerCompletion = std::function<void(std::error_code)>;
+
+  // Options of the shared manager; only before its first use (later calls are ignored).
+  static void configure(AccessoryOptions options);
+  static EAAccessoryManager& sharedAccessoryManager();
+
+  explicit EAAccessoryManager(AccessoryOptions options, RunLoop& loop = RunLoop::main());
+  ~EAAccessoryManager();
+  EAAccessoryManager(const EAAccessoryManager&) = delete;
+  EAAccessoryManager& operator=(const EAAccessoryManager&) = delete;
+
+  std::vector<std::shared_ptr<EAAccessory>> connectedAccessories() const;
+  // Counted: notifications go out while registrations outnumber unregistrations.
+  void registerForLocalNotifications();
+  void unregisterForLocalNotifications();
+
+  // Where the picker's alert goes (the application sets it). Without one, nothing is shown.
+  void setAlertPresenter(AlertPresenter presenter);
+  // No Bluetooth picker exists here: shows "Bluetooth is not available on this system." and
+  // calls `completion` (if any) with std::errc::not_supported.
+  void showBluetoothAccessoryPickerWithNameFilter(const std::optional<std::string>& nameFilter,
+                                                  const PickerCompletion& completion);
+
+  // Looks at the devices now (the timer and the uevent monitor call it too).
+  void rescan();
+  // Whether the kernel's uevents are being followed (else the timer alone finds changes).
+  bool followsUevents() const;
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
+};
+
+}  // namespace zt

@@ -1,0 +1,47 @@
+// AccessoryOptions: what the accessory manager lists besides the serial devices it finds in
+// sysfs, read from the command line of the application.
+//
+// parseAccessoryOptions() understands `--device PATH[@BAUD]` (repeatable), `--tcp HOST:PORT`
+// (repeatable, HOST may be a bracketed IPv6 address) and `--no-demo`, also in the `--opt=value`
+// form, and hands back every argument it does not know, in order, for the caller to parse.
+// Bad values throw std::invalid_argument with a message fit for the user. Pure; any thread.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zt {
+
+struct SerialDeviceOption {
+  std::string path;
+  unsigned baud = 115200;
+};
+
+struct TcpEndpointOption {
+  std::string host;
+  std::uint16_t port = 0;
+};
+
+struct AccessoryOptions {
+  std::vector<SerialDeviceOption> devices;
+  std::vector<TcpEndpointOption> tcpEndpoints;
+  bool demo = true;
+  std::string sysfsRoot = "/sys";
+  // How often devices are looked for again, beside the kernel's device events.
+  std::chrono::milliseconds rescanInterval{1000};
+};
+
+constexpr unsigned kDefaultBaud = 115200;
+constexpr unsigned kMaxBaud = 12'000'000;
+
+// Parses `PATH[@BAUD]`.
+SerialDeviceOption parseDeviceOption(const std::string& text);
+// Parses `HOST:PORT` or `[IPV6]:PORT`.
+TcpEndpointOption parseTcpOption(const std::string& text);
+// Fills `options` from `args` (without the program name); returns the arguments left over.
+std::vector<std::string> parseAccessoryOptions(const std::vector<std::string>& args,
+                                               AccessoryOptions& options);
+
+}  // namespace zt

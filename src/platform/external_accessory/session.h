@@ -1,0 +1,38 @@
+// EASession: an open byte channel to an accessory for one protocol string, as an input and an
+// output stream over descriptors of their own.
+//
+// create() gives no session when the accessory has gone, does not declare the protocol, or
+// its device cannot be opened (a serial port that fails to open, a TCP endpoint that refuses
+// or does not answer in time). The streams report the device going away to the accessory's
+// manager. Main thread only, except what OutputStream allows.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/external_accessory/accessory.h"
+#include "platform/external_accessory/stream.h"
+
+namespace zt {
+
+class EASession {
+ public:
+  static std::shared_ptr<EASession> create(const std::shared_ptr<EAAccessory>& accessory,
+                                           const std::string& protocolString);
+
+  const std::shared_ptr<EAAccessory>& accessory() const { return accessory_; }
+  const std::string& protocolString() const { return protocolString_; }
+  const std::shared_ptr<InputStream>& inputStream() const { return input_; }
+  const std::shared_ptr<OutputStream>& outputStream() const { return output_; }
+
+ private:
+  EASession(std::shared_ptr<EAAccessory> accessory, std::string protocolString,
+            TransportChannel channel);
+
+  std::shared_ptr<EAAccessory> accessory_;
+  std::string protocolString_;
+  std::shared_ptr<InputStream> input_;
+  std::shared_ptr<OutputStream> output_;
+};
+
+}  // namespace zt

@@ -1,0 +1,252 @@
+#include "platform/external_accessory/stream.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+namespace zt {
+
+void Stream::scheduleInRunLoop(RunLoop& loop) { loop_ = &loop; }
+
+void Stream::removeFromRunLoop(RunLoop& loop) {
+  if (loop_ == &loop) loop_ = nullptr;
+}
+
+void Stream::postEvent(StreamEvent code) {
+  if (loop_ == nullptr) return;
+  loop_->post([weak = weak_from_this(), code] {
+    if (auto self = weak.lock()) self->deliver(code);
+  });
+}
+
+void Stream::deliver(StreamEvent code) {
+  if (auto target = delegate_.lock()) target->handleEvent(*this, code);
+}
+
+// ---- InputStream
+
+InputStream::InputStream(int fd, std::function<void()> onGone)
+    : fd_(fd), onGone_(std::move(onGone)) {}
+
+InputStream::~InputStream() {
+  if (watch_ != 0 && loop_ != nullptr) loop_->unwatch(watch_);
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void InputStream::scheduleInRunLoop(RunLoop& loop) {
+  if (loop_ != nullptr && watch_ != 0) loop_->unwatch(watch_);
+  watch_ = 0;
+  Stream::scheduleInRunLoop(loop);
+  updateWatch();
+}
+
+void InputStream::removeFromRunLoop(RunLoop& loop) {
+  if (loop_ != &loop) return;
+  if (watch_ != 0) loop_->unwatch(watch_);
+  watch_ = 0;
+  Stream::removeFromRunLoop(loop);
+}
+
+void InputStream::open() {
+  if (status_ != StreamStatus::NotOpen) return;
+  status_ = StreamStatus::Open;
+  postEvent(StreamEvent::OpenCompleted);
+  updateWatch();
+}
+
+void InputStream::close() {
+  if (status_ == StreamStatus::Closed) return;
+  status_ = StreamStatus::Closed;
+  updateWatch();
+  if (fd_ >= 0) ::close(fd_);  // released even when close() reports an error
+  fd_ = -1;
+  buffer_.clear();
+  bufferStart_ = 0;
+}
+
+bool InputStream::hasBytesAvailable() {
+  if (status_ == StreamStatus::NotOpen || status_ == StreamStatus::Closed) return false;
+  if (bufferStart_ == buffer_.size()) fill();
+  return bufferStart_ < buffer_.size();
+}
+
+std::ptrdiff_t InputStream::read(std::uint8_t* buffer, std::size_t maxLength) {
+  if (status_ == StreamStatus::NotOpen || status_ == StreamStatus::Closed) return -1;
+  if (bufferStart_ == buffer_.size()) fill();
+  const std::size_t count = std::min(maxLength, buffer_.size() - bufferStart_);
+  if (count == 0) return error_ != 0 ? -1 : 0;
+  std::memcpy(buffer, buffer_.data() + bufferStart_, count);
+  bufferStart_ += count;
+  consumed_ += count;
+  if (bufferStart_ == buffer_.size()) {
+    buffer_.clear();
+    bufferStart_ = 0;
+  }
+  updateWatch();
+  return static_cast<std::ptrdiff_t>(count);
+}
+
+void InputStream::updateWatch() {
+  const bool wanted = loop_ != nullptr && status_ == StreamStatus::Open && !atEnd_ &&
+                      error_ == 0 && buffer_.size() < kBufferLimit;
+  if (wanted && watch_ == 0) {
+    watch_ = loop_->watch(fd_, POLLIN, [this](short revents) { onReadable(revents); });
+  } else if (!wanted && watch_ != 0 && loop_ != nullptr) {
+    loop_->unwatch(watch_);
+    watch_ = 0;
+  }
+}
+
+void InputStream::onReadable(short revents) {
+  const auto self = shared_from_this();  // the delegate may drop the last other reference
+  const std::size_t before = buffer_.size();
+  fill();
+  if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && buffer_.size() == before && !atEnd_ &&
+      error_ == 0) {
+    noteGone(EIO);  // hung up without a readable end: stop polling it
+  }
+  announce();
+}
+
+void InputStream::announce() {
+  if (bufferStart_ == buffer_.size() || status_ == StreamStatus::Closed) return;
+  const std::uint64_t before = consumed_;
+  deliver(StreamEvent::HasBytesAvailable);
+  // A delegate that read only part of the bytes hears of the rest on the next pass; one that
+  // read nothing is not asked again until more arrives (so an idle delegate costs nothing).
+  if (consumed_ != before && bufferStart_ < buffer_.size() && loop_ != nullptr) {
+    loop_->post([weak = weak_from_this()] {
+      if (auto self = weak.lock()) static_cast<InputStream&>(*self).announce();
+    });
+  }
+}
+
+void InputStream::fill() {
+  if (fd_ < 0 || atEnd_ || error_ != 0) return;
+  if (bufferStart_ > 0) {
+    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(bufferStart_));
+    bufferStart_ = 0;
+  }
+  std::uint8_t chunk[4096];
+  while (buffer_.size() < kBufferLimit) {
+    const std::size_t want = std::min(sizeof chunk, kBufferLimit - buffer_.size());
+    const ssize_t n = ::read(fd_, chunk, want);
+    if (n > 0) {
+      buffer_.insert(buffer_.end(), chunk, chunk + n);
+    } else if (n == 0) {
+      noteGone(0);
+      break;
+    } else if (errno == EINTR) {
+      continue;
+    } else {
+      if (errno != EAGAIN && errno != EWOULDBLOCK) noteGone(errno);
+      break;
+    }
+  }
+  updateWatch();
+}
+
+void InputStream::noteGone(int error) {
+  // A tty whose other side hung up reads EIO: that is the device leaving, not a fault.
+  if (error == 0 || error == EIO) {
+    atEnd_ = true;
+    status_ = StreamStatus::AtEnd;
+  } else {
+    error_ = error;
+    status_ = StreamStatus::Error;
+  }
+  updateWatch();
+  postEvent(atEnd_ ? StreamEvent::EndEncountered : StreamEvent::ErrorOccurred);
+  if (auto gone = std::exchange(onGone_, nullptr)) gone();
+}
+
+// ---- OutputStream
+
+OutputStream::OutputStream(int fd, bool socket)
+    : fd_(fd), wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), socket_(socket) {
+  if (wakeFd_ < 0) {
+    const int error = errno;
+    ::close(fd_);
+    throw std::system_error(error, std::generic_category(), "eventfd");
+  }
+}
+
+OutputStream::~OutputStream() {
+  close();
+}
+
+void OutputStream::open() {
+  std::lock_guard lock(mutex_);
+  if (status_ != StreamStatus::NotOpen) return;
+  status_ = StreamStatus::Open;
+  postEvent(StreamEvent::OpenCompleted);
+  postEvent(StreamEvent::HasSpaceAvailable);
+}
+
+void OutputStream::close() {
+  std::unique_lock lock(mutex_);
+  if (status_ == StreamStatus::Closed) return;
+  status_ = StreamStatus::Closed;
+  const std::uint64_t one = 1;
+  // Raised once on a fresh counter, so it cannot overflow; it wakes every waitForSpace.
+  [[maybe_unused]] const ssize_t woken = ::write(wakeFd_, &one, sizeof one);
+  idle_.wait(lock, [this] { return waiters_ == 0; });
+  ::close(fd_);
+  ::close(wakeFd_);
+  fd_ = -1;
+  wakeFd_ = -1;
+}
+
+bool OutputStream::hasSpaceAvailable() {
+  std::lock_guard lock(mutex_);
+  if (status_ == StreamStatus::Error) return true;  // so the writer's next write fails at once
+  if (status_ != StreamStatus::Open) return false;
+  pollfd pfd{fd_, POLLOUT, 0};
+  if (::poll(&pfd, 1, 0) <= 0) return false;
+  // An error or hangup counts as space: the write then fails at once instead of waiting.
+  return (pfd.revents & (POLLOUT | POLLERR | POLLHUP)) != 0;
+}
+
+std::ptrdiff_t OutputStream::write(const std::uint8_t* buffer, std::size_t maxLength) {
+  std::lock_guard lock(mutex_);
+  if (status_ != StreamStatus::Open) return -1;
+  if (maxLength == 0) return 0;
+  for (;;) {
+    const ssize_t n = socket_ ? ::send(fd_, buffer, maxLength, MSG_NOSIGNAL | MSG_DONTWAIT)
+                              : ::write(fd_, buffer, maxLength);
+    if (n >= 0) return n;
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+    status_ = StreamStatus::Error;
+    return -1;
+  }
+}
+
+bool OutputStream::waitForSpace(std::chrono::milliseconds timeout) {
+  pollfd fds[2];
+  {
+    std::lock_guard lock(mutex_);
+    if (status_ != StreamStatus::Open) return false;
+    ++waiters_;
+    fds[0] = {fd_, POLLOUT, 0};
+    fds[1] = {wakeFd_, POLLIN, 0};
+  }
+  const int ms = static_cast<int>(std::clamp<long long>(timeout.count(), 0, 1 << 30));
+  int n = 0;
+  do {
+    n = ::poll(fds, 2, ms);
+  } while (n < 0 && errno == EINTR);
+  std::lock_guard lock(mutex_);
+  --waiters_;
+  idle_.notify_all();
+  return n > 0 && status_ == StreamStatus::Open &&
+         (fds[0].revents & (POLLOUT | POLLERR | POLLHUP)) != 0;
+}
+
+}  // namespace zt

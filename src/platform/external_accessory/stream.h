@@ -1,0 +1,142 @@
+// Byte streams of an accessory session: one InputStream and one OutputStream, each owning its
+// own non-blocking descriptor.
+//
+// A stream reports to its delegate through the run loop it is scheduled on. The input stream's
+// descriptor is watched there: what arrives is read into a bounded buffer (64 KiB; reading
+// pauses while it is full) and announced with HasBytesAvailable; when the device goes away (end
+// of data, hangup, an I/O error) watching stops, the delegate gets EndEncountered or
+// ErrorOccurred, and the stream's gone handler runs once.
+//
+// Threads: everything is for the loop's thread, except OutputStream's hasSpaceAvailable, write
+// and waitForSpace, which a worker thread may call while the main thread owns the stream; its
+// close() waits for those calls to leave the descriptor before closing it, and wakes a
+// waitForSpace at once.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/runloop/run_loop.h"
+
+namespace zt {
+
+enum class StreamEvent : unsigned {
+  OpenCompleted = 1,
+  HasBytesAvailable = 2,
+  HasSpaceAvailable = 4,
+  ErrorOccurred = 8,
+  EndEncountered = 16,
+};
+
+enum class StreamStatus { NotOpen, Open, AtEnd, Closed, Error };
+
+class Stream;
+
+class StreamDelegate {
+ public:
+  virtual ~StreamDelegate() = default;
+  virtual void handleEvent(Stream& stream, StreamEvent code) = 0;
+};
+
+class Stream : public std::enable_shared_from_this<Stream> {
+ public:
+  virtual ~Stream() = default;
+  Stream(const Stream&) = delete;
+  Stream& operator=(const Stream&) = delete;
+
+  // The delegate is not owned; an expired one gets no events.
+  void setDelegate(std::weak_ptr<StreamDelegate> delegate) { delegate_ = std::move(delegate); }
+  std::shared_ptr<StreamDelegate> delegate() const { return delegate_.lock(); }
+  virtual void scheduleInRunLoop(RunLoop& loop);
+  virtual void removeFromRunLoop(RunLoop& loop);
+  virtual void open() = 0;
+  // Closes the descriptor; a closed stream stays closed. Harmless when repeated.
+  virtual void close() = 0;
+  StreamStatus streamStatus() const { return status_.load(); }
+
+ protected:
+  Stream() = default;
+  // Delivers `code` to the delegate on a later pass of the scheduled loop (none: dropped).
+  void postEvent(StreamEvent code);
+  // Delivers `code` to the delegate now.
+  void deliver(StreamEvent code);
+
+  RunLoop* loop_ = nullptr;
+  std::atomic<StreamStatus> status_{StreamStatus::NotOpen};
+
+ private:
+  std::weak_ptr<StreamDelegate> delegate_;
+};
+
+class InputStream final : public Stream {
+ public:
+  // Takes `fd`. `onGone` runs once, on the loop's thread, when the device goes away.
+  InputStream(int fd, std::function<void()> onGone);
+  ~InputStream() override;
+
+  void scheduleInRunLoop(RunLoop& loop) override;
+  void removeFromRunLoop(RunLoop& loop) override;
+  void open() override;
+  void close() override;
+  // True while buffered or readable bytes wait; false once closed, at end or failed.
+  bool hasBytesAvailable();
+  // Copies at most `maxLength` bytes. Returns the count, 0 at end or when nothing is there yet,
+  // -1 on error or when the stream is not open.
+  std::ptrdiff_t read(std::uint8_t* buffer, std::size_t maxLength);
+
+ private:
+  static constexpr std::size_t kBufferLimit = 64 * 1024;
+
+  void updateWatch();
+  void onReadable(short revents);
+  // Tells the delegate that bytes wait.
+  void announce();
+  // Reads what the descriptor holds into the buffer, up to its limit.
+  void fill();
+  void noteGone(int error);
+
+  int fd_;
+  std::function<void()> onGone_;
+  std::vector<std::uint8_t> buffer_;
+  std::size_t bufferStart_ = 0;
+  std::uint64_t consumed_ = 0;  // bytes handed out by read()
+  bool atEnd_ = false;
+  int error_ = 0;
+  RunLoop::Id watch_ = 0;
+};
+
+class OutputStream final : public Stream {
+ public:
+  // Takes `fd`; `socket` selects send() without SIGPIPE over write().
+  OutputStream(int fd, bool socket);
+  ~OutputStream() override;
+
+  void open() override;
+  void close() override;
+  // Any thread: whether a write would take at least one byte now, or fail at once (a failed
+  // stream or device). False while full, not yet open, or closed.
+  bool hasSpaceAvailable();
+  // Any thread, never blocks: bytes written, 0 when there is no room, -1 on error or not open.
+  std::ptrdiff_t write(const std::uint8_t* buffer, std::size_t maxLength);
+  // Any thread: waits until there is space (true), or the time is up or the stream closed.
+  // On a stream that is not open it returns false at once: a writer that retries should look
+  // at streamStatus() (safe from any thread) and give up once it is Closed.
+  bool waitForSpace(std::chrono::milliseconds timeout);
+
+ private:
+  int fd_;
+  int wakeFd_;
+  bool socket_;
+  std::mutex mutex_;
+  std::condition_variable idle_;
+  int waiters_ = 0;  // guarded by mutex_: waitForSpace calls polling fd_ right now
+};
+
+}  // namespace zt

@@ -1,0 +1,241 @@
+// The accessory manager against real devices: a symlinked pseudo-terminal coming and going,
+// TCP endpoints that refuse, accept and drop, the demo module's echo, and the picker's alert.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "accessory_test_support.h"
+#include "platform/external_accessory/session.h"
+#include "support/watchdog.h"
+
+namespace zt {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Collector;
+using test::NotificationLog;
+using test::TempDir;
+
+AccessoryOptions quietOptions(const TempDir& sysfs) {
+  AccessoryOptions options;
+  options.demo = false;
+  options.sysfsRoot = sysfs.path().string();
+  options.rescanInterval = 50ms;
+  return options;
+}
+
+TEST(AccessoryManagerTest, SymlinkedPtyAppearingAndDisappearingIsConnectAndDisconnect) {
+  test::Watchdog dog;
+  TempDir dir;
+  const auto link = dir.path() / "bt-module";
+  auto options = quietOptions(dir);
+  options.devices.push_back({link.string(), 9600});
+  RunLoop loop;
+  EAAccessoryManager manager(options, loop);
+  NotificationLog log;
+  EXPECT_TRUE(manager.connectedAccessories().empty());
+
+  test::PtyPair pty;
+  std::filesystem::create_symlink(pty.slavePath(), link);
+  loop.runFor(200ms);
+  EXPECT_TRUE(log.entries.empty()) << "no notification before registering";
+  ASSERT_EQ(manager.connectedAccessories().size(), 1u);
+  const auto first = manager.connectedAccessories()[0];
+  EXPECT_EQ(first->name(), "bt-module");
+  EXPECT_EQ(first->serialNumber(), link.string());
+  EXPECT_EQ(first->protocolStrings(), std::vector<std::string>{kDefaultProtocolString});
+
+  manager.registerForLocalNotifications();
+  std::filesystem::remove(link);
+  ASSERT_TRUE(test::runUntil(loop, [&] { return log.entries.size() == 1; }));
+  EXPECT_FALSE(log.entries[0].connected);
+  EXPECT_EQ(log.entries[0].accessory, first);
+  EXPECT_FALSE(first->isConnected());
+
+  std::filesystem::create_symlink(pty.slavePath(), link);
+  ASSERT_TRUE(test::runUntil(loop, [&] { return log.entries.size() == 2; }));
+  EXPECT_TRUE(log.entries[1].connected);
+  EXPECT_GT(log.entries[1].accessory->connectionID(), first->connectionID());
+  loop.runFor(200ms);
+  EXPECT_EQ(log.entries.size(), 2u) << "one notification per change";
+
+  // Pointing the path at another device is that device leaving and another arriving.
+  test::PtyPair other;
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink(other.slavePath(), link);
+  manager.rescan();
+  ASSERT_EQ(log.entries.size(), 4u);
+  EXPECT_FALSE(log.entries[2].connected);
+  EXPECT_TRUE(log.entries[3].connected);
+  manager.unregisterForLocalNotifications();
+}
+
+TEST(AccessoryManagerTest, RefusingTcpEndpointIsListedButGivesNoSession) {
+  test::Watchdog dog;
+  TempDir dir;
+  std::uint16_t port = 0;
+  {
+    test::Listener closed;
+    port = closed.port();
+  }
+  auto options = quietOptions(dir);
+  options.tcpEndpoints.push_back({"127.0.0.1", port});
+  RunLoop loop;
+  EAAccessoryManager manager(options, loop);
+  const auto list = manager.connectedAccessories();
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0]->name(), "127.0.0.1:" + std::to_string(port));
+  EXPECT_FALSE(EASession::create(list[0], kDefaultProtocolString));
+  EXPECT_TRUE(list[0]->isConnected());
+  EXPECT_EQ(manager.connectedAccessories().size(), 1u);
+}
+
+TEST(AccessoryManagerTest, TcpEndpointCarriesBytesAndADropRelistsIt) {
+  test::Watchdog dog;
+  TempDir dir;
+  test::Listener listener;
+  auto options = quietOptions(dir);
+  options.tcpEndpoints.push_back({"127.0.0.1", listener.port()});
+  RunLoop loop;
+  EAAccessoryManager manager(options, loop);
+  NotificationLog log;
+  manager.registerForLocalNotifications();
+
+  const auto accessory = manager.connectedAccessories().at(0);
+  const auto session = EASession::create(accessory, kDefaultProtocolString);
+  ASSERT_TRUE(session);
+  const int peer = listener.accept();
+  ASSERT_GE(peer, 0);
+  auto collector = std::make_shared<Collector>();
+  test::openStreams(*session, loop, collector);
+
+  ASSERT_TRUE(test::writeAll(peer, "from bridge"));
+  ASSERT_TRUE(test::runUntil(loop, [&] { return collector->data == "from bridge"; }));
+  ASSERT_EQ(test::writeText(*session->outputStream(), "to bridge"), 9);
+  EXPECT_EQ(test::readSome(peer, 9), "to bridge");
+
+  ::close(peer);
+  ASSERT_TRUE(test::runUntil(loop, [&] { return log.entries.size() >= 2; }));
+  loop.runFor(200ms);
+  ASSERT_EQ(log.entries.size(), 2u);
+  EXPECT_FALSE(log.entries[0].connected);
+  EXPECT_EQ(log.entries[0].accessory, accessory);
+  EXPECT_TRUE(log.entries[1].connected);
+  const auto relisted = manager.connectedAccessories();
+  ASSERT_EQ(relisted.size(), 1u);
+  EXPECT_EQ(relisted[0], log.entries[1].accessory);
+  EXPECT_GT(relisted[0]->connectionID(), accessory->connectionID());
+  EXPECT_EQ(collector->count(StreamEvent::EndEncountered), 1);
+
+  // The writing side of the dropped connection fails instead of raising SIGPIPE.
+  std::ptrdiff_t result = 0;
+  for (int i = 0; i < 100 && result >= 0; ++i) result = test::writeText(*session->outputStream(), "x");
+  EXPECT_EQ(result, -1);
+  EXPECT_TRUE(session->outputStream()->hasSpaceAvailable()) << "a failed stream fails at once";
+  EXPECT_EQ(test::writeText(*session->outputStream(), "x"), -1);
+
+  // The new connection works as the first did.
+  const auto again = EASession::create(relisted[0], kDefaultProtocolString);
+  ASSERT_TRUE(again);
+  const int peer2 = listener.accept();
+  ASSERT_GE(peer2, 0);
+  test::openStreams(*again, loop, std::make_shared<Collector>());
+  ASSERT_EQ(test::writeText(*again->outputStream(), "again"), 5);
+  EXPECT_EQ(test::readSome(peer2, 5), "again");
+  ::close(peer2);
+  manager.unregisterForLocalNotifications();
+}
+
+TEST(AccessoryManagerTest, DemoModuleEchoesEverythingWithoutLoss) {
+  test::Watchdog dog;
+  TempDir dir;
+  auto options = quietOptions(dir);
+  options.demo = true;
+  RunLoop loop;
+  EAAccessoryManager manager(options, loop);
+  const auto list = manager.connectedAccessories();
+  ASSERT_EQ(list.size(), 1u);
+  const auto& demo = *list[0];
+  EXPECT_EQ(demo.name(), "Zemra Demo Module");
+  EXPECT_EQ(demo.serialNumber(), "ZD0001");
+  EXPECT_EQ(demo.protocolStrings(), std::vector<std::string>{"com.Zemra.Demo"});
+
+  const auto session = EASession::create(list[0], "com.Zemra.Demo");
+  ASSERT_TRUE(session);
+  auto collector = std::make_shared<Collector>();
+  test::openStreams(*session, loop, collector);
+  ASSERT_EQ(test::writeText(*session->outputStream(), "hello"), 5);
+  ASSERT_TRUE(test::runUntil(loop, [&] { return collector->data == "hello"; }));
+
+  // 64 KiB of every byte value, written as fast as the stream takes it.
+  collector->data.clear();
+  std::string payload(64 * 1024, '\0');
+  for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<char>((i * 7 + i / 256) & 0xff);
+  std::size_t sent = 0;
+  auto out = session->outputStream();
+  ASSERT_TRUE(test::runUntil(loop, [&] {
+    while (sent < payload.size() && out->hasSpaceAvailable()) {
+      const auto n = out->write(reinterpret_cast<const std::uint8_t*>(payload.data()) + sent,
+                                std::min<std::size_t>(200, payload.size() - sent));
+      if (n <= 0) break;
+      sent += static_cast<std::size_t>(n);
+    }
+    return collector->data.size() >= payload.size();
+  }));
+  EXPECT_TRUE(collector->data == payload);
+
+  // A second session on the demo module is independent of the first.
+  const auto second = EASession::create(list[0], "com.Zemra.Demo");
+  ASSERT_TRUE(second);
+  auto collector2 = std::make_shared<Collector>();
+  test::openStreams(*second, loop, collector2);
+  session->inputStream()->close();
+  session->outputStream()->close();
+  ASSERT_EQ(test::writeText(*second->outputStream(), "two"), 3);
+  ASSERT_TRUE(test::runUntil(loop, [&] { return collector2->data == "two"; }));
+}
+
+TEST(AccessoryManagerTest, OrderIsStableAndIdsIncrease) {
+  test::Watchdog dog;
+  TempDir dir;
+  const auto fileDevice = dir.path() / "ttyFAKE";
+  { std::ofstream(fileDevice) << ""; }
+  auto options = quietOptions(dir);
+  options.demo = true;
+  options.devices.push_back({fileDevice.string(), 115200});
+  options.tcpEndpoints.push_back({"localhost", 7});
+  RunLoop loop;
+  EAAccessoryManager manager(options, loop);
+  const auto list = manager.connectedAccessories();
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0]->name(), "ttyFAKE");
+  EXPECT_EQ(list[1]->name(), "localhost:7");
+  EXPECT_EQ(list[2]->name(), "Zemra Demo Module");
+  EXPECT_LT(list[0]->connectionID(), list[1]->connectionID());
+  EXPECT_LT(list[1]->connectionID(), list[2]->connectionID());
+  // A plain file is no tty: it cannot be opened as a serial port, so there is no session.
+  EXPECT_FALSE(EASession::create(list[0], kDefaultProtocolString));
+  loop.runFor(150ms);
+  EXPECT_EQ(manager.connectedAccessories(), list);
+}
+
+TEST(AccessoryManagerTest, BluetoothPickerShowsTheUnavailableAlert) {
+  TempDir dir;
+  RunLoop loop;
+  EAAccessoryManager manager(quietOptions(dir), loop);
+  std::vector<std::string> shown;
+  manager.setAlertPresenter([&](const std::string& title, const std::string& message,
+                                const std::string& button) {
+    shown = {title, message, button};
+  });
+  std::error_code result;
+  manager.showBluetoothAccessoryPickerWithNameFilter(std::nullopt,
+                                                     [&](std::error_code e) { result = e; });
+  EXPECT_EQ(shown, (std::vector<std::string>{"Warning", "Bluetooth is not available on this system.",
+                                             "OK"}));
+  EXPECT_EQ(result, std::errc::not_supported);
+  manager.showBluetoothAccessoryPickerWithNameFilter("Zemra", nullptr);  // no completion: fine
+}
+
+}  // namespace
+}  // namespace zt

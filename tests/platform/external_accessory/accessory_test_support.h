@@ -1,0 +1,213 @@
+// Test support for the accessory layer: a temporary folder, a pseudo-terminal pair whose master
+// plays the device, a loopback TCP listener, a stream delegate that collects what arrives, and
+// a log of the accessory notifications.
+#pragma once
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <any>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/external_accessory/accessory_manager.h"
+#include "platform/external_accessory/session.h"
+#include "platform/external_accessory/stream.h"
+#include "platform/ui/notification_center.h"
+
+namespace zt::test {
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zt-ea-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A pseudo-terminal: the test holds the master (non-blocking) and the accessory layer opens
+// the slave by its path.
+class PtyPair {
+ public:
+  PtyPair() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (master_ < 0 || ::grantpt(master_) < 0 || ::unlockpt(master_) < 0) {
+      throw std::runtime_error("posix_openpt failed");
+    }
+    char name[128];
+    if (::ptsname_r(master_, name, sizeof name) != 0) throw std::runtime_error("ptsname failed");
+    slavePath_ = name;
+  }
+  ~PtyPair() { closeMaster(); }
+  PtyPair(const PtyPair&) = delete;
+  PtyPair& operator=(const PtyPair&) = delete;
+
+  int master() const { return master_; }
+  const std::string& slavePath() const { return slavePath_; }
+  void closeMaster() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+  }
+
+ private:
+  int master_ = -1;
+  std::string slavePath_;
+};
+
+// A loopback TCP listener on a free port.
+class Listener {
+ public:
+  Listener() {
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    auto* raw = reinterpret_cast<sockaddr*>(&address);
+    if (fd_ < 0 || ::bind(fd_, raw, length) < 0 || ::listen(fd_, 4) < 0 ||
+        ::getsockname(fd_, raw, &length) < 0) {
+      throw std::runtime_error("listener failed");
+    }
+    port_ = ntohs(address.sin_port);
+  }
+  ~Listener() { close(); }
+  Listener(const Listener&) = delete;
+  Listener& operator=(const Listener&) = delete;
+
+  std::uint16_t port() const { return port_; }
+  // The next connection, made non-blocking; -1 when none comes within `limit`.
+  int accept(std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    pollfd pfd{fd_, POLLIN, 0};
+    if (::poll(&pfd, 1, static_cast<int>(limit.count())) <= 0) return -1;
+    return ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+  }
+  void close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_ = -1;
+  std::uint16_t port_ = 0;
+};
+
+// Writes all of `data` to a non-blocking descriptor, waiting for room as needed.
+inline bool writeAll(int fd, const std::string& data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN) return false;
+    pollfd pfd{fd, POLLOUT, 0};
+    if (::poll(&pfd, 1, 20000) <= 0) return false;
+  }
+  return true;
+}
+
+// Reads from a non-blocking descriptor until `count` bytes came or `limit` passed.
+inline std::string readSome(int fd, std::size_t count,
+                            std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+  std::string got;
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (got.size() < count && std::chrono::steady_clock::now() < end) {
+    pollfd pfd{fd, POLLIN, 0};
+    if (::poll(&pfd, 1, 20) <= 0) continue;
+    char chunk[4096];
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n <= 0) break;
+    got.append(chunk, static_cast<std::size_t>(n));
+  }
+  return got;
+}
+
+// Collects what an input stream announces, reading it as the receive path does.
+class Collector : public StreamDelegate {
+ public:
+  void handleEvent(Stream& stream, StreamEvent code) override {
+    events.push_back(code);
+    if (code != StreamEvent::HasBytesAvailable) return;
+    auto& input = dynamic_cast<InputStream&>(stream);
+    std::uint8_t chunk[350];
+    while (input.hasBytesAvailable()) {
+      const auto n = input.read(chunk, sizeof chunk);
+      if (n > 0) data.append(reinterpret_cast<const char*>(chunk), static_cast<std::size_t>(n));
+    }
+  }
+  int count(StreamEvent code) const {
+    int n = 0;
+    for (auto e : events) n += e == code ? 1 : 0;
+    return n;
+  }
+
+  std::string data;
+  std::vector<StreamEvent> events;
+};
+
+// The accessory notifications in the order they came: (connected?, connectionID).
+class NotificationLog {
+ public:
+  NotificationLog() {
+    auto& center = NotificationCenter::defaultCenter();
+    center.addObserver(this, EAAccessoryDidConnectNotification,
+                       [this](const Notification& n) { record(true, n); });
+    center.addObserver(this, EAAccessoryDidDisconnectNotification,
+                       [this](const Notification& n) { record(false, n); });
+  }
+  ~NotificationLog() { NotificationCenter::defaultCenter().removeObserver(this); }
+  NotificationLog(const NotificationLog&) = delete;
+  NotificationLog& operator=(const NotificationLog&) = delete;
+
+  struct Entry {
+    bool connected;
+    std::shared_ptr<EAAccessory> accessory;
+  };
+  std::vector<Entry> entries;
+
+ private:
+  void record(bool connected, const Notification& n) {
+    const auto it = n.userInfo.find(EAAccessoryKey);
+    ASSERT_NE(it, n.userInfo.end());
+    entries.push_back({connected, std::any_cast<std::shared_ptr<EAAccessory>>(it->second)});
+  }
+};
+
+// Opens both streams of `session` on `loop`, the input stream reporting to `collector`.
+inline void openStreams(EASession& session, RunLoop& loop,
+                        const std::shared_ptr<Collector>& collector) {
+  for (Stream* stream : {static_cast<Stream*>(session.inputStream().get()),
+                         static_cast<Stream*>(session.outputStream().get())}) {
+    stream->setDelegate(collector);
+    stream->scheduleInRunLoop(loop);
+    stream->open();
+  }
+}
+
+inline std::ptrdiff_t writeText(OutputStream& out, const std::string& text) {
+  return out.write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+}  // namespace zt::test

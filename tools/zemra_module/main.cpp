@@ -1,0 +1,41 @@
+// zemra-module: a module emulator on a pseudo-terminal or a TCP port, for trying the terminal
+// without hardware and for tests. See module_options.cpp for the command line.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cipher/triple_des.h"
+#include "module_options.h"
+#include "module_server.h"
+
+int main(int argc, char** argv) {
+  zt::ModuleOptions options;
+  try {
+    options = zt::parseModuleOptions(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::invalid_argument& e) {
+    std::fprintf(stderr, "zemra-module: %s\n", e.what());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(zt::moduleUsage(), stdout);
+    return 0;
+  }
+  if (options.mode == zt::ModuleMode::Quorvel) {
+    std::uint8_t key[16] = {};
+    std::memcpy(key, options.key.data(), std::min(options.key.size(), sizeof key));
+    zt::QuorvelSetKey(key);
+  }
+  try {
+    zt::ModuleServer server(options);
+    server.run();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "zemra-module: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

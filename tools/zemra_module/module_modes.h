@@ -1,0 +1,33 @@
+// What the module does with the bytes of one connection: echo them, count them, or open them
+// as Quorvel packets and answer each plaintext enciphered.
+//
+// A Responder takes each chunk read from a connection and returns the bytes to send back. In
+// the Quorvel mode the bytes are collected until they form whole packets: the packets of a
+// chunk are found from its end, each ending in its 2-byte length. Single-threaded.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "module_options.h"
+
+namespace zt {
+
+class Responder {
+ public:
+  virtual ~Responder() = default;
+  virtual std::vector<std::uint8_t> respond(const std::uint8_t* data, std::size_t length) = 0;
+};
+
+// Bytes received by every sink responder of this process.
+std::uint64_t sinkTotal();
+
+// `lines` is where the Quorvel mode prints plaintexts. The Quorvel key must be in force.
+std::unique_ptr<Responder> makeResponder(ModuleMode mode, std::FILE* lines);
+
+// Splits `data` into whole Quorvel packets, last first; empty when it is not whole packets.
+std::vector<std::pair<std::size_t, std::size_t>> splitPackets(const std::vector<std::uint8_t>& data);
+
+}  // namespace zt
