@@ -57,7 +57,7 @@ void write(std::ostream& out, const DisplayNavigationBar& bar) {
   if (bar.left) add(barButton(*bar.left));
   add(bar.title);
   if (bar.right) add(barButton(*bar.right));
-  out << line << '\n';
+  out << (line.empty() ? "(no title)" : line) << '\n';
 }
 
 void write(std::ostream& out, const DisplaySectionHeader& header) {
