@@ -21,7 +21,7 @@ class Control : public View {
   using View::View;
 
   bool isEnabled() const { return enabled_; }
-  void setEnabled(bool enabled);
+  virtual void setEnabled(bool enabled);
   void addTarget(Action action, ControlEvent event);
   void removeAllTargets() { targets_.clear(); }
   // Runs the actions bound to `event`, in the order they were added.
