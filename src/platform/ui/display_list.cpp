@@ -67,7 +67,11 @@ class Builder {
       addNavigationBar(*navigation);
     }
     if (auto table = std::dynamic_pointer_cast<TableView>(view)) {
-      if (onScreen(*table)) addTable(table);
+      if (!onScreen(*table)) return;
+      addTable(table);
+      for (const auto& child : table->subviews()) {
+        if (!std::dynamic_pointer_cast<TableViewCell>(child)) walk(child);
+      }
       return;
     }
     if (auto toolbar = std::dynamic_pointer_cast<Toolbar>(view)) {

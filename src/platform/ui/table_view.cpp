@@ -109,6 +109,7 @@ void TableView::updateVisibleCells() {
       enqueue(it->second);
       it = visible_.erase(it);
     } else {
+      it->second->setFrame(rectForRowAtIndexPath(it->first));
       ++it;
     }
   }
