@@ -152,7 +152,7 @@ class Builder {
     row.path = path;
     row.title = cell.textLabel()->isHidden() ? "" : cell.textLabel()->text();
     row.titleAlignment = cell.textLabel()->textAlignment();
-    if (auto detail = cell.detailTextLabel(); detail && !detail->isHidden()) row.value = detail->text();
+    if (const auto& detail = cell.detailTextLabel(); detail && !detail->isHidden()) row.value = detail->text();
     row.image = cell.imageView()->image().name;
     row.accessory = cell.accessoryView() ? DisplayAccessory::None : accessoryOf(cell.accessoryType());
     if (cell.accessoryView() && !cell.accessoryView()->isHidden()) {

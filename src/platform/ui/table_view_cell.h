@@ -43,9 +43,10 @@ class TableViewCell : public View {
   void setSelectionStyle(TableViewCellSelectionStyle style) { selectionStyle_ = style; }
 
  protected:
-  void layoutSubviews() override;
+  void layoutSubviews() override { placeParts(); }
 
  private:
+  void placeParts();
   TableViewCellStyle style_;
   std::string reuseIdentifier_;
   std::shared_ptr<View> content_;

@@ -8,13 +8,13 @@ namespace zt {
 
 void Toolbar::setItems(std::vector<std::shared_ptr<BarButtonItem>> items, bool) {
   assertMainThread();
-  for (auto& old : items_) {
+  for (const auto& old : items_) {
     if (old && old->customView() && old->customView()->superview() == this) {
       old->customView()->removeFromSuperview();
     }
   }
   items_ = std::move(items);
-  for (auto& item : items_) {
+  for (const auto& item : items_) {
     if (item && item->customView()) addSubview(item->customView());
   }
   layoutSubviews();

@@ -29,7 +29,7 @@ bool screenTakesTouches() {
 }
 
 // Touches `target` at `point`; when something covers it, that covering view gets the touch.
-bool reach(View& target, Point point) {
+bool reach(const View& target, Point point) {
   if (!target.isOnScreen()) return false;
   auto hit = viewAtScreenPoint(point);
   if (hit && hit->isDescendantOf(target)) return true;
@@ -37,7 +37,7 @@ bool reach(View& target, Point point) {
   return false;
 }
 
-bool reachCentre(View& target) { return reach(target, target.frameInWindow().center()); }
+bool reachCentre(const View& target) { return reach(target, target.frameInWindow().center()); }
 
 std::shared_ptr<NavigationController> shownNavigation() {
   auto window = Application::shared().keyWindow();

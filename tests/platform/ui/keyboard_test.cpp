@@ -167,3 +167,56 @@ TEST_F(Editing, LandscapeKeyboardIsLowerAndWider) {
 
 }  // namespace
 }  // namespace zt::test
+
+namespace zt::test {
+namespace {
+
+// Delegates that refuse to begin or to end editing.
+struct Refusing : TextViewDelegate {
+  bool textViewShouldBeginEditing(TextView&) override { return allowBegin; }
+  bool textViewShouldEndEditing(TextView&) override { return allowEnd; }
+  bool allowBegin = true;
+  bool allowEnd = true;
+};
+
+TEST_F(Editing, ADelegateCanKeepEditingFromStartingOrEnding) {
+  auto screen = show();
+  auto refusing = std::make_shared<Refusing>();
+  screen->line->setDelegate(refusing);
+  refusing->allowBegin = false;
+  EXPECT_FALSE(Touch::tapTextInput(*screen->line));
+  EXPECT_FALSE(Application::shared().keyboard().isVisible());
+
+  refusing->allowBegin = true;
+  refusing->allowEnd = false;
+  EXPECT_TRUE(Touch::tapTextInput(*screen->line));
+  EXPECT_FALSE(Touch::tapTextInput(*screen->field)) << "the line refuses to give up the keyboard";
+  EXPECT_FALSE(screen->line->resignFirstResponder());
+  EXPECT_TRUE(screen->line->isFirstResponder());
+
+  screen->line->setEnabled(false);  // disabling ends editing without asking
+  EXPECT_FALSE(Application::shared().keyboard().isVisible());
+  EXPECT_EQ(Application::shared().windows().size(), 1u);
+}
+
+TEST(Utf8Offsets, MoveByWholeCharactersAndStayInsideTheText) {
+  const std::string text = "aé€x";  // 1 + 2 + 3 + 1 bytes
+  EXPECT_EQ(utf8::advance(text, 0, 2), 3u);
+  EXPECT_EQ(utf8::advance(text, 3, 1), 6u);
+  EXPECT_EQ(utf8::advance(text, 7, -2), 3u);
+  EXPECT_EQ(utf8::advance(text, 2, 0), 1u) << "inside é: back to its start";
+  EXPECT_EQ(utf8::advance(text, 0, -5), 0u);
+  EXPECT_EQ(utf8::advance(text, 99, 3), 7u);
+  EXPECT_EQ(utf8::boundaryAtOrAfter(text, 4), 6u);
+  EXPECT_EQ(utf8::boundaryAtOrBefore(text, 5), 3u);
+
+  TextView view;
+  view.setText(text);
+  view.setSelectedRange({2, 2});
+  EXPECT_EQ(view.selectedRange(), (Range{1, 5})) << "widened to é and €";
+  view.setSelectedRange({50, 4});
+  EXPECT_EQ(view.selectedRange(), (Range{7, 0}));
+}
+
+}  // namespace
+}  // namespace zt::test

@@ -150,3 +150,60 @@ TEST_F(Tables, TouchesSelectRowsOrDetailButtonsUnlessSelectionIsOffOrTheRowIsCov
 
 }  // namespace
 }  // namespace zt::test
+
+namespace zt::test {
+namespace {
+
+// Rows without a reuse identifier, each with a text field as its accessory.
+class FieldRows : public TableViewDataSource {
+ public:
+  int numberOfRowsInSection(TableView&, int) override { return 6; }
+  std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView&, IndexPath p) override {
+    auto cell = std::make_shared<TableViewCell>(TableViewCellStyle::Default, "");
+    auto field = std::make_shared<TextField>(Rect{0, 0, 90, 30});
+    field->setText(std::to_string(p.row));
+    cell->setAccessoryView(field);
+    fields[p.row] = field;
+    ++built;
+    return cell;
+  }
+  std::map<int, std::shared_ptr<TextField>> fields;
+  int built = 0;
+};
+
+TEST_F(Tables, RowsLeavingTheViewTakeTheirControlsOffScreenAndReloadsMoveLaterRows) {
+  auto screen = show({1}, {0, 0, 320, 100});
+  auto fieldRows = std::make_shared<FieldRows>();
+  auto& table = *screen->table;
+  table.setDataSource(fieldRows);
+  table.layoutIfNeeded();
+  EXPECT_EQ(fieldRows->built, 3);
+  auto first = fieldRows->fields[0];
+  EXPECT_TRUE(Touch::tapTextInput(*first));
+  Touch::touchElsewhere();  // this screen does not end editing
+  EXPECT_TRUE(first->isFirstResponder());
+
+  table.scrollToRowAtIndexPath({0, 4}, TableViewScrollPosition::None, false);
+  EXPECT_EQ(table.contentOffset().y, 5 * 44 - 100) << "the least scroll that shows row 4";
+  EXPECT_EQ(first->superview(), nullptr) << "a cell without identifier is dropped, not queued";
+  EXPECT_FALSE(first->isFirstResponder()) << "leaving the window ends its editing";
+  EXPECT_FALSE(Touch::tapTextInput(*first));
+  EXPECT_EQ(table.dequeueReusableCellWithIdentifier(""), nullptr);
+
+  table.setDataSource(screen->source);
+  screen->source->rows = {4};
+  table.setContentOffset({0, 0});
+  table.layoutIfNeeded();
+  auto second = table.cellForRowAtIndexPath({0, 1});
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->frame(), (Rect{0, 44, 320, 44}));
+  screen->source->heights[{0, 0}] = 20;
+  table.reloadRowsAtIndexPaths({{0, 0}}, TableViewRowAnimation::None);
+  EXPECT_EQ(second->frame(), (Rect{0, 20, 320, 44})) << "row 1 follows the new height of row 0";
+  EXPECT_EQ(table.indexPathsForVisibleRows(), (Paths{{0, 0}, {0, 1}, {0, 2}}));
+  ASSERT_NE(table.cellForRowAtIndexPath({0, 2}), nullptr);
+  EXPECT_EQ(table.cellForRowAtIndexPath({0, 2})->frame().y, 64);
+}
+
+}  // namespace
+}  // namespace zt::test
