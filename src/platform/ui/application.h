@@ -10,7 +10,8 @@
 //   terminate()       applicationWillTerminate, then the delegate is released (its destructor
 //                     runs here, on the main thread), then the windows and what they show.
 //
-// Main thread only.
+// The object lives until the process ends and is never destroyed; terminate() releases what it
+// holds. Main thread only.
 #pragma once
 
 #include <any>
