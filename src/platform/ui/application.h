@@ -46,8 +46,12 @@ class ApplicationDelegate {
 };
 
 // Values as the toolkit numbers them.
-enum class InterfaceOrientation { Portrait = 1, PortraitUpsideDown = 2, LandscapeRight = 3,
-                                  LandscapeLeft = 4 };
+enum class InterfaceOrientation {
+  Portrait = 1,
+  PortraitUpsideDown = 2,
+  LandscapeRight = 3,
+  LandscapeLeft = 4
+};
 
 using Popup = std::variant<std::shared_ptr<AlertView>, std::shared_ptr<ActionSheet>>;
 
@@ -56,7 +60,9 @@ class Application {
   static Application& shared();
 
   std::shared_ptr<ApplicationDelegate> delegate() const { return delegate_; }
-  void setDelegate(std::shared_ptr<ApplicationDelegate> delegate) { delegate_ = std::move(delegate); }
+  void setDelegate(std::shared_ptr<ApplicationDelegate> delegate) {
+    delegate_ = std::move(delegate);
+  }
   bool launch(const LaunchOptions& options = {});
   void enterBackground();
   void enterForeground();

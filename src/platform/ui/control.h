@@ -13,7 +13,13 @@
 
 namespace zt {
 
-enum class ControlEvent { TouchUpInside, ValueChanged, EditingDidBegin, EditingChanged, EditingDidEnd };
+enum class ControlEvent {
+  TouchUpInside,
+  ValueChanged,
+  EditingDidBegin,
+  EditingChanged,
+  EditingDidEnd
+};
 
 class Control : public View {
  public:

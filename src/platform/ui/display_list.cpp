@@ -48,10 +48,14 @@ std::optional<DisplayControl> controlOf(const std::shared_ptr<View>& view) {
 
 DisplayAccessory accessoryOf(TableViewCellAccessoryType type) {
   switch (type) {
-    case TableViewCellAccessoryType::None: return DisplayAccessory::None;
-    case TableViewCellAccessoryType::DisclosureIndicator: return DisplayAccessory::DisclosureIndicator;
-    case TableViewCellAccessoryType::DetailDisclosureButton: return DisplayAccessory::DetailButton;
-    case TableViewCellAccessoryType::Checkmark: return DisplayAccessory::Checkmark;
+    case TableViewCellAccessoryType::None:
+      return DisplayAccessory::None;
+    case TableViewCellAccessoryType::DisclosureIndicator:
+      return DisplayAccessory::DisclosureIndicator;
+    case TableViewCellAccessoryType::DetailDisclosureButton:
+      return DisplayAccessory::DetailButton;
+    case TableViewCellAccessoryType::Checkmark:
+      return DisplayAccessory::Checkmark;
   }
   return DisplayAccessory::None;
 }
@@ -152,9 +156,11 @@ class Builder {
     row.path = path;
     row.title = cell.textLabel()->isHidden() ? "" : cell.textLabel()->text();
     row.titleAlignment = cell.textLabel()->textAlignment();
-    if (const auto& detail = cell.detailTextLabel(); detail && !detail->isHidden()) row.value = detail->text();
+    if (const auto& detail = cell.detailTextLabel(); detail && !detail->isHidden())
+      row.value = detail->text();
     row.image = cell.imageView()->image().name;
-    row.accessory = cell.accessoryView() ? DisplayAccessory::None : accessoryOf(cell.accessoryType());
+    row.accessory =
+        cell.accessoryView() ? DisplayAccessory::None : accessoryOf(cell.accessoryType());
     if (cell.accessoryView() && !cell.accessoryView()->isHidden()) {
       if (auto control = controlOf(cell.accessoryView())) row.controls.push_back(*control);
     }

@@ -39,10 +39,14 @@ std::string control(const DisplayControl& c) {
 
 std::string mark(DisplayAccessory accessory) {
   switch (accessory) {
-    case DisplayAccessory::None: return "";
-    case DisplayAccessory::DisclosureIndicator: return ">";
-    case DisplayAccessory::Checkmark: return "(v)";
-    case DisplayAccessory::DetailButton: return "(i)";
+    case DisplayAccessory::None:
+      return "";
+    case DisplayAccessory::DisclosureIndicator:
+      return ">";
+    case DisplayAccessory::Checkmark:
+      return "(v)";
+    case DisplayAccessory::DetailButton:
+      return "(i)";
   }
   return "";
 }

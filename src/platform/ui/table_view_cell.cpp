@@ -56,7 +56,8 @@ void TableViewCell::placeParts() {
   float textX = imageView_->image().empty() ? kAccessoryMargin : b.height;
   imageView_->setFrame({0, 0, imageView_->image().empty() ? 0 : b.height, b.height});
   float half = (right - textX) / 2;
-  textLabel_->setFrame({textX, 0, detailLabel_ ? half : right - textX - kAccessoryMargin, b.height});
+  textLabel_->setFrame(
+      {textX, 0, detailLabel_ ? half : right - textX - kAccessoryMargin, b.height});
   if (detailLabel_) detailLabel_->setFrame({textX + half, 0, half - kAccessoryMargin, b.height});
 }
 

@@ -16,7 +16,12 @@
 namespace zt {
 
 enum class TableViewCellStyle { Default, Value1 };
-enum class TableViewCellAccessoryType { None, DisclosureIndicator, DetailDisclosureButton, Checkmark };
+enum class TableViewCellAccessoryType {
+  None,
+  DisclosureIndicator,
+  DetailDisclosureButton,
+  Checkmark
+};
 enum class TableViewCellSelectionStyle { None, Blue, Gray };
 
 class TableViewCell : public View {

@@ -42,7 +42,8 @@ Rect Toolbar::rectForItemAtIndex(std::size_t index) const {
 
 void Toolbar::layoutSubviews() {
   for (std::size_t i = 0; i < items_.size(); ++i) {
-    if (items_[i] && items_[i]->customView()) items_[i]->customView()->setFrame(rectForItemAtIndex(i));
+    if (items_[i] && items_[i]->customView())
+      items_[i]->customView()->setFrame(rectForItemAtIndex(i));
   }
 }
 

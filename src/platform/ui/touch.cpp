@@ -43,7 +43,8 @@ std::shared_ptr<NavigationController> shownNavigation() {
   auto window = Application::shared().keyWindow();
   auto root = window ? window->rootViewController() : nullptr;
   auto navigation = std::dynamic_pointer_cast<NavigationController>(root);
-  if (!navigation || !navigation->isViewLoaded() || !navigation->view()->isOnScreen()) return nullptr;
+  if (!navigation || !navigation->isViewLoaded() || !navigation->view()->isOnScreen())
+    return nullptr;
   return navigation;
 }
 
@@ -106,7 +107,8 @@ bool typeKey(TextInput& input, const std::string& key) {
     input.returnKeyPressed();
     return true;
   }
-  if (input.keyboardType() == KeyboardType::NumberPad && (key.size() != 1 || key[0] < '0' || key[0] > '9')) {
+  if (input.keyboardType() == KeyboardType::NumberPad &&
+      (key.size() != 1 || key[0] < '0' || key[0] > '9')) {
     return false;
   }
   input.replaceByTyping(input.selectedRange(), key);

@@ -74,7 +74,8 @@ class MenuScreen : public ViewController,
     }
   }
   void clickedButtonAtIndex(AlertView& alert, int index) override {
-    log.push_back("alert " + std::to_string(index) + " visible=" + std::to_string(alert.isVisible()));
+    log.push_back("alert " + std::to_string(index) +
+                  " visible=" + std::to_string(alert.isVisible()));
   }
 
   Strings& log;

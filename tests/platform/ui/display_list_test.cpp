@@ -23,7 +23,9 @@ class AboutScreen : public TableViewController {
   std::optional<std::string> titleForHeaderInSection(TableView&, int s) override {
     return s == 0 ? "Zemra  Application" : "";
   }
-  float heightForRowAtIndexPath(TableView&, IndexPath p) override { return p.section == 1 ? 80 : 50; }
+  float heightForRowAtIndexPath(TableView&, IndexPath p) override {
+    return p.section == 1 ? 80 : 50;
+  }
   std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& t, IndexPath p) override {
     auto cell = t.dequeueReusableCellWithIdentifier("About");
     if (!cell) cell = std::make_shared<TableViewCell>(TableViewCellStyle::Value1, "About");

@@ -54,7 +54,8 @@ class EditingScreen : public ViewController, public TextViewDelegate, public Tex
     return true;
   }
   void touchesEnded() override {
-    if (auto input = Application::shared().keyboard().firstResponder()) input->resignFirstResponder();
+    if (auto input = Application::shared().keyboard().firstResponder())
+      input->resignFirstResponder();
   }
 
   Strings& log;
@@ -140,8 +141,9 @@ TEST_F(Editing, TypingGoesThroughTheDelegateAndTheNumberPadHasDigitsOnly) {
   EXPECT_FALSE(Touch::pressReturn()) << "the number pad has no Return key";
   EXPECT_TRUE(Touch::pasteText("3x\n"));
   EXPECT_EQ(screen->number->text(), "123x\n");
-  EXPECT_EQ(log, (Strings{"number should 0+0 '1'", "number changed 1", "number should 1+0 '2'",
-                          "number changed 12", "number should 2+0 '3x\n'", "number changed 123x\n"}));
+  EXPECT_EQ(log,
+            (Strings{"number should 0+0 '1'", "number changed 1", "number should 1+0 '2'",
+                     "number changed 12", "number should 2+0 '3x\n'", "number changed 123x\n"}));
 
   screen->field->setEnabled(false);
   EXPECT_FALSE(Touch::tapTextInput(*screen->field));

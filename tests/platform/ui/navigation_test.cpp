@@ -114,8 +114,8 @@ TEST_F(Navigation, BarShowsBackTitlesAndTheBackButtonPopsAnimated) {
   EXPECT_EQ(screenText(), "[< Zemra Telvo] Accessory List\n");
 
   int cancelled = 0;
-  auto cancel = std::make_shared<BarButtonItem>("Cancel", BarButtonItemStyle::Bordered,
-                                                [&] { ++cancelled; });
+  auto cancel =
+      std::make_shared<BarButtonItem>("Cancel", BarButtonItemStyle::Bordered, [&] { ++cancelled; });
   list->navigationItem().setLeftBarButtonItem(cancel);
   EXPECT_EQ(screenText(), "[Cancel] Accessory List\n");
   EXPECT_FALSE(Touch::tapBarButton(nullptr)) << "a left item replaces the back button";
@@ -138,10 +138,11 @@ TEST_F(Navigation, AScreenPoppingItselfFromItsOwnButtonFinishesBeforeItIsRelease
   {
     auto screen = std::make_shared<LoggingScreen>("key", log);
     weakScreen = screen;
-    ok = std::make_shared<BarButtonItem>("OK", BarButtonItemStyle::Bordered, [raw = screen.get(), this] {
-      raw->navigationController()->popViewControllerAnimated(true);
-      log.push_back(raw->title() + " still alive");  // must not touch freed memory
-    });
+    ok = std::make_shared<BarButtonItem>(
+        "OK", BarButtonItemStyle::Bordered, [raw = screen.get(), this] {
+          raw->navigationController()->popViewControllerAnimated(true);
+          log.push_back(raw->title() + " still alive");  // must not touch freed memory
+        });
     screen->setTitle("key");
     screen->navigationItem().setRightBarButtonItem(ok);
     navigation->pushViewController(screen, true);
@@ -191,9 +192,9 @@ TEST_F(Navigation, PushWhileCoveredByAModalScreenAppearsOnlyWhenUncovered) {
   EXPECT_EQ(navigation->modalViewController(), modal) << "one modal screen at a time";
 
   modal->dismissModalViewControllerAnimated(false);
-  EXPECT_EQ(log, (Strings{"second.destroyed", "modal.viewWillDisappear()", "late.viewDidLoad",
-                          "late.viewWillAppear()", "modal.viewDidDisappear()",
-                          "late.viewDidAppear()"}));
+  EXPECT_EQ(log,
+            (Strings{"second.destroyed", "modal.viewWillDisappear()", "late.viewDidLoad",
+                     "late.viewWillAppear()", "modal.viewDidDisappear()", "late.viewDidAppear()"}));
   EXPECT_EQ(modal->presentingViewController(), nullptr);
   EXPECT_EQ(visibleController(), navigation->topViewController());
 }

@@ -78,7 +78,8 @@ TEST_F(Tables, HeightsHeadersAndReloadsFollowTheDataSource) {
   EXPECT_EQ(table.rectForRowAtIndexPath({0, 0}), (Rect{0, 10, 320, 250}));
   EXPECT_EQ(table.rectForHeaderInSection(1), (Rect{0, 260, 320, 44}));
   EXPECT_EQ(table.rectForRowAtIndexPath({1, 1}), (Rect{0, 348, 320, 44}));
-  EXPECT_EQ(screenText(), "(no title)\n== ==\nrow 0.0 | r0.0\n== Counters ==\nrow 1.0 | r1.0\nrow 1.1 | r1.1\n");
+  EXPECT_EQ(screenText(),
+            "(no title)\n== ==\nrow 0.0 | r0.0\n== Counters ==\nrow 1.0 | r1.0\nrow 1.1 | r1.1\n");
 
   screen->source->built.clear();
   table.reloadRowsAtIndexPaths({{1, 0}}, TableViewRowAnimation::Fade);
