@@ -168,8 +168,7 @@ class Builder {
     row.selectable = table->allowsSelection();
     row.highlighted = !cell.backgroundColor().isClear() && cell.backgroundColor() != Color::white();
     row.heightPoints = static_cast<int>(cell.frame().height);
-    Rect r = cell.frameInWindow();
-    row.covered = !touchReaches(cell, r.center());
+    row.covered = !touchReaches(cell, visibleCellRect(cell).center());
     out_.items.push_back(std::move(row));
   }
 

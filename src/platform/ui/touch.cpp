@@ -122,7 +122,9 @@ bool tapRow(TableView& table, IndexPath path) {
   auto kept = retainControllers();
   layOut();
   auto cell = table.cellForRowAtIndexPath(path);
-  if (!cell || !reachCentre(*cell) || !table.allowsSelection()) return false;
+  if (!cell || !reach(*cell, visibleCellRect(*cell).center()) || !table.allowsSelection()) {
+    return false;
+  }
   auto keepTable = table.shared_from_this();
   if (auto d = table.delegate()) d->didSelectRowAtIndexPath(table, path);
   return true;
@@ -137,7 +139,7 @@ bool tapDetailButton(TableView& table, IndexPath path) {
       cell->accessoryType() != TableViewCellAccessoryType::DetailDisclosureButton) {
     return false;
   }
-  Rect r = cell->frameInWindow();
+  Rect r = visibleCellRect(*cell);
   float markX = r.maxX() - TableViewCell::kAccessoryMargin - TableViewCell::kAccessoryMarkWidth / 2;
   if (!reach(*cell, {markX, r.center().y})) return false;
   auto keepTable = table.shared_from_this();

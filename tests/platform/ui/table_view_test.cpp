@@ -208,3 +208,52 @@ TEST_F(Tables, RowsLeavingTheViewTakeTheirControlsOffScreenAndReloadsMoveLaterRo
 
 }  // namespace
 }  // namespace zt::test
+
+namespace zt::test {
+namespace {
+
+// A log-and-counters screen that makes room for the keyboard the way the transfer screen does:
+// the table shrinks and scrolls its last row to the bottom; the toolbar rises above the keys.
+class LogScreen : public TableScreen {
+ public:
+  LogScreen() : TableScreen({1, 2}, {0, 0, 320, 450}) {
+    source->heights[{0, 0}] = 250;
+    source->rowHeight = 30;
+  }
+  ~LogScreen() override { NotificationCenter::defaultCenter().removeObserver(this); }
+  void viewDidLoad() override {
+    TableScreen::viewDidLoad();
+    field->setFrame({0, 0, 230, 31});
+    toolbar->setItems({std::make_shared<BarButtonItem>(field)});
+    view()->addSubview(toolbar);
+    NotificationCenter::defaultCenter().addObserver(
+        this, UIKeyboardWillShowNotification, [this](const Notification& n) {
+          float k = std::any_cast<Rect>(n.userInfo.at(UIKeyboardBoundsUserInfoKey)).height;
+          toolbar->setFrame({0, k - 15 - 44, 320, 44});
+          table->setFrame({0, 0, 320, 460 + 15 - (k + 60) - 44});
+          table->scrollToRowAtIndexPath({1, 1}, TableViewScrollPosition::Bottom, true);
+        });
+  }
+  std::shared_ptr<TextField> field = std::make_shared<TextField>();
+  std::shared_ptr<Toolbar> toolbar = std::make_shared<Toolbar>(Rect{0, 372, 320, 44});
+};
+
+TEST_F(Tables, ShrinkingAndScrollingForTheKeyboardKeepsTheTallLogRowBuilt) {
+  auto screen = std::make_shared<LogScreen>();
+  showNavigation(screen);
+  auto logCell = screen->table->cellForRowAtIndexPath({0, 0});
+  screen->source->built.clear();
+  EXPECT_TRUE(Touch::tapTextInput(*screen->field));
+  EXPECT_EQ(screen->table->frame().height, 155);
+  EXPECT_EQ(screen->table->contentOffset().y, 310 - 155);
+  EXPECT_TRUE(screen->source->built.empty()) << "every row still touches the visible area";
+  EXPECT_EQ(screen->table->cellForRowAtIndexPath({0, 0}), logCell);
+  EXPECT_EQ(screenText(),
+            "(no title)\nrow 0.0 | r0.0\nrow 1.0 | r1.0\nrow 1.1 | r1.1\n"
+            "toolbar: [text field: |]\nkeyboard: standard\n");
+  EXPECT_TRUE(Touch::tapRow(*screen->table, {0, 0})) << "touched in the part that shows";
+  EXPECT_EQ(screen->source->selected, (Paths{{0, 0}}));
+}
+
+}  // namespace
+}  // namespace zt::test
