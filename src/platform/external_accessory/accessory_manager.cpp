@@ -8,6 +8,7 @@
 #include "platform/external_accessory/serial_port.h"
 #include "platform/external_accessory/tcp_transport.h"
 #include "platform/external_accessory/uevent_monitor.h"
+#include "platform/ui/alert_view.h"
 #include "platform/ui/notification_center.h"
 
 namespace zt {
@@ -61,7 +62,6 @@ struct EAAccessoryManager::State : std::enable_shared_from_this<State> {
   std::uint64_t nextConnectionID = 1;
   int registrations = 0;
   const void* sender = nullptr;
-  AlertPresenter presenter;
   struct TcpEndpoint {
     std::string key;
     AccessoryIdentity identity;
@@ -190,15 +190,11 @@ void EAAccessoryManager::unregisterForLocalNotifications() {
   if (state_->registrations > 0) --state_->registrations;
 }
 
-void EAAccessoryManager::setAlertPresenter(AlertPresenter presenter) {
-  state_->presenter = std::move(presenter);
-}
-
 void EAAccessoryManager::showBluetoothAccessoryPickerWithNameFilter(
     const std::optional<std::string>& /*nameFilter*/, const PickerCompletion& completion) {
-  if (state_->presenter) {
-    state_->presenter("Warning", "Bluetooth is not available on this system.", "OK");
-  }
+  std::make_shared<AlertView>("Warning", "Bluetooth is not available on this system.",
+                              std::weak_ptr<AlertViewDelegate>(), "OK")
+      ->show();
   if (completion) completion(std::make_error_code(std::errc::not_supported));
 }
 

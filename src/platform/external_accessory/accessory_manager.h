@@ -34,9 +34,6 @@ inline const std::string EAAccessoryKey = "EAAccessoryKey";
 
 class EAAccessoryManager {
  public:
-  // Shows an alert with a title, a message and one button.
-  using AlertPresenter = std::function<void(const std::string& title, const std::string& message,
-                                            const std::string& button)>;
   using PickerCompletion = std::function<void(std::error_code)>;
 
   // Options of the shared manager; only before its first use (later calls are ignored).
@@ -53,9 +50,8 @@ class EAAccessoryManager {
   void registerForLocalNotifications();
   void unregisterForLocalNotifications();
 
-  // Where the picker's alert goes (the application sets it). Without one, nothing is shown.
-  void setAlertPresenter(AlertPresenter presenter);
-  // No Bluetooth picker exists here: shows "Bluetooth is not available on this system." and
+  // No Bluetooth picker exists here: shows the alert "Warning" / "Bluetooth is not available on
+  // this system." / "OK" and
   // calls `completion` (if any) with std::errc::not_supported.
   void showBluetoothAccessoryPickerWithNameFilter(const std::optional<std::string>& nameFilter,
                                                   const PickerCompletion& completion);

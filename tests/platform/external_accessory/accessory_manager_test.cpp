@@ -6,6 +6,9 @@
 
 #include "accessory_test_support.h"
 #include "platform/external_accessory/session.h"
+#include "platform/ui/alert_view.h"
+#include "platform/ui/application.h"
+#include "platform/ui/touch.h"
 #include "support/watchdog.h"
 
 namespace zt {
@@ -223,18 +226,21 @@ TEST(AccessoryManagerTest, BluetoothPickerShowsTheUnavailableAlert) {
   TempDir dir;
   RunLoop loop;
   EAAccessoryManager manager(quietOptions(dir), loop);
-  std::vector<std::string> shown;
-  manager.setAlertPresenter([&](const std::string& title, const std::string& message,
-                                const std::string& button) {
-    shown = {title, message, button};
-  });
+  Application::shared().resetForTesting();
   std::error_code result;
   manager.showBluetoothAccessoryPickerWithNameFilter(std::nullopt,
                                                      [&](std::error_code e) { result = e; });
-  EXPECT_EQ(shown, (std::vector<std::string>{"Warning", "Bluetooth is not available on this system.",
-                                             "OK"}));
   EXPECT_EQ(result, std::errc::not_supported);
+  const auto& popups = Application::shared().popups();
+  ASSERT_EQ(popups.size(), 1U);
+  const auto& alert = std::get<std::shared_ptr<AlertView>>(popups[0]);
+  EXPECT_EQ(alert->title(), "Warning");
+  EXPECT_EQ(alert->message(), "Bluetooth is not available on this system.");
+  EXPECT_EQ(alert->buttonTitles(), (std::vector<std::string>{"OK"}));
+  ASSERT_TRUE(Touch::tapAlertButton(*alert, 0));
+  EXPECT_TRUE(Application::shared().popups().empty());
   manager.showBluetoothAccessoryPickerWithNameFilter("Zemra", nullptr);  // no completion: fine
+  Application::shared().resetForTesting();
 }
 
 }  // namespace
