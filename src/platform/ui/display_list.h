@@ -18,6 +18,8 @@
 #include <variant>
 #include <vector>
 
+#include "platform/ui/text_alignment.h"
+
 namespace zt {
 
 class Application;
@@ -34,8 +36,6 @@ struct IndexPath {
   friend bool operator==(const IndexPath&, const IndexPath&) = default;
   friend auto operator<=>(const IndexPath&, const IndexPath&) = default;
 };
-
-enum class TextAlignment { Left, Center, Right };
 
 // A bar button as shown: title ("Back", "Cancel", "OK"), or a system item's glyph name
 // ("Action" for the system action item).
@@ -85,8 +85,11 @@ struct DisplayRow {
   TextAlignment titleAlignment = TextAlignment::Left;
   DisplayAccessory accessory = DisplayAccessory::None;
   std::vector<DisplayControl> controls;  // accessory view first, then content controls
+  std::vector<std::string> lines;  // texts of further labels placed in the cell, in order
+  std::string image;               // the image at the left, by name; "" when none
+  bool covered = false;            // another view (an overlay, a table, the bar) lies over it
   bool selectable = true;  // the table allows selection and the row may be tapped
-  bool highlighted = false;  // e.g. checkmark rows of a picker keep their own look
+  bool highlighted = false;  // the cell has a background colour of its own (not clear)
   int heightPoints = 44;
 };
 
@@ -129,12 +132,27 @@ using DisplayItem = std::variant<DisplayNavigationBar, DisplaySectionHeader, Dis
 struct DisplayList {
   std::vector<DisplayItem> items;
 
-  // One line per item, e.g. "[< Back] Accessory List [Action]", "== Quorvel Service ==",
-  // "row 1.0 | Quorvel | [ON ]". Stable: tests compare it.
+  // One line per item, each ending in "\n". Stable: tests compare it. Line formats:
+  //   navigation bar  "[< Back] Accessory List [Action]"  (back button "[< title]", a left or
+  //                   right item "[title]", a disabled one "[(title)]"; parts joined by one blank)
+  //   section header  "== Quorvel Service =="  ("== ==" when the title is empty)
+  //   row             "row 1.0 | Quorvel | [ON ]": "row S.R", then " | " before each of: the
+  //                   title, the value (if any), the mark (">" disclosure, "(i)" detail button,
+  //                   "(v)" checkmark), each control, each further label; " (covered)" at the end
+  //                   when something lies over the row
+  //   controls        "[ON ]", "[OFF]", "[text field: abc|]" (the cursor "|" while editing),
+  //                   "[text view: ...]", "[button: Done]"; " (disabled)" or " (read-only)"
+  //                   before the colon; "\r" and "\n" in texts written as backslash-r and -n
+  //   toolbar         "toolbar: [text field: ] [Send]"  (flexible spaces left out)
+  //   keyboard        "keyboard: standard" or "keyboard: number pad [Done]"
+  //   alert           "alert: Warning | Please first set Quorvel key | [OK]"
+  //   action sheet    "action sheet: [About] [Cancel]"  ("action sheet: Title | [A] [Cancel]")
   std::string toText() const;
 };
 
-// Builds the display list of the application's key window (and the keyboard window).
+// Builds the display list of the application's key window (and the keyboard window): views that
+// are hidden or lie wholly outside the screen are left out, and so are rows outside the
+// application frame. Lays the windows out first (tables build their visible cells).
 DisplayList buildDisplayList(const Application& app);
 
 // Increases whenever anything visible in the model changes; a renderer redraws when it moved.

@@ -2,6 +2,9 @@
 // end) and for tests alike. Each operation does what the finger would do on the phone: it runs
 // the same delegate callbacks and target actions in the same order. A touch on something
 // hidden, disabled or covered by another view does what the covering view does (or nothing).
+// Targets are touched at their centre (a row's detail button at the row's right end), in screen
+// coordinates, after laying the screen out; a target that is not on screen is not touched.
+// Handlers run with every screen on the navigation stack kept alive until the touch returns.
 //
 // Main thread only. Operations return whether the touch reached its target.
 #pragma once
@@ -28,16 +31,23 @@ bool tapButton(Button& button);
 bool toggleSwitch(Switch& control);
 // Taps a text field or text view: it becomes first responder (did-begin-editing).
 bool tapTextInput(View& input);
-// Types text into the first responder at its cursor, through should-change / did-change.
+// Types text into the first responder at its cursor, one key (character) at a time, each
+// through should-change / did-change; a line feed is the Return key. The number pad has digit
+// keys only (and no Return): other characters are not typed. False when no key reached a field.
 bool typeText(std::string_view utf8);
+// Pastes text as one change through should-change / did-change, whatever the keyboard.
+bool pasteText(std::string_view utf8);
 // Deletes the character before the cursor (should-change with an empty replacement).
 bool deleteBackward();
 // Moves the first responder's cursor by `characters` (negative: left).
 bool moveCursor(int characters);
-// The keyboard's Return key: types "\n" through should-change (the delegate may refuse it).
+// The keyboard's Return key: a text view types "\n" through should-change (the delegate may
+// refuse it); a text field asks its delegate's textFieldShouldReturn. The number pad has none.
 bool pressReturn();
-// A touch on the screen outside any control: ends editing the way the screen defines it.
+// A touch on the screen outside any control: the visible screen's touchesEnded, which ends
+// editing if the screen says so.
 bool touchElsewhere();
+// The sheet or alert must be the one on top. While one is shown, every other touch is refused.
 bool chooseActionSheetEntry(ActionSheet& sheet, int index);
 bool tapAlertButton(AlertView& alert, int index);
 

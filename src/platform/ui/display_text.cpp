@@ -1,0 +1,122 @@
+#include <sstream>
+
+#include "platform/ui/display_list.h"
+
+namespace zt {
+
+namespace {
+
+std::string escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string barButton(const DisplayBarButton& button) {
+  if (button.isBackButton) return "[< " + button.title + "]";
+  return button.enabled ? "[" + button.title + "]" : "[(" + button.title + ")]";
+}
+
+std::string control(const DisplayControl& c) {
+  if (c.kind == DisplayControl::Kind::Switch) return c.on ? "[ON ]" : "[OFF]";
+  std::string kind = c.kind == DisplayControl::Kind::Button      ? "button"
+                     : c.kind == DisplayControl::Kind::TextField ? "text field"
+                                                                 : "text view";
+  if (!c.enabled) kind += " (disabled)";
+  if (c.enabled && !c.editable) kind += " (read-only)";
+  std::string text = c.text;
+  if (c.editing) text.insert(std::min(c.cursor, text.size()), "|");
+  return "[" + kind + ": " + escaped(text) + "]";
+}
+
+std::string mark(DisplayAccessory accessory) {
+  switch (accessory) {
+    case DisplayAccessory::None: return "";
+    case DisplayAccessory::DisclosureIndicator: return ">";
+    case DisplayAccessory::Checkmark: return "(v)";
+    case DisplayAccessory::DetailButton: return "(i)";
+  }
+  return "";
+}
+
+void write(std::ostream& out, const DisplayNavigationBar& bar) {
+  std::string line;
+  auto add = [&](const std::string& part) {
+    if (part.empty()) return;
+    if (!line.empty()) line += ' ';
+    line += part;
+  };
+  if (bar.left) add(barButton(*bar.left));
+  add(bar.title);
+  if (bar.right) add(barButton(*bar.right));
+  out << line << '\n';
+}
+
+void write(std::ostream& out, const DisplaySectionHeader& header) {
+  out << (header.text.empty() ? "== ==" : "== " + header.text + " ==") << '\n';
+}
+
+void write(std::ostream& out, const DisplayRow& row) {
+  out << "row " << row.path.section << '.' << row.path.row << " | " << escaped(row.title);
+  if (!row.value.empty()) out << " | " << escaped(row.value);
+  if (auto m = mark(row.accessory); !m.empty()) out << " | " << m;
+  for (const auto& c : row.controls) out << " | " << control(c);
+  for (const auto& line : row.lines) out << " | " << escaped(line);
+  if (row.covered) out << " (covered)";
+  out << '\n';
+}
+
+void write(std::ostream& out, const DisplayToolbar& toolbar) {
+  out << "toolbar:";
+  for (const auto& entry : toolbar.entries) {
+    if (entry.kind == DisplayToolbar::Entry::Kind::FlexibleSpace) continue;
+    if (entry.control) {
+      out << ' ' << control(*entry.control);
+    } else {
+      out << ' ' << (entry.enabled ? "[" + entry.title + "]" : "[(" + entry.title + ")]");
+    }
+  }
+  out << '\n';
+}
+
+void write(std::ostream& out, const DisplayKeyboard& keyboard) {
+  out << "keyboard: " << (keyboard.numeric ? "number pad" : "standard");
+  for (const auto& [title, button] : keyboard.extraKeys) out << " [" << title << ']';
+  out << '\n';
+}
+
+std::string buttons(const std::vector<std::string>& titles) {
+  std::string out;
+  for (const auto& title : titles) out += (out.empty() ? "[" : " [") + title + "]";
+  return out;
+}
+
+void write(std::ostream& out, const DisplayAlert& alert) {
+  out << "alert: ";
+  if (!alert.title.empty()) out << escaped(alert.title) << " | ";
+  out << escaped(alert.message) << " | " << buttons(alert.buttons) << '\n';
+}
+
+void write(std::ostream& out, const DisplayActionSheet& sheet) {
+  out << "action sheet: ";
+  if (!sheet.title.empty()) out << escaped(sheet.title) << " | ";
+  out << buttons(sheet.buttons) << '\n';
+}
+
+}  // namespace
+
+std::string DisplayList::toText() const {
+  std::ostringstream out;
+  for (const auto& item : items) std::visit([&](const auto& i) { write(out, i); }, item);
+  return out.str();
+}
+
+}  // namespace zt

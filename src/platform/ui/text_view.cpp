@@ -1,0 +1,52 @@
+#include "platform/ui/text_view.h"
+
+#include <algorithm>
+
+#include "platform/ui/model_state.h"
+
+namespace zt {
+
+Size TextView::contentSize() const {
+  float lines = 1 + static_cast<float>(std::count(text().begin(), text().end(), '\n'));
+  return {frame().width, lines * font().size * 1.2f};
+}
+
+void TextView::scrollRectToVisible(Rect rect, bool) {
+  float height = frame().height;
+  float y = offset_.y;
+  if (rect.maxY() > y + height) y = rect.maxY() - height;
+  if (rect.y < y) y = rect.y;
+  offset_.y = std::max(0.0f, y);
+  noteModelChange();
+}
+
+void TextView::returnKeyPressed() { replaceByTyping(selectedRange(), "\n"); }
+
+bool TextView::shouldBeginEditing() {
+  auto d = delegate();
+  return !d || d->textViewShouldBeginEditing(*this);
+}
+
+void TextView::didBeginEditing() {
+  if (auto d = delegate()) d->textViewDidBeginEditing(*this);
+}
+
+bool TextView::shouldEndEditing() {
+  auto d = delegate();
+  return !d || d->textViewShouldEndEditing(*this);
+}
+
+void TextView::didEndEditing() {
+  if (auto d = delegate()) d->textViewDidEndEditing(*this);
+}
+
+bool TextView::shouldChangeText(Range range, const std::string& replacement) {
+  auto d = delegate();
+  return !d || d->shouldChangeTextInRange(*this, range, replacement);
+}
+
+void TextView::didChangeText() {
+  if (auto d = delegate()) d->textViewDidChange(*this);
+}
+
+}  // namespace zt

@@ -1,0 +1,62 @@
+// TextView: a multi-line, scrolling text input (the settings fields, the transfer log). Its
+// delegate is asked before editing begins or ends and before each change
+// (shouldChangeTextInRange; the Return key arrives there as "\n"), and told when editing began
+// or ended and after each typed change (textViewDidChange; setText tells nobody).
+//
+// contentInset is virtual so that a subclass can pin it. Content size is estimated from the text
+// (lines of the font's height); scrollRectToVisible moves the content offset. The delegate is
+// held weakly. Main thread only.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/ui/text_input.h"
+
+namespace zt {
+
+class TextView;
+
+class TextViewDelegate {
+ public:
+  virtual ~TextViewDelegate() = default;
+  virtual bool textViewShouldBeginEditing(TextView&) { return true; }
+  virtual void textViewDidBeginEditing(TextView&) {}
+  virtual bool textViewShouldEndEditing(TextView&) { return true; }
+  virtual void textViewDidEndEditing(TextView&) {}
+  virtual bool shouldChangeTextInRange(TextView&, Range, const std::string&) { return true; }
+  virtual void textViewDidChange(TextView&) {}
+};
+
+class TextView : public TextInput {
+ public:
+  using TextInput::TextInput;
+
+  std::shared_ptr<TextViewDelegate> delegate() const { return delegate_.lock(); }
+  void setDelegate(std::weak_ptr<TextViewDelegate> delegate) { delegate_ = std::move(delegate); }
+  virtual EdgeInsets contentInset() const { return inset_; }
+  void setContentInset(EdgeInsets inset) { inset_ = inset; }
+  // Width of the frame; height: the number of lines times the font's line height.
+  Size contentSize() const;
+  Point contentOffset() const { return offset_; }
+  void setContentOffset(Point offset) { offset_ = offset; }
+  // Scrolls the least needed to show `rect` (content coordinates).
+  void scrollRectToVisible(Rect rect, bool animated);
+
+  void returnKeyPressed() override;
+  bool shouldBeginEditing() override;
+  void didBeginEditing() override;
+  bool shouldEndEditing() override;
+  void didEndEditing() override;
+
+ protected:
+  bool shouldChangeText(Range range, const std::string& replacement) override;
+  void didChangeText() override;
+
+ private:
+  std::weak_ptr<TextViewDelegate> delegate_;
+  EdgeInsets inset_;
+  Point offset_;
+};
+
+}  // namespace zt

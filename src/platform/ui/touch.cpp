@@ -1,0 +1,261 @@
+#include "platform/ui/touch.h"
+
+#include "platform/ui/action_sheet.h"
+#include "platform/ui/alert_view.h"
+#include "platform/ui/application.h"
+#include "platform/ui/button.h"
+#include "platform/ui/hit_test.h"
+#include "platform/ui/model_state.h"
+#include "platform/ui/navigation_controller.h"
+#include "platform/ui/switch.h"
+#include "platform/ui/table_view.h"
+#include "platform/ui/text_input.h"
+#include "platform/ui/toolbar.h"
+#include "platform/ui/window.h"
+
+namespace zt::Touch {
+
+namespace {
+
+// Lays the key window out so that tables have built the cells the finger may touch.
+void layOut() {
+  for (auto& window : Application::shared().windows()) window->layoutIfNeeded();
+}
+
+// Whether the screen takes touches at all now: no alert or sheet is shown.
+bool screenTakesTouches() {
+  assertMainThread();
+  return Application::shared().popups().empty();
+}
+
+// Touches `target` at `point`; when something covers it, that covering view gets the touch.
+bool reach(View& target, Point point) {
+  if (!target.isOnScreen()) return false;
+  auto hit = viewAtScreenPoint(point);
+  if (hit && hit->isDescendantOf(target)) return true;
+  if (hit) deliverStrayTouch(hit);
+  return false;
+}
+
+bool reachCentre(View& target) { return reach(target, target.frameInWindow().center()); }
+
+std::shared_ptr<NavigationController> shownNavigation() {
+  auto window = Application::shared().keyWindow();
+  auto root = window ? window->rootViewController() : nullptr;
+  auto navigation = std::dynamic_pointer_cast<NavigationController>(root);
+  if (!navigation || !navigation->isViewLoaded() || !navigation->view()->isOnScreen()) return nullptr;
+  return navigation;
+}
+
+std::shared_ptr<Toolbar> findToolbar(View& view, const BarButtonItem* item, std::size_t& index) {
+  if (view.isHidden()) return nullptr;
+  if (auto* toolbar = dynamic_cast<Toolbar*>(&view)) {
+    for (std::size_t i = 0; i < toolbar->items().size(); ++i) {
+      if (toolbar->items()[i].get() == item) {
+        index = i;
+        return std::static_pointer_cast<Toolbar>(toolbar->shared_from_this());
+      }
+    }
+  }
+  for (const auto& child : view.subviews()) {
+    if (auto found = findToolbar(*child, item, index)) return found;
+  }
+  return nullptr;
+}
+
+bool tapNavigationItem(NavigationController& navigation, BarButtonItem* item) {
+  auto top = navigation.topViewController();
+  if (!top) return false;
+  const auto& navItem = top->navigationItem();
+  auto bar = navigation.navigationBar();
+  Rect barRect = bar->frameInWindow();
+  if (item == nullptr) {
+    if (!navigation.backButtonTitle()) return false;
+    if (!reach(*bar, {barRect.x + 30, barRect.center().y})) return false;
+    navigation.popViewControllerAnimated(true);
+    return true;
+  }
+  bool left = navItem.leftBarButtonItem().get() == item;
+  bool right = navItem.rightBarButtonItem().get() == item;
+  if (!left && !right) return false;
+  float x = left ? barRect.x + 30 : barRect.maxX() - 30;
+  if (!reach(*bar, {x, barRect.center().y}) || !item->isEnabled()) return false;
+  item->sendAction();
+  return true;
+}
+
+bool tapToolbarItem(BarButtonItem& item) {
+  auto window = Application::shared().keyWindow();
+  std::size_t index = 0;
+  auto toolbar = window ? findToolbar(*window, &item, index) : nullptr;
+  if (!toolbar || item.customView() || item.isFlexibleSpace()) return false;
+  Rect r = toolbar->convertRectToWindow(toolbar->rectForItemAtIndex(index));
+  if (!reach(*toolbar, r.center()) || !item.isEnabled()) return false;
+  item.sendAction();
+  return true;
+}
+
+std::shared_ptr<TextInput> editingInput() {
+  if (!screenTakesTouches()) return nullptr;
+  return Application::shared().keyboard().firstResponder();
+}
+
+bool typeKey(TextInput& input, const std::string& key) {
+  if (key == "\n") {
+    if (input.keyboardType() == KeyboardType::NumberPad) return false;
+    input.returnKeyPressed();
+    return true;
+  }
+  if (input.keyboardType() == KeyboardType::NumberPad && (key.size() != 1 || key[0] < '0' || key[0] > '9')) {
+    return false;
+  }
+  input.replaceByTyping(input.selectedRange(), key);
+  return true;
+}
+
+}  // namespace
+
+bool tapRow(TableView& table, IndexPath path) {
+  if (!screenTakesTouches()) return false;
+  auto kept = retainControllers();
+  layOut();
+  auto cell = table.cellForRowAtIndexPath(path);
+  if (!cell || !reachCentre(*cell) || !table.allowsSelection()) return false;
+  auto keepTable = table.shared_from_this();
+  if (auto d = table.delegate()) d->didSelectRowAtIndexPath(table, path);
+  return true;
+}
+
+bool tapDetailButton(TableView& table, IndexPath path) {
+  if (!screenTakesTouches()) return false;
+  auto kept = retainControllers();
+  layOut();
+  auto cell = table.cellForRowAtIndexPath(path);
+  if (!cell || cell->accessoryView() ||
+      cell->accessoryType() != TableViewCellAccessoryType::DetailDisclosureButton) {
+    return false;
+  }
+  Rect r = cell->frameInWindow();
+  float markX = r.maxX() - TableViewCell::kAccessoryMargin - TableViewCell::kAccessoryMarkWidth / 2;
+  if (!reach(*cell, {markX, r.center().y})) return false;
+  auto keepTable = table.shared_from_this();
+  if (auto d = table.delegate()) d->accessoryButtonTappedForRowWithIndexPath(table, path);
+  return true;
+}
+
+bool tapBarButton(BarButtonItem* item) {
+  if (!screenTakesTouches()) return false;
+  auto kept = retainControllers();
+  layOut();
+  if (auto navigation = shownNavigation()) {
+    if (tapNavigationItem(*navigation, item)) return true;
+  }
+  return item && tapToolbarItem(*item);
+}
+
+bool tapButton(Button& button) {
+  if (!screenTakesTouches()) return false;
+  auto kept = retainControllers();
+  layOut();
+  if (!reachCentre(button) || !button.isEnabled()) return false;
+  button.sendActionsForControlEvents(ControlEvent::TouchUpInside);
+  return true;
+}
+
+bool toggleSwitch(Switch& control) {
+  if (!screenTakesTouches()) return false;
+  auto kept = retainControllers();
+  layOut();
+  if (!reachCentre(control) || !control.isEnabled()) return false;
+  auto keep = control.shared_from_this();
+  control.setOn(!control.isOn(), true);
+  control.sendActionsForControlEvents(ControlEvent::ValueChanged);
+  control.sendActionsForControlEvents(ControlEvent::TouchUpInside);
+  return true;
+}
+
+bool tapTextInput(View& input) {
+  if (!screenTakesTouches()) return false;
+  auto* text = dynamic_cast<TextInput*>(&input);
+  if (!text) return false;
+  auto kept = retainControllers();
+  layOut();
+  if (!reachCentre(input) || !text->isEnabled()) return false;
+  return text->becomeFirstResponder();
+}
+
+bool typeText(std::string_view utf8) {
+  auto kept = retainControllers();
+  bool typed = false;
+  std::string text(utf8);
+  for (std::size_t at = 0; at < text.size();) {
+    auto input = editingInput();
+    if (!input) break;
+    std::size_t next = utf8::advance(text, at, 1);
+    typed = typeKey(*input, text.substr(at, next - at)) || typed;
+    at = next;
+  }
+  return typed;
+}
+
+bool pasteText(std::string_view utf8) {
+  auto kept = retainControllers();
+  auto input = editingInput();
+  if (!input) return false;
+  input->replaceByTyping(input->selectedRange(), std::string(utf8));
+  return true;
+}
+
+bool deleteBackward() {
+  auto kept = retainControllers();
+  auto input = editingInput();
+  if (!input) return false;
+  Range range = input->selectedRange();
+  if (range.length == 0) {
+    if (range.location == 0) return false;
+    std::size_t start = utf8::advance(input->text(), range.location, -1);
+    range = {start, range.location - start};
+  }
+  input->replaceByTyping(range, "");
+  return true;
+}
+
+bool moveCursor(int characters) {
+  auto input = editingInput();
+  if (!input) return false;
+  Range range = input->selectedRange();
+  std::size_t from = characters < 0 ? range.location : range.location + range.length;
+  input->setSelectedRange({utf8::advance(input->text(), from, characters), 0});
+  return true;
+}
+
+bool pressReturn() { return typeText("\n"); }
+
+bool touchElsewhere() {
+  if (!screenTakesTouches()) return false;
+  auto kept = retainControllers();
+  auto controller = visibleController();
+  if (!controller) return false;
+  controller->touchesEnded();
+  return true;
+}
+
+bool chooseActionSheetEntry(ActionSheet& sheet, int index) {
+  assertMainThread();
+  auto count = static_cast<int>(sheet.buttonTitles().size());
+  if (!Application::shared().isTopPopup(&sheet) || index < 0 || index >= count) return false;
+  auto kept = retainControllers();
+  sheet.clickButton(index);
+  return true;
+}
+
+bool tapAlertButton(AlertView& alert, int index) {
+  assertMainThread();
+  auto count = static_cast<int>(alert.buttonTitles().size());
+  if (!Application::shared().isTopPopup(&alert) || index < 0 || index >= count) return false;
+  auto kept = retainControllers();
+  alert.clickButton(index);
+  return true;
+}
+
+}  // namespace zt::Touch

@@ -1,0 +1,22 @@
+// The whole widget model in one include, for screens and the front end.
+#pragma once
+
+#include "platform/ui/action_sheet.h"
+#include "platform/ui/alert_view.h"
+#include "platform/ui/application.h"
+#include "platform/ui/bar_button_item.h"
+#include "platform/ui/button.h"
+#include "platform/ui/display_list.h"
+#include "platform/ui/image_view.h"
+#include "platform/ui/keyboard.h"
+#include "platform/ui/label.h"
+#include "platform/ui/navigation_controller.h"
+#include "platform/ui/notification_center.h"
+#include "platform/ui/switch.h"
+#include "platform/ui/table_view.h"
+#include "platform/ui/text_field.h"
+#include "platform/ui/text_view.h"
+#include "platform/ui/toolbar.h"
+#include "platform/ui/touch.h"
+#include "platform/ui/transition.h"
+#include "platform/ui/window.h"
