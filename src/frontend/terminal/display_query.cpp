@@ -97,6 +97,7 @@ const DisplayControl* activeControl(const DisplayRow& row) {
 }
 
 bool isFocusable(const DisplayRow& row) {
+  if (row.covered) return false;
   return row.selectable || activeControl(row) != nullptr ||
          row.accessory == DisplayAccessory::DetailButton;
 }

@@ -34,7 +34,8 @@ bool isTextInput(const DisplayControl& control);
 bool isMultiLine(const DisplayRow& row, const DisplayControl& control);
 // The control that Enter acts on in this row: an enabled switch, else an editable text input.
 const DisplayControl* activeControl(const DisplayRow& row);
-// A row the focus stops on: selectable, or holding an active control or a detail button.
+// A row the focus stops on: not covered, and selectable or holding an active control or a
+// detail button.
 bool isFocusable(const DisplayRow& row);
 std::vector<const DisplayRow*> focusableRows(const DisplayList& list);
 // A toolbar entry that Tab stops on: an enabled button or an enabled control.

@@ -15,7 +15,9 @@ const void* overlayOf(const DisplayList& list) {
 
 void focusRow(Focus& focus, const DisplayRow* row) {
   focus.hasRow = row != nullptr;
-  if (row) focus.row = row->path;
+  if (!row) return;
+  focus.table = row->table.get();
+  focus.row = row->path;
 }
 
 }  // namespace
@@ -33,6 +35,7 @@ void FocusTracker::switchScreen(const DisplayList& list, const std::shared_ptr<T
   if (!current_.expired()) remembered_.emplace_back(current_, focus_);
   std::erase_if(remembered_, [](const auto& entry) { return entry.first.expired(); });
   current_ = table;
+  screen_ = table.get();
   const auto known = std::find_if(remembered_.begin(), remembered_.end(), [&](const auto& entry) {
     return entry.first.lock() == table;
   });
@@ -41,7 +44,6 @@ void FocusTracker::switchScreen(const DisplayList& list, const std::shared_ptr<T
     remembered_.erase(known);
   } else {
     focus_ = Focus{};
-    focus_.table = table.get();
     const auto candidates = focusableRows(list);
     focusRow(focus_, candidates.empty() ? nullptr : candidates.front());
   }
@@ -50,10 +52,13 @@ void FocusTracker::switchScreen(const DisplayList& list, const std::shared_ptr<T
 
 void FocusTracker::update(const DisplayList& list) {
   const auto table = screenTable(list);
-  if (table.get() != focus_.table || current_.lock() != table) switchScreen(list, table);
-  if (!focus_.hasRow || !findRow(list, focus_.table, focus_.row)) {
+  if (table.get() != screen_ || current_.lock() != table) switchScreen(list, table);
+  const DisplayRow* row = focus_.hasRow ? findRow(list, focus_.table, focus_.row) : nullptr;
+  if (!row || !isFocusable(*row)) {
+    // Rows that cannot take the focus now (covered, or gone) hand it to a neighbour; with no
+    // neighbour the focus stays, for when the row can take it again.
     const DisplayRow* near = nearestFocusableRow(list, focus_.hasRow ? focus_.row : IndexPath{});
-    if (near || !focus_.hasRow) focusRow(focus_, near);
+    if (near) focusRow(focus_, near);
   }
   if (focus_.area == Focus::Area::Toolbar) {
     const DisplayToolbar* bar = toolbar(list);

@@ -18,7 +18,7 @@ namespace zt::term {
 struct Focus {
   enum class Area { Table, Toolbar };
   Area area = Area::Table;
-  const TableView* table = nullptr;  // the screen's table: identity only
+  const TableView* table = nullptr;  // the focused row's table: identity only
   bool hasRow = false;
   IndexPath row;                     // the focused row of `table`, when hasRow
   int toolbarEntry = -1;             // index into the toolbar's entries, when area is Toolbar
@@ -38,6 +38,7 @@ class FocusTracker {
   void switchScreen(const DisplayList& list, const std::shared_ptr<TableView>& table);
 
   Focus focus_;
+  const TableView* screen_ = nullptr;  // the table that tells the screen shown apart
   std::weak_ptr<TableView> current_;
   std::vector<std::pair<std::weak_ptr<TableView>, Focus>> remembered_;
 };

@@ -20,6 +20,11 @@ std::string nextButtonTitle(const DisplayList& list, int fieldEntry) {
   return "Return";
 }
 
+std::string doneTitle(const DisplayList& list) {
+  const DisplayKeyboard* keys = keyboard(list);
+  return keys && !keys->extraKeys.empty() ? keys->extraKeys.front().first : "done";
+}
+
 // What Enter does to the focused row or toolbar entry, or "" when nothing.
 std::string enterMeaning(const DisplayList& list, const Focus& focus) {
   if (focus.area == Focus::Area::Toolbar) {
@@ -70,7 +75,8 @@ Hints hints(const DisplayList& list, const Focus& focus) {
   }
   if (const EditingInfo edit = editing(list)) {
     Hints out{{"Enter", edit.toolbarEntry >= 0 ? nextButtonTitle(list, edit.toolbarEntry)
-                                               : "Return"},
+                        : edit.control->numeric ? doneTitle(list)
+                                                : "Return"},
               {"Esc", "done"},
               {"\u2190\u2192", "cursor"}};
     const DisplayNavigationBar* nav = navigationBar(list);

@@ -123,6 +123,16 @@ Actions toolbarReturn(const DisplayList& list, int fieldEntry) {
   return {act::PressReturn{}};
 }
 
+// Enter while a field is edited: in the toolbar the next button; on the number pad, which has
+// no Return key, the key laid over it ("Done") or else a touch elsewhere; otherwise Return.
+Actions editingReturn(const DisplayList& list, const EditingInfo& edit) {
+  if (edit.toolbarEntry >= 0) return toolbarReturn(list, edit.toolbarEntry);
+  if (!edit.control->numeric) return {act::PressReturn{}};
+  const DisplayKeyboard* keys = keyboard(list);
+  if (keys && !keys->extraKeys.empty()) return {act::TapKey{keys->extraKeys.front().second}};
+  return {act::TouchElsewhere{}};
+}
+
 Actions editingKey(const Key& key, const Focus& focus, const DisplayList& list,
                    const EditingInfo& edit) {
   switch (key.code) {
@@ -130,9 +140,7 @@ Actions editingKey(const Key& key, const Focus& focus, const DisplayList& list,
     case Code::Backspace: return {act::DeleteBackward{}};
     case Code::Left: return {act::MoveCursor{-1}};
     case Code::Right: return {act::MoveCursor{1}};
-    case Code::Enter:
-      return edit.toolbarEntry >= 0 ? toolbarReturn(list, edit.toolbarEntry)
-                                    : Actions{act::PressReturn{}};
+    case Code::Enter: return editingReturn(list, edit);
     case Code::Escape: return {act::TouchElsewhere{}};
     case Code::F2: {
       Actions actions{act::TouchElsewhere{}};

@@ -98,6 +98,8 @@ void drawActionSheet(CellScreen& screen, int bottom, const DisplayActionSheet& s
       for (int c = x + 1; c < x + width - 1; ++c) {
         screen.put(c, y, GlyphLine{Glyph{"\u2500", 1, false, 0}}, Style::Box);
       }
+      screen.put(x, y, GlyphLine{Glyph{"\u251C", 1, false, 0}}, Style::Box);
+      screen.put(x + width - 1, y, GlyphLine{Glyph{"\u2524", 1, false, 0}}, Style::Box);
     }
     ++y;
     const bool chosen = i == selected;

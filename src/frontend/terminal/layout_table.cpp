@@ -30,6 +30,14 @@ struct Canvas {
   }
 };
 
+// The row's lines of text: its title (one line per line feed), then its further labels.
+std::vector<GlyphLine> rowTexts(const DisplayRow& row) {
+  std::vector<GlyphLine> texts;
+  if (!row.title.empty() || row.lines.empty()) texts = textLines(row.title);
+  for (const std::string& label : row.lines) texts.push_back(singleLine(label));
+  return texts;
+}
+
 std::vector<Block> blocks(const DisplayList& list, int room) {
   std::vector<Block> out;
   const TableView* table = nullptr;
@@ -42,7 +50,7 @@ std::vector<Block> blocks(const DisplayList& list, int room) {
       if (!out.empty() && row->table.get() != table) out.push_back(Block{});
       table = row->table.get();
       Block block{nullptr, row, nullptr, 1};
-      block.lines = static_cast<int>(textLines(row->title).size());
+      block.lines = static_cast<int>(rowTexts(*row).size());
       for (const DisplayControl& control : row->controls) {
         if (isMultiLine(*row, control)) block.log = &control;
       }
@@ -142,7 +150,10 @@ int drawControls(CellScreen& screen, int y, const DisplayRow& row, int right, in
 void drawRow(const Canvas& canvas, int first, const Block& block, bool focused) {
   CellScreen& screen = canvas.screen;
   const DisplayRow& row = *block.row;
-  const auto titles = textLines(row.title);
+  const auto titles = rowTexts(row);
+  // Further labels (lines after the title) are centred under a centred or missing title.
+  const bool centred = row.titleAlignment == TextAlignment::Center || row.title.empty();
+  const std::size_t titleCount = titles.size() - row.lines.size();
   for (std::size_t i = 0; i < titles.size() && !block.log; ++i) {
     const int y = canvas.at(first + static_cast<int>(i));
     if (y < 0) continue;
@@ -167,9 +178,9 @@ void drawRow(const Canvas& canvas, int first, const Block& block, bool focused) 
     }
     const GlyphLine title = fitLine(titles[i], std::max(right - 2, 0));
     int x = 2;
-    if (row.titleAlignment == TextAlignment::Center) {
+    if (row.titleAlignment == TextAlignment::Center || (i >= titleCount && centred)) {
       x = std::clamp((screen.width() - lineWidth(title)) / 2, 2, std::max(right - lineWidth(title), 2));
-    } else if (row.titleAlignment == TextAlignment::Right) {
+    } else if (row.titleAlignment == TextAlignment::Right && i == 0) {
       x = std::max(right - lineWidth(title), 2);
     }
     screen.put(x, y, title, Style::Row, focused);

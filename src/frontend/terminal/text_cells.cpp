@@ -224,6 +224,13 @@ GlyphLine fitLine(const GlyphLine& line, int width, bool ellipsis) {
   return out;
 }
 
+std::u32string decodeUtf8(std::string_view utf8) {
+  std::u32string out;
+  std::size_t pos = 0;
+  while (pos < utf8.size()) out += decodeAt(utf8, pos);
+  return out;
+}
+
 std::string lineText(const GlyphLine& line) {
   std::string text;
   for (const Glyph& glyph : line) text += glyph.text;

@@ -39,5 +39,7 @@ int lineWidth(const GlyphLine& line);
 GlyphLine fitLine(const GlyphLine& line, int width, bool ellipsis = true);
 // The printed text of a line (for tests and for measuring).
 std::string lineText(const GlyphLine& line);
+// The code points of UTF-8 text, U+FFFD for each invalid sequence.
+std::u32string decodeUtf8(std::string_view utf8);
 
 }  // namespace zt::term
