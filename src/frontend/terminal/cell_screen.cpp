@@ -14,7 +14,7 @@ void CellScreen::fill(int y, int x, int count, Style style, bool focus) {
   if (y < 0 || y >= height_) return;
   const int end = std::min(width_, x + count);
   for (int i = std::max(x, 0); i < end; ++i) {
-    cells_[static_cast<std::size_t>(y * width_ + i)] = Cell{" ", style, focus};
+    cells_[index(i, y)] = Cell{" ", style, focus};
   }
 }
 
@@ -23,17 +23,17 @@ int CellScreen::put(int x, int y, const GlyphLine& glyphs, Style style, bool foc
   for (const Glyph& glyph : glyphs) {
     if (x + glyph.width > width_) break;
     if (x >= 0) {
-      const auto index = static_cast<std::size_t>(y * width_ + x);
+      const std::size_t at = index(x, y);
       const Style shown = glyph.escaped ? Style::Escaped : style;
       if (glyph.escaped && glyph.width > 1) {
         // Escapes such as "^[" are several ASCII characters: one per cell.
         for (int i = 0; i < glyph.width; ++i) {
-          cells_[index + static_cast<std::size_t>(i)] =
+          cells_[at + static_cast<std::size_t>(i)] =
               Cell{std::string(1, glyph.text[static_cast<std::size_t>(i)]), shown, focus};
         }
       } else {
-        cells_[index] = Cell{glyph.text, shown, focus};
-        if (glyph.width == 2) cells_[index + 1] = Cell{"", shown, focus};
+        cells_[at] = Cell{glyph.text, shown, focus};
+        if (glyph.width == 2) cells_[at + 1] = Cell{"", shown, focus};
       }
     }
     x += glyph.width;
@@ -51,18 +51,18 @@ void CellScreen::mark(int x, int y, int count, const Target& target) {
   const int end = std::min(width_, x + count);
   if (end <= std::max(x, 0)) return;
   targets_.push_back(target);
-  const int index = static_cast<int>(targets_.size()) - 1;
-  for (int i = std::max(x, 0); i < end; ++i) hits_[static_cast<std::size_t>(y * width_ + i)] = index;
+  const int recorded = static_cast<int>(targets_.size()) - 1;
+  for (int i = std::max(x, 0); i < end; ++i) hits_[index(i, y)] = recorded;
 }
 
 const Cell& CellScreen::at(int x, int y) const {
-  return cells_[static_cast<std::size_t>(y * width_ + x)];
+  return cells_[index(x, y)];
 }
 
 const Target* CellScreen::hit(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return nullptr;
-  const int index = hits_[static_cast<std::size_t>(y * width_ + x)];
-  return index < 0 ? nullptr : &targets_[static_cast<std::size_t>(index)];
+  const int target = hits_[index(x, y)];
+  return target < 0 ? nullptr : &targets_[static_cast<std::size_t>(target)];
 }
 
 std::string CellScreen::line(int y) const {

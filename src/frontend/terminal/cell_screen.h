@@ -82,6 +82,11 @@ class CellScreen {
   std::optional<std::pair<int, int>> cursor;
 
  private:
+  std::size_t index(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+           static_cast<std::size_t>(x);
+  }
+
   int width_;
   int height_;
   std::vector<Cell> cells_;

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include <curses.h>  // last: its macros clash with C++ names
+#include <term.h>
 
 namespace zt::term {
 
@@ -126,6 +127,13 @@ std::unique_ptr<CursesTerminal> CursesTerminal::open(std::string& error) {
     return nullptr;
   }
   chooseLocale();
+  // Look the type up first: unlike newterm, a failed setupterm leaves nothing allocated.
+  int lookup = 0;
+  if (setupterm(type, STDOUT_FILENO, &lookup) != OK) {
+    error = std::string("unknown terminal type \"") + type + "\"";
+    return nullptr;
+  }
+  del_curterm(cur_term);
   SCREEN* screen = newterm(nullptr, stdout, stdin);
   if (!screen) {
     error = std::string("unknown terminal type \"") + type + "\"";

@@ -24,7 +24,11 @@ TerminalSession::~TerminalSession() {
 }
 
 void TerminalSession::start() {
-  inputWatch_ = loop_.watch(terminal_.inputFd(), POLLIN, [this](short) { onInput(); });
+  inputWatch_ = loop_.watch(terminal_.inputFd(), POLLIN, [this](short events) {
+    onInput();
+    // The terminal went away (hang-up): nothing will come any more, end as on a quit.
+    if (events & (POLLHUP | POLLERR | POLLNVAL)) quit();
+  });
   signalWatch_ = loop_.watch(signals_.fd(), POLLIN, [this](short) { onSignals(); });
   render();
   frameTimer_ = loop_.after(options_.frameSeconds, [this] { onFrame(); });

@@ -190,6 +190,35 @@ TEST(KeyMapper, EditingKeysGoToTheFieldAndEnterSendsFromTheToolbar) {
   only<act::Quit>(mapKey(Key::character("q"), initialFocus(idle.list), idle.list));
 }
 
+TEST(KeyMapper, NumberPadEnterTapsTheKeyOverItAndCoveredRowsAreSkipped) {
+  MainLike main;
+  DisplayRow countRow = test::row(main.table, 3, 0, "Repetitions");
+  DisplayControl count = test::textField("12", true);
+  count.numeric = true;
+  countRow.controls.push_back(count);
+  main.list.items.emplace_back(countRow);
+  const Focus focus = initialFocus(main.list);
+  // Without a key laid over the pad, Enter ends the edit as a touch elsewhere would.
+  only<act::TouchElsewhere>(mapKey(Key::of(Code::Enter), focus, main.list));
+  DisplayKeyboard pad;
+  pad.numeric = true;
+  pad.extraKeys.emplace_back("Done", test::handle<Button>());
+  main.list.items.emplace_back(pad);
+  EXPECT_EQ(only<act::TapKey>(mapKey(Key::of(Code::Enter), focus, main.list)).button,
+            pad.extraKeys.front().second);
+  // Rows under an overlay are no stops: the focus moves past them and leaves them.
+  MainLike covered;
+  std::get<DisplayRow>(covered.list.items[4]).covered = true;  // the switch row (1, 0)
+  Focus start = initialFocus(covered.list);
+  EXPECT_EQ(afterKey(Code::Down, start, covered.list).row, (IndexPath{1, 1}));
+  FocusTracker tracker;
+  tracker.update(covered.list);
+  start.row = IndexPath{1, 0};
+  tracker.set(start);
+  tracker.update(covered.list);
+  EXPECT_EQ(tracker.focus().row, (IndexPath{1, 1}));
+}
+
 TEST(KeyMapper, ClicksTapWhatLiesUnderThemAndRespectOverlays) {
   MainLike main;
   const Focus focus = initialFocus(main.list);

@@ -149,6 +149,36 @@ TEST(Layout, LongTablesScrollToKeepTheFocusedRowVisible) {
   EXPECT_EQ(screen.find("Row 2")->second, 1);
 }
 
+TEST(Layout, FurtherLabelsTakeALineEachAndToolbarFocusShows) {
+  auto table = test::handle<TableView>();
+  DisplayList list;
+  list.items.emplace_back(test::header(table, 0, "Zemra  Application"));
+  DisplayRow version = test::row(table, 0, 0, "Version", "1.6.0");
+  version.selectable = false;
+  list.items.emplace_back(version);
+  DisplayRow maker = test::row(table, 1, 0, "");
+  maker.selectable = false;
+  maker.lines = {"First line", "Second line", "Third"};
+  list.items.emplace_back(maker);
+  TransferLike transfer;
+  list.items.push_back(transfer.list.items.back());  // the toolbar
+  Focus focus = focusOn(list);
+  focus.area = Focus::Area::Toolbar;
+  focus.toolbarEntry = 1;
+  const CellScreen screen = draw(list, focus, 60, 20);
+  EXPECT_EQ(screen.line(0), " Zemra  Application");
+  const auto first = screen.find("First line");
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->first, (60 - 10) / 2);
+  EXPECT_EQ(screen.find("Second line")->second, first->second + 1);
+  EXPECT_EQ(screen.find("Third")->second, first->second + 2);
+  const auto send = screen.find("[ Send ]");
+  ASSERT_TRUE(send);
+  EXPECT_TRUE(screen.at(send->first, send->second).focus);
+  EXPECT_FALSE(screen.at(1, send->second).focus);
+  EXPECT_NE(screen.line(19).find("Enter Send"), std::string::npos);
+}
+
 TEST(Layout, AlertIsACentredBoxWithItsButtons) {
   MainLike main;
   DisplayAlert alert{test::handle<AlertView>(), "Warning", "The key must be 16 characters.",
