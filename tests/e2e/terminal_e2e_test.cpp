@@ -42,6 +42,23 @@ char processState(int pid) {
   return end == std::string::npos || end + 2 >= line.size() ? '?' : line[end + 2];
 }
 
+// Clicks on the first cell of `text` as the terminal reports a click (X10 mouse encoding: a
+// press, then a release). False when the text is not on screen.
+bool clickOn(const TmuxSession& tmux, const std::string& text) {
+  std::istringstream lines(tmux.screen());
+  std::string line;
+  for (int y = 0; std::getline(lines, line); ++y) {
+    const auto at = line.find(text);
+    if (at == std::string::npos) continue;
+    int x = 0;  // cells before the text: characters, not bytes
+    for (std::size_t i = 0; i < at; ++i) x += (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80;
+    const std::string cell{static_cast<char>(33 + x), static_cast<char>(33 + y)};
+    tmux.type("\x1b[M " + cell + "\x1b[M#" + cell);  // in one write: a click, not a hold
+    return true;
+  }
+  return false;
+}
+
 TEST(TerminalEndToEnd, NavigatesTogglesSendsAndQuitsRestoringTheTerminal) {
   Watchdog dog(std::chrono::seconds(240));
   TmuxSession tmux(fixtureCommand());
@@ -112,8 +129,14 @@ TEST(TerminalEndToEnd, ActionSheetAndAlertsAnswerTheirKeys) {
   ASSERT_TRUE(tmux.waitFor("Something happened")) << tmux.screen();
   tmux.keys({"Enter"});
   ASSERT_TRUE(tmux.waitFor("Something happened", false)) << tmux.screen();
-  tmux.keys({"F2", "1"});  // Clear empties the log
+  // Clicks: the Action button, then the menu's entry.
+  ASSERT_TRUE(clickOn(tmux, "[Action]"));
+  ASSERT_TRUE(tmux.waitFor("1  Clear")) << tmux.screen();
+  ASSERT_TRUE(clickOn(tmux, "1  Clear"));  // Clear empties the log
   ASSERT_TRUE(tmux.waitFor("[Received 10:00:00]hello", false)) << tmux.screen();
+  ASSERT_TRUE(clickOn(tmux, "Wireless"));  // a click on a row taps it; on the switch, flips it
+  ASSERT_TRUE(clickOn(tmux, "[OFF]"));
+  ASSERT_TRUE(tmux.waitFor("[Switch ON]")) << tmux.screen();
 
   tmux.keys({"Tab", "x", "C-c"});  // Ctrl-C quits even while editing
   ASSERT_TRUE(tmux.waitFor("exit status")) << tmux.screen();

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -30,6 +31,7 @@ std::string runProgram(const std::vector<std::string>& args, int* status, bool c
   }
   posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
@@ -67,7 +69,13 @@ TmuxSession::TmuxSession(const std::string& shellCommand, int width, int height)
   if (status != 0) throw std::runtime_error("tmux new-session failed");
 }
 
-TmuxSession::~TmuxSession() { runProgram({"tmux", "-L", socket_, "kill-server"}, nullptr, false); }
+TmuxSession::~TmuxSession() {
+  try {
+    runProgram({"tmux", "-L", socket_, "kill-server"}, nullptr, false);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "tmux kill-server: %s\n", error.what());
+  }
+}
 
 std::string TmuxSession::tmux(std::vector<std::string> args) const {
   args.insert(args.begin(), {"tmux", "-L", socket_});
