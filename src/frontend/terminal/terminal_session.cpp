@@ -4,12 +4,7 @@
 
 #include <csignal>
 
-#include "frontend/terminal/display_query.h"
-#include "frontend/terminal/key_mapper.h"
-#include "frontend/terminal/layout.h"
-#include "frontend/terminal/touch_dispatch.h"
 #include "platform/ui/application.h"
-#include "platform/ui/table_view.h"
 
 namespace zt::term {
 
@@ -24,11 +19,7 @@ TerminalSession::~TerminalSession() {
 }
 
 void TerminalSession::start() {
-  inputWatch_ = loop_.watch(terminal_.inputFd(), POLLIN, [this](short events) {
-    onInput();
-    // The terminal went away (hang-up): nothing will come any more, end as on a quit.
-    if (events & (POLLHUP | POLLERR | POLLNVAL)) quit();
-  });
+  inputWatch_ = loop_.watch(terminal_.inputFd(), POLLIN, [this](short events) { onInput(events); });
   signalWatch_ = loop_.watch(signals_.fd(), POLLIN, [this](short) { onSignals(); });
   render();
   frameTimer_ = loop_.after(options_.frameSeconds, [this] { onFrame(); });
@@ -39,36 +30,24 @@ void TerminalSession::start() {
 void TerminalSession::onFrame() {
   frameTimer_ = 0;
   if (stopped_) return;
-  if (dirty_ || !built_ || modelGeneration() != generation_) render();
+  if (dirty_ || frontEnd_.modelChanged()) render();
   frameTimer_ = loop_.after(options_.frameSeconds, [this] { onFrame(); });
 }
 
-void TerminalSession::refreshList() {
-  if (built_ && modelGeneration() == generation_) return;
-  list_ = buildDisplayList(Application::shared());
-  generation_ = modelGeneration();  // building lays tables out, which may count as a change
-  built_ = true;
-  focus_.update(list_);
-}
-
 void TerminalSession::render() {
-  refreshList();
-  focus_.update(list_);
-  shown_ = layoutScreen(list_, focus_.focus(), terminal_.width(), terminal_.height(), scroll_);
-  terminal_.draw(*shown_);
+  terminal_.draw(frontEnd_.frame(terminal_.width(), terminal_.height()));
   dirty_ = false;
 }
 
-void TerminalSession::onInput() {
+void TerminalSession::onInput(short events) {
   for (const InputEvent& event : terminal_.read()) {
     if (stopped_) return;
-    refreshList();
     switch (event.kind) {
       case InputEvent::Kind::Key:
-        perform(mapKey(event.key, focus_.focus(), list_, pageRows(terminal_.height())));
+        handle(frontEnd_.key(event.key, terminal_.height()));
         break;
       case InputEvent::Kind::Click:
-        perform(mapClick(shown_ ? shown_->hit(event.x, event.y) : nullptr, focus_.focus(), list_));
+        handle(frontEnd_.click(event.x, event.y));
         break;
       case InputEvent::Kind::Resize:
         terminal_.resize();
@@ -76,6 +55,8 @@ void TerminalSession::onInput() {
     }
     dirty_ = true;
   }
+  // The terminal went away (hang-up): nothing will come any more; end as on a quit.
+  if (events & (POLLHUP | POLLERR | POLLNVAL)) quit();
   if (!stopped_) render();
 }
 
@@ -94,37 +75,9 @@ void TerminalSession::onSignals() {
   if (!stopped_ && dirty_) render();
 }
 
-void TerminalSession::perform(const std::vector<Action>& actions) {
-  for (const Action& action : actions) {
-    if (stopped_) return;
-    if (performTouch(action)) continue;
-    if (const auto* focus = std::get_if<act::SetFocus>(&action)) {
-      focus_.set(focus->focus);
-    } else if (const auto* request = std::get_if<act::ScrollTable>(&action)) {
-      scroll(*request);
-    } else if (std::holds_alternative<act::Suspend>(action)) {
-      suspend();
-    } else if (std::holds_alternative<act::Quit>(action)) {
-      quit();
-    }
-  }
-}
-
-// Brings rows the model has not built into view, then puts the focus on the one reached (or
-// the nearest row that can take it).
-void TerminalSession::scroll(const act::ScrollTable& request) {
-  if (!request.table) return;
-  const auto reached = scrollTable(*request.table, request.from, request.rows);
-  if (!reached) return;
-  refreshList();
-  if (const DisplayRow* row = nearestFocusableRow(list_, *reached)) {
-    Focus moved = focus_.focus();
-    moved.area = Focus::Area::Table;
-    moved.table = row->table.get();
-    moved.hasRow = true;
-    moved.row = row->path;
-    focus_.set(moved);
-  }
+void TerminalSession::handle(FrontEnd::Request request) {
+  if (request == FrontEnd::Request::Quit) quit();
+  if (request == FrontEnd::Request::Suspend) suspend();
 }
 
 void TerminalSession::suspend() {
@@ -135,7 +88,6 @@ void TerminalSession::suspend() {
   terminal_.resume();
   terminal_.resize();
   Application::shared().enterForeground();
-  dirty_ = true;
   render();
 }
 

@@ -1,19 +1,13 @@
-// TerminalSession: the running front end. It keeps the display list, the focus and the scroll,
-// redraws when the model changed (polled from a timer, at most once a frame), and runs keys,
-// clicks and signals through the key mapper and the dispatcher. Main thread only.
+// TerminalSession: the running front end on a real terminal. It redraws when the model changed
+// (polled from a timer, at most once a frame), and feeds keys, clicks and signals to the
+// FrontEnd; it quits the run loop or suspends the process when asked. Main thread only.
 #pragma once
 
-#include <cstdint>
-#include <optional>
-
-#include "frontend/terminal/action.h"
-#include "frontend/terminal/cell_screen.h"
 #include "frontend/terminal/curses_terminal.h"
-#include "frontend/terminal/focus.h"
+#include "frontend/terminal/front_end.h"
 #include "frontend/terminal/run_terminal.h"
 #include "frontend/terminal/signal_watch.h"
 #include "platform/runloop/run_loop.h"
-#include "platform/ui/display_list.h"
 
 namespace zt::term {
 
@@ -29,13 +23,11 @@ class TerminalSession {
   void start();
 
  private:
-  void onInput();
+  void onInput(short events);
   void onSignals();
   void onFrame();
-  void refreshList();
   void render();
-  void perform(const std::vector<Action>& actions);
-  void scroll(const act::ScrollTable& request);
+  void handle(FrontEnd::Request request);
   void suspend();
   void quit();
 
@@ -43,17 +35,12 @@ class TerminalSession {
   SignalWatch& signals_;
   RunLoop& loop_;
   TerminalOptions options_;
-  DisplayList list_;
-  std::uint64_t generation_ = 0;
-  bool built_ = false;
+  FrontEnd frontEnd_;
   bool dirty_ = true;
-  FocusTracker focus_;
-  int scroll_ = 0;
-  std::optional<CellScreen> shown_;  // the last frame drawn, for clicks
+  bool stopped_ = false;
   RunLoop::Id inputWatch_ = 0;
   RunLoop::Id signalWatch_ = 0;
   RunLoop::Id frameTimer_ = 0;
-  bool stopped_ = false;
 };
 
 }  // namespace zt::term
