@@ -23,7 +23,8 @@ ActionSheet::ActionSheet(std::string title, std::weak_ptr<ActionSheetDelegate> d
 
 bool ActionSheet::isVisible() const {
   for (const auto& popup : Application::shared().popups()) {
-    if (auto* sheet = std::get_if<std::shared_ptr<ActionSheet>>(&popup); sheet && sheet->get() == this) {
+    if (auto* sheet = std::get_if<std::shared_ptr<ActionSheet>>(&popup);
+        sheet && sheet->get() == this) {
       return true;
     }
   }

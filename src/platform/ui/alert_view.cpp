@@ -19,7 +19,8 @@ AlertView::AlertView(std::string title, std::string message,
 
 bool AlertView::isVisible() const {
   for (const auto& popup : Application::shared().popups()) {
-    if (auto* alert = std::get_if<std::shared_ptr<AlertView>>(&popup); alert && alert->get() == this) {
+    if (auto* alert = std::get_if<std::shared_ptr<AlertView>>(&popup);
+        alert && alert->get() == this) {
       return true;
     }
   }

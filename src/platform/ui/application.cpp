@@ -14,8 +14,10 @@ const void* popupAddress(const Popup& popup) {
 }  // namespace
 
 Application& Application::shared() {
-  static Application application;
-  return application;
+  // Never destroyed: screens released at exit would outlive the notification centre. An
+  // orderly shutdown goes through terminate().
+  static Application* application = new Application();
+  return *application;
 }
 
 bool Application::launch(const LaunchOptions& options) {

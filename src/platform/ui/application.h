@@ -10,7 +10,8 @@
 //   terminate()       applicationWillTerminate, then the delegate is released (its destructor
 //                     runs here, on the main thread), then the windows and what they show.
 //
-// Main thread only.
+// The object lives until the process ends and is never destroyed; terminate() releases what it
+// holds. Main thread only.
 #pragma once
 
 #include <any>
@@ -45,8 +46,12 @@ class ApplicationDelegate {
 };
 
 // Values as the toolkit numbers them.
-enum class InterfaceOrientation { Portrait = 1, PortraitUpsideDown = 2, LandscapeRight = 3,
-                                  LandscapeLeft = 4 };
+enum class InterfaceOrientation {
+  Portrait = 1,
+  PortraitUpsideDown = 2,
+  LandscapeRight = 3,
+  LandscapeLeft = 4
+};
 
 using Popup = std::variant<std::shared_ptr<AlertView>, std::shared_ptr<ActionSheet>>;
 
@@ -55,7 +60,9 @@ class Application {
   static Application& shared();
 
   std::shared_ptr<ApplicationDelegate> delegate() const { return delegate_; }
-  void setDelegate(std::shared_ptr<ApplicationDelegate> delegate) { delegate_ = std::move(delegate); }
+  void setDelegate(std::shared_ptr<ApplicationDelegate> delegate) {
+    delegate_ = std::move(delegate);
+  }
   bool launch(const LaunchOptions& options = {});
   void enterBackground();
   void enterForeground();

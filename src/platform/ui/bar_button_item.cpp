@@ -16,10 +16,14 @@ BarButtonItem::BarButtonItem(std::shared_ptr<View> customView)
 std::string BarButtonItem::title() const {
   if (!title_.empty() || !system_) return title_;
   switch (*system_) {
-    case BarButtonSystemItem::Done: return "Done";
-    case BarButtonSystemItem::Cancel: return "Cancel";
-    case BarButtonSystemItem::Action: return "Action";
-    case BarButtonSystemItem::FlexibleSpace: return "";
+    case BarButtonSystemItem::Done:
+      return "Done";
+    case BarButtonSystemItem::Cancel:
+      return "Cancel";
+    case BarButtonSystemItem::Action:
+      return "Action";
+    case BarButtonSystemItem::FlexibleSpace:
+      return "";
   }
   return "";
 }

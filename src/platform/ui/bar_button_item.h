@@ -25,7 +25,7 @@ class BarButtonItem {
   using Action = std::function<void()>;
 
   BarButtonItem(std::string title, BarButtonItemStyle style, Action action = {});
-  BarButtonItem(BarButtonSystemItem item, Action action = {});
+  explicit BarButtonItem(BarButtonSystemItem item, Action action = {});
   explicit BarButtonItem(std::shared_ptr<View> customView);
 
   // The title shown: the item's title, or the system item's name ("Action", "Done", "Cancel").

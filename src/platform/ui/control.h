@@ -13,7 +13,13 @@
 
 namespace zt {
 
-enum class ControlEvent { TouchUpInside, ValueChanged, EditingDidBegin, EditingChanged, EditingDidEnd };
+enum class ControlEvent {
+  TouchUpInside,
+  ValueChanged,
+  EditingDidBegin,
+  EditingChanged,
+  EditingDidEnd
+};
 
 class Control : public View {
  public:
@@ -21,7 +27,7 @@ class Control : public View {
   using View::View;
 
   bool isEnabled() const { return enabled_; }
-  void setEnabled(bool enabled);
+  virtual void setEnabled(bool enabled);
   void addTarget(Action action, ControlEvent event);
   void removeAllTargets() { targets_.clear(); }
   // Runs the actions bound to `event`, in the order they were added.

@@ -48,10 +48,14 @@ std::optional<DisplayControl> controlOf(const std::shared_ptr<View>& view) {
 
 DisplayAccessory accessoryOf(TableViewCellAccessoryType type) {
   switch (type) {
-    case TableViewCellAccessoryType::None: return DisplayAccessory::None;
-    case TableViewCellAccessoryType::DisclosureIndicator: return DisplayAccessory::DisclosureIndicator;
-    case TableViewCellAccessoryType::DetailDisclosureButton: return DisplayAccessory::DetailButton;
-    case TableViewCellAccessoryType::Checkmark: return DisplayAccessory::Checkmark;
+    case TableViewCellAccessoryType::None:
+      return DisplayAccessory::None;
+    case TableViewCellAccessoryType::DisclosureIndicator:
+      return DisplayAccessory::DisclosureIndicator;
+    case TableViewCellAccessoryType::DetailDisclosureButton:
+      return DisplayAccessory::DetailButton;
+    case TableViewCellAccessoryType::Checkmark:
+      return DisplayAccessory::Checkmark;
   }
   return DisplayAccessory::None;
 }
@@ -67,7 +71,11 @@ class Builder {
       addNavigationBar(*navigation);
     }
     if (auto table = std::dynamic_pointer_cast<TableView>(view)) {
-      if (onScreen(*table)) addTable(table);
+      if (!onScreen(*table)) return;
+      addTable(table);
+      for (const auto& child : table->subviews()) {
+        if (!std::dynamic_pointer_cast<TableViewCell>(child)) walk(child);
+      }
       return;
     }
     if (auto toolbar = std::dynamic_pointer_cast<Toolbar>(view)) {
@@ -148,9 +156,11 @@ class Builder {
     row.path = path;
     row.title = cell.textLabel()->isHidden() ? "" : cell.textLabel()->text();
     row.titleAlignment = cell.textLabel()->textAlignment();
-    if (auto detail = cell.detailTextLabel(); detail && !detail->isHidden()) row.value = detail->text();
+    if (const auto& detail = cell.detailTextLabel(); detail && !detail->isHidden())
+      row.value = detail->text();
     row.image = cell.imageView()->image().name;
-    row.accessory = cell.accessoryView() ? DisplayAccessory::None : accessoryOf(cell.accessoryType());
+    row.accessory =
+        cell.accessoryView() ? DisplayAccessory::None : accessoryOf(cell.accessoryType());
     if (cell.accessoryView() && !cell.accessoryView()->isHidden()) {
       if (auto control = controlOf(cell.accessoryView())) row.controls.push_back(*control);
     }
@@ -158,8 +168,7 @@ class Builder {
     row.selectable = table->allowsSelection();
     row.highlighted = !cell.backgroundColor().isClear() && cell.backgroundColor() != Color::white();
     row.heightPoints = static_cast<int>(cell.frame().height);
-    Rect r = cell.frameInWindow();
-    row.covered = !touchReaches(cell, r.center());
+    row.covered = !touchReaches(cell, visibleCellRect(cell).center());
     out_.items.push_back(std::move(row));
   }
 

@@ -134,7 +134,8 @@ struct DisplayList {
 
   // One line per item, each ending in "\n". Stable: tests compare it. Line formats:
   //   navigation bar  "[< Back] Accessory List [Action]"  (back button "[< title]", a left or
-  //                   right item "[title]", a disabled one "[(title)]"; parts joined by one blank)
+  //                   right item "[title]", a disabled one "[(title)]"; parts joined by one blank;
+  //                   "(no title)" for a bar with neither title nor buttons)
   //   section header  "== Quorvel Service =="  ("== ==" when the title is empty)
   //   row             "row 1.0 | Quorvel | [ON ]": "row S.R", then " | " before each of: the
   //                   title, the value (if any), the mark (">" disclosure, "(i)" detail button,

@@ -39,10 +39,14 @@ std::string control(const DisplayControl& c) {
 
 std::string mark(DisplayAccessory accessory) {
   switch (accessory) {
-    case DisplayAccessory::None: return "";
-    case DisplayAccessory::DisclosureIndicator: return ">";
-    case DisplayAccessory::Checkmark: return "(v)";
-    case DisplayAccessory::DetailButton: return "(i)";
+    case DisplayAccessory::None:
+      return "";
+    case DisplayAccessory::DisclosureIndicator:
+      return ">";
+    case DisplayAccessory::Checkmark:
+      return "(v)";
+    case DisplayAccessory::DetailButton:
+      return "(i)";
   }
   return "";
 }
@@ -57,7 +61,7 @@ void write(std::ostream& out, const DisplayNavigationBar& bar) {
   if (bar.left) add(barButton(*bar.left));
   add(bar.title);
   if (bar.right) add(barButton(*bar.right));
-  out << line << '\n';
+  out << (line.empty() ? "(no title)" : line) << '\n';
 }
 
 void write(std::ostream& out, const DisplaySectionHeader& header) {

@@ -37,6 +37,15 @@ struct Rect {
     return x < o.maxX() && o.x < maxX() && y < o.maxY() && o.y < maxY();
   }
   Rect offsetBy(float dx, float dy) const { return {x + dx, y + dy, width, height}; }
+  // The common part, or an empty rectangle at this one's origin.
+  Rect intersection(const Rect& o) const {
+    if (!intersects(o)) return {x, y, 0, 0};
+    float left = x > o.x ? x : o.x;
+    float top = y > o.y ? y : o.y;
+    float right = maxX() < o.maxX() ? maxX() : o.maxX();
+    float bottom = maxY() < o.maxY() ? maxY() : o.maxY();
+    return {left, top, right - left, bottom - top};
+  }
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 

@@ -18,6 +18,12 @@ std::shared_ptr<View> viewAtScreenPoint(Point point) {
   return nullptr;
 }
 
+Rect visibleCellRect(const View& cell) {
+  Rect rect = cell.frameInWindow();
+  if (const View* table = cell.superview()) rect = rect.intersection(table->frameInWindow());
+  return rect;
+}
+
 bool touchReaches(const View& target, Point point) {
   auto hit = viewAtScreenPoint(point);
   return hit && hit->isDescendantOf(target);

@@ -18,6 +18,9 @@ class ViewController;
 
 // The deepest view at `point` (screen coordinates), or null when no window takes it.
 std::shared_ptr<View> viewAtScreenPoint(Point point);
+// The part of a table row's cell that its table shows (screen coordinates); a finger touches
+// the middle of it.
+Rect visibleCellRect(const View& cell);
 // Whether a touch at `point` reaches `target` (the view hit is the target or inside it).
 bool touchReaches(const View& target, Point point);
 // A touch that landed on `hit` instead of its target: a row of a covering table is selected; a

@@ -47,7 +47,7 @@ void Keyboard::endEditing(TextInput& input) {
   if (!firstResponder() && visible_) hide();
 }
 
-void Keyboard::viewWillLeaveWindow(View& view) {
+void Keyboard::viewWillLeaveWindow(const View& view) {
   auto input = firstResponder();
   if (!input || !input->isDescendantOf(view)) return;
   endEditing(*input);

@@ -49,7 +49,7 @@ class Keyboard {
   // Used by TextInput: `input` gives up first responder; the keyboard goes away.
   void endEditing(TextInput& input);
   // Used by View: the first responder, if inside `view`, ends editing without being asked.
-  void viewWillLeaveWindow(View& view);
+  void viewWillLeaveWindow(const View& view);
   // Forgets the first responder and hides without notifications (tests, shutdown).
   void reset();
 

@@ -60,7 +60,7 @@ void NavigationController::installTopView() {
   }
 }
 
-void NavigationController::pushViewController(std::shared_ptr<ViewController> controller,
+void NavigationController::pushViewController(const std::shared_ptr<ViewController>& controller,
                                               bool animated) {
   assertMainThread();
   if (!controller || std::find(stack_.begin(), stack_.end(), controller) != stack_.end()) return;

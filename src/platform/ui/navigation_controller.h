@@ -30,7 +30,7 @@ class NavigationController : public ViewController {
   // A navigation controller whose stack starts with `root` (may be null).
   static std::shared_ptr<NavigationController> withRoot(std::shared_ptr<ViewController> root);
 
-  void pushViewController(std::shared_ptr<ViewController> controller, bool animated);
+  void pushViewController(const std::shared_ptr<ViewController>& controller, bool animated);
   // Pops the top controller unless it is the only one; returns it, or null when refused.
   std::shared_ptr<ViewController> popViewControllerAnimated(bool animated);
   std::shared_ptr<ViewController> topViewController() const;

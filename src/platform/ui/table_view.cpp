@@ -109,6 +109,7 @@ void TableView::updateVisibleCells() {
       enqueue(it->second);
       it = visible_.erase(it);
     } else {
+      it->second->setFrame(rectForRowAtIndexPath(it->first));
       ++it;
     }
   }
@@ -224,9 +225,15 @@ void TableView::scrollToRowAtIndexPath(IndexPath path, TableViewScrollPosition p
   float height = frame().height;
   float y = offset_.y;
   switch (position) {
-    case TableViewScrollPosition::Top: y = row.y; break;
-    case TableViewScrollPosition::Middle: y = row.y - (height - row.height) / 2; break;
-    case TableViewScrollPosition::Bottom: y = row.maxY() - height; break;
+    case TableViewScrollPosition::Top:
+      y = row.y;
+      break;
+    case TableViewScrollPosition::Middle:
+      y = row.y - (height - row.height) / 2;
+      break;
+    case TableViewScrollPosition::Bottom:
+      y = row.maxY() - height;
+      break;
     case TableViewScrollPosition::None:
       if (row.maxY() > y + height) y = row.maxY() - height;
       if (row.y < y) y = row.y;

@@ -31,7 +31,9 @@ class TableViewDataSource {
   virtual int numberOfRowsInSection(TableView&, int section) = 0;
   virtual std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView&, IndexPath path) = 0;
   // No title by default; "" is a title too (a grouped table then leaves a small gap).
-  virtual std::optional<std::string> titleForHeaderInSection(TableView&, int) { return std::nullopt; }
+  virtual std::optional<std::string> titleForHeaderInSection(TableView&, int) {
+    return std::nullopt;
+  }
 };
 
 class TableViewDelegate {

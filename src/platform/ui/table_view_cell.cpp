@@ -16,7 +16,7 @@ TableViewCell::TableViewCell(TableViewCellStyle style, std::string reuseIdentifi
     detailLabel_->setTextAlignment(TextAlignment::Right);
   }
   setBackgroundColor(Color::white());
-  layoutSubviews();
+  placeParts();
 }
 
 void TableViewCell::setAccessoryType(TableViewCellAccessoryType type) {
@@ -31,11 +31,11 @@ void TableViewCell::setAccessoryView(std::shared_ptr<View> view) {
   if (accessoryView_ && accessoryView_->superview() == this) accessoryView_->removeFromSuperview();
   accessoryView_ = std::move(view);
   if (accessoryView_) addSubview(accessoryView_);
-  layoutSubviews();
+  placeParts();
   noteModelChange();
 }
 
-void TableViewCell::layoutSubviews() {
+void TableViewCell::placeParts() {
   if (!content_->superview()) {
     addSubview(content_);
     content_->addSubview(imageView_);
@@ -56,7 +56,8 @@ void TableViewCell::layoutSubviews() {
   float textX = imageView_->image().empty() ? kAccessoryMargin : b.height;
   imageView_->setFrame({0, 0, imageView_->image().empty() ? 0 : b.height, b.height});
   float half = (right - textX) / 2;
-  textLabel_->setFrame({textX, 0, detailLabel_ ? half : right - textX - kAccessoryMargin, b.height});
+  textLabel_->setFrame(
+      {textX, 0, detailLabel_ ? half : right - textX - kAccessoryMargin, b.height});
   if (detailLabel_) detailLabel_->setFrame({textX + half, 0, half - kAccessoryMargin, b.height});
 }
 

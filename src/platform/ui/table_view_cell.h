@@ -16,7 +16,12 @@
 namespace zt {
 
 enum class TableViewCellStyle { Default, Value1 };
-enum class TableViewCellAccessoryType { None, DisclosureIndicator, DetailDisclosureButton, Checkmark };
+enum class TableViewCellAccessoryType {
+  None,
+  DisclosureIndicator,
+  DetailDisclosureButton,
+  Checkmark
+};
 enum class TableViewCellSelectionStyle { None, Blue, Gray };
 
 class TableViewCell : public View {
@@ -43,9 +48,10 @@ class TableViewCell : public View {
   void setSelectionStyle(TableViewCellSelectionStyle style) { selectionStyle_ = style; }
 
  protected:
-  void layoutSubviews() override;
+  void layoutSubviews() override { placeParts(); }
 
  private:
+  void placeParts();
   TableViewCellStyle style_;
   std::string reuseIdentifier_;
   std::shared_ptr<View> content_;

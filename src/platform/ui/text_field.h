@@ -21,9 +21,7 @@ class TextFieldDelegate {
   virtual void textFieldDidBeginEditing(TextField&) {}
   virtual bool textFieldShouldEndEditing(TextField&) { return true; }
   virtual void textFieldDidEndEditing(TextField&) {}
-  virtual bool shouldChangeCharactersInRange(TextField&, Range, const std::string&) {
-    return true;
-  }
+  virtual bool shouldChangeCharactersInRange(TextField&, Range, const std::string&) { return true; }
   virtual bool textFieldShouldReturn(TextField&) { return true; }
 };
 

@@ -58,6 +58,14 @@ void TextInput::setSelectedRange(Range range) {
   noteModelChange();
 }
 
+void TextInput::setEnabled(bool enabled) {
+  Control::setEnabled(enabled);
+  if (!enabled && isFirstResponder()) {
+    auto keepAlive = shared_from_this();
+    Application::shared().keyboard().endEditing(*this);
+  }
+}
+
 void TextInput::setEditable(bool editable) {
   assertMainThread();
   editable_ = editable;

@@ -27,6 +27,8 @@ class TextInput : public Control {
   Range selectedRange() const { return selection_; }
   // Clamped to the text and widened to whole characters.
   void setSelectedRange(Range range);
+  // Disabling the first responder ends its editing (the delegate is not asked).
+  void setEnabled(bool enabled) override;
   bool isEditable() const { return editable_; }
   void setEditable(bool editable);
   TextAlignment textAlignment() const { return alignment_; }

@@ -8,13 +8,13 @@ namespace zt {
 
 void Toolbar::setItems(std::vector<std::shared_ptr<BarButtonItem>> items, bool) {
   assertMainThread();
-  for (auto& old : items_) {
+  for (const auto& old : items_) {
     if (old && old->customView() && old->customView()->superview() == this) {
       old->customView()->removeFromSuperview();
     }
   }
   items_ = std::move(items);
-  for (auto& item : items_) {
+  for (const auto& item : items_) {
     if (item && item->customView()) addSubview(item->customView());
   }
   layoutSubviews();
@@ -42,7 +42,8 @@ Rect Toolbar::rectForItemAtIndex(std::size_t index) const {
 
 void Toolbar::layoutSubviews() {
   for (std::size_t i = 0; i < items_.size(); ++i) {
-    if (items_[i] && items_[i]->customView()) items_[i]->customView()->setFrame(rectForItemAtIndex(i));
+    if (items_[i] && items_[i]->customView())
+      items_[i]->customView()->setFrame(rectForItemAtIndex(i));
   }
 }
 

@@ -29,7 +29,7 @@ bool screenTakesTouches() {
 }
 
 // Touches `target` at `point`; when something covers it, that covering view gets the touch.
-bool reach(View& target, Point point) {
+bool reach(const View& target, Point point) {
   if (!target.isOnScreen()) return false;
   auto hit = viewAtScreenPoint(point);
   if (hit && hit->isDescendantOf(target)) return true;
@@ -37,13 +37,14 @@ bool reach(View& target, Point point) {
   return false;
 }
 
-bool reachCentre(View& target) { return reach(target, target.frameInWindow().center()); }
+bool reachCentre(const View& target) { return reach(target, target.frameInWindow().center()); }
 
 std::shared_ptr<NavigationController> shownNavigation() {
   auto window = Application::shared().keyWindow();
   auto root = window ? window->rootViewController() : nullptr;
   auto navigation = std::dynamic_pointer_cast<NavigationController>(root);
-  if (!navigation || !navigation->isViewLoaded() || !navigation->view()->isOnScreen()) return nullptr;
+  if (!navigation || !navigation->isViewLoaded() || !navigation->view()->isOnScreen())
+    return nullptr;
   return navigation;
 }
 
@@ -106,7 +107,8 @@ bool typeKey(TextInput& input, const std::string& key) {
     input.returnKeyPressed();
     return true;
   }
-  if (input.keyboardType() == KeyboardType::NumberPad && (key.size() != 1 || key[0] < '0' || key[0] > '9')) {
+  if (input.keyboardType() == KeyboardType::NumberPad &&
+      (key.size() != 1 || key[0] < '0' || key[0] > '9')) {
     return false;
   }
   input.replaceByTyping(input.selectedRange(), key);
@@ -120,7 +122,9 @@ bool tapRow(TableView& table, IndexPath path) {
   auto kept = retainControllers();
   layOut();
   auto cell = table.cellForRowAtIndexPath(path);
-  if (!cell || !reachCentre(*cell) || !table.allowsSelection()) return false;
+  if (!cell || !reach(*cell, visibleCellRect(*cell).center()) || !table.allowsSelection()) {
+    return false;
+  }
   auto keepTable = table.shared_from_this();
   if (auto d = table.delegate()) d->didSelectRowAtIndexPath(table, path);
   return true;
@@ -135,7 +139,7 @@ bool tapDetailButton(TableView& table, IndexPath path) {
       cell->accessoryType() != TableViewCellAccessoryType::DetailDisclosureButton) {
     return false;
   }
-  Rect r = cell->frameInWindow();
+  Rect r = visibleCellRect(*cell);
   float markX = r.maxX() - TableViewCell::kAccessoryMargin - TableViewCell::kAccessoryMarkWidth / 2;
   if (!reach(*cell, {markX, r.center().y})) return false;
   auto keepTable = table.shared_from_this();

@@ -14,6 +14,7 @@
 #include "platform/ui/notification_center.h"
 #include "platform/ui/switch.h"
 #include "platform/ui/table_view.h"
+#include "platform/ui/table_view_controller.h"
 #include "platform/ui/text_field.h"
 #include "platform/ui/text_view.h"
 #include "platform/ui/toolbar.h"

@@ -103,7 +103,8 @@ void ViewController::presentModalViewController(std::shared_ptr<ViewController> 
 void ViewController::dismissModalViewControllerAnimated(bool animated) {
   assertMainThread();
   if (!presented_) {
-    if (auto presenter = presenting_.lock()) presenter->dismissModalViewControllerAnimated(animated);
+    if (auto presenter = presenting_.lock())
+      presenter->dismissModalViewControllerAnimated(animated);
     return;
   }
   auto keepAlive = shared_from_this();

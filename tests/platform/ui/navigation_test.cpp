@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/ui/hit_test.h"
 #include "ui_test_support.h"
 
 namespace zt::test {
@@ -113,8 +114,8 @@ TEST_F(Navigation, BarShowsBackTitlesAndTheBackButtonPopsAnimated) {
   EXPECT_EQ(screenText(), "[< Zemra Telvo] Accessory List\n");
 
   int cancelled = 0;
-  auto cancel = std::make_shared<BarButtonItem>("Cancel", BarButtonItemStyle::Bordered,
-                                                [&] { ++cancelled; });
+  auto cancel =
+      std::make_shared<BarButtonItem>("Cancel", BarButtonItemStyle::Bordered, [&] { ++cancelled; });
   list->navigationItem().setLeftBarButtonItem(cancel);
   EXPECT_EQ(screenText(), "[Cancel] Accessory List\n");
   EXPECT_FALSE(Touch::tapBarButton(nullptr)) << "a left item replaces the back button";
@@ -137,10 +138,11 @@ TEST_F(Navigation, AScreenPoppingItselfFromItsOwnButtonFinishesBeforeItIsRelease
   {
     auto screen = std::make_shared<LoggingScreen>("key", log);
     weakScreen = screen;
-    ok = std::make_shared<BarButtonItem>("OK", BarButtonItemStyle::Bordered, [raw = screen.get(), this] {
-      raw->navigationController()->popViewControllerAnimated(true);
-      log.push_back(raw->title() + " still alive");  // must not touch freed memory
-    });
+    ok = std::make_shared<BarButtonItem>(
+        "OK", BarButtonItemStyle::Bordered, [raw = screen.get(), this] {
+          raw->navigationController()->popViewControllerAnimated(true);
+          log.push_back(raw->title() + " still alive");  // must not touch freed memory
+        });
     screen->setTitle("key");
     screen->navigationItem().setRightBarButtonItem(ok);
     navigation->pushViewController(screen, true);
@@ -171,6 +173,30 @@ TEST_F(Navigation, LifeCycleEntryPointsCallTheDelegateAndTerminateReleasesIt) {
   Application::shared().terminate();
   EXPECT_EQ(log, (Strings{"launch", "background", "foreground", "terminate", "destroyed"}));
   EXPECT_EQ(Application::shared().delegate(), nullptr);
+}
+
+}  // namespace
+}  // namespace zt::test
+
+namespace zt::test {
+namespace {
+
+TEST_F(Navigation, PushWhileCoveredByAModalScreenAppearsOnlyWhenUncovered) {
+  auto navigation = showNavigation(std::make_shared<LoggingScreen>("root", log));
+  auto modal = std::make_shared<LoggingScreen>("modal", log);
+  navigation->presentModalViewController(modal, false);
+  log.clear();
+  navigation->pushViewController(std::make_shared<LoggingScreen>("late", log), true);
+  EXPECT_TRUE(log.empty()) << "nothing appears under a modal screen";
+  navigation->presentModalViewController(std::make_shared<LoggingScreen>("second", log), false);
+  EXPECT_EQ(navigation->modalViewController(), modal) << "one modal screen at a time";
+
+  modal->dismissModalViewControllerAnimated(false);
+  EXPECT_EQ(log,
+            (Strings{"second.destroyed", "modal.viewWillDisappear()", "late.viewDidLoad",
+                     "late.viewWillAppear()", "modal.viewDidDisappear()", "late.viewDidAppear()"}));
+  EXPECT_EQ(modal->presentingViewController(), nullptr);
+  EXPECT_EQ(visibleController(), navigation->topViewController());
 }
 
 }  // namespace

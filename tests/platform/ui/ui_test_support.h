@@ -41,7 +41,8 @@ class UiTest : public ::testing::Test {
 // A screen that appends "<name>.<callback>(<animated>)" to a shared log.
 class LoggingScreen : public ViewController {
  public:
-  LoggingScreen(std::string name, std::vector<std::string>& log) : name_(std::move(name)), log_(log) {}
+  LoggingScreen(std::string name, std::vector<std::string>& log)
+      : name_(std::move(name)), log_(log) {}
   ~LoggingScreen() override { log_.push_back(name_ + ".destroyed"); }
 
   void viewDidLoad() override { log_.push_back(name_ + ".viewDidLoad"); }
@@ -65,7 +66,9 @@ class RowSource : public TableViewDataSource, public TableViewDelegate {
   explicit RowSource(std::vector<int> rowsPerSection) : rows(std::move(rowsPerSection)) {}
 
   int numberOfSectionsInTableView(TableView&) override { return static_cast<int>(rows.size()); }
-  int numberOfRowsInSection(TableView&, int s) override { return rows.at(static_cast<std::size_t>(s)); }
+  int numberOfRowsInSection(TableView&, int s) override {
+    return rows.at(static_cast<std::size_t>(s));
+  }
   std::optional<std::string> titleForHeaderInSection(TableView&, int s) override {
     auto it = titles.find(s);
     return it == titles.end() ? std::nullopt : std::optional<std::string>(it->second);

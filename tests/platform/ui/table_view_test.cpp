@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include "ui_test_support.h"
+
+namespace zt::test {
+namespace {
+
+using Paths = std::vector<IndexPath>;
+
+// A screen whose view holds one table fed by a RowSource.
+class TableScreen : public ViewController {
+ public:
+  TableScreen(std::vector<int> rows, Rect frame, TableViewStyle style = TableViewStyle::Plain)
+      : source(std::make_shared<RowSource>(std::move(rows))),
+        table(std::make_shared<TableView>(frame, style)) {}
+  void viewDidLoad() override {
+    table->setDataSource(source);
+    table->setDelegate(source);
+    view()->addSubview(table);
+  }
+  void touchesEnded() override { ++touches; }
+
+  std::shared_ptr<RowSource> source;
+  std::shared_ptr<TableView> table;
+  int touches = 0;
+};
+
+class Tables : public UiTest {
+ protected:
+  std::shared_ptr<TableScreen> show(std::vector<int> rows, Rect frame,
+                                    TableViewStyle style = TableViewStyle::Plain) {
+    auto screen = std::make_shared<TableScreen>(std::move(rows), frame, style);
+    showNavigation(screen);
+    return screen;
+  }
+};
+
+TEST_F(Tables, OnlyVisibleRowsHaveCellsAndRowsComingBackAreBuiltAgainFromTheQueue) {
+  auto screen = show({10}, {0, 0, 320, 100});
+  auto& source = *screen->source;
+  auto& table = *screen->table;
+  EXPECT_EQ(source.built, (Paths{{0, 0}, {0, 1}, {0, 2}})) << "rows 0-2 touch the first 100 points";
+  EXPECT_EQ(source.created, 3);
+  auto firstCell = table.cellForRowAtIndexPath({0, 0});
+  ASSERT_NE(firstCell, nullptr);
+  EXPECT_EQ(table.cellForRowAtIndexPath({0, 5}), nullptr);
+
+  source.built.clear();
+  table.scrollToRowAtIndexPath({0, 9}, TableViewScrollPosition::Bottom, true);
+  EXPECT_TRUE(table.lastScrollAnimated());
+  EXPECT_EQ(table.contentOffset().y, 440 - 100);
+  EXPECT_EQ(source.built, (Paths{{0, 7}, {0, 8}, {0, 9}}));
+  EXPECT_EQ(source.created, 3) << "the cells that left were reused";
+  EXPECT_EQ(table.indexPathsForVisibleRows(), (Paths{{0, 7}, {0, 8}, {0, 9}}));
+
+  source.built.clear();
+  table.scrollToRowAtIndexPath({0, 0}, TableViewScrollPosition::Top, false);
+  EXPECT_EQ(source.built, (Paths{{0, 0}, {0, 1}, {0, 2}})) << "rows coming back are rebuilt";
+  EXPECT_EQ(source.created, 3);
+  EXPECT_EQ(table.cellForRowAtIndexPath({0, 0})->textLabel()->text(), "r0.0");
+
+  source.built.clear();
+  table.scrollToRowAtIndexPath({0, 5}, TableViewScrollPosition::Middle, false);
+  EXPECT_EQ(table.contentOffset().y, 5 * 44 - (100 - 44) / 2.0f);
+  table.scrollToRowAtIndexPath({0, 9}, TableViewScrollPosition::Top, false);
+  EXPECT_EQ(table.contentOffset().y, 340) << "never past the end of the content";
+}
+
+TEST_F(Tables, HeightsHeadersAndReloadsFollowTheDataSource) {
+  auto screen = std::make_shared<TableScreen>(std::vector<int>{1, 2}, Rect{0, 0, 320, 416},
+                                              TableViewStyle::Grouped);
+  screen->source->heights[{0, 0}] = 250;
+  screen->source->titles[0] = "";
+  screen->source->titles[1] = "Counters";
+  showNavigation(screen);
+  auto& table = *screen->table;
+  EXPECT_EQ(table.rectForHeaderInSection(0), (Rect{0, 0, 320, 10}));
+  EXPECT_EQ(table.rectForRowAtIndexPath({0, 0}), (Rect{0, 10, 320, 250}));
+  EXPECT_EQ(table.rectForHeaderInSection(1), (Rect{0, 260, 320, 44}));
+  EXPECT_EQ(table.rectForRowAtIndexPath({1, 1}), (Rect{0, 348, 320, 44}));
+  EXPECT_EQ(screenText(),
+            "(no title)\n== ==\nrow 0.0 | r0.0\n== Counters ==\nrow 1.0 | r1.0\nrow 1.1 | r1.1\n");
+
+  screen->source->built.clear();
+  table.reloadRowsAtIndexPaths({{1, 0}}, TableViewRowAnimation::Fade);
+  EXPECT_EQ(screen->source->built, (Paths{{1, 0}}));
+  EXPECT_EQ(table.lastRowAnimation(), TableViewRowAnimation::Fade);
+
+  screen->source->built.clear();
+  screen->source->rows = {1, 3};
+  table.reloadData();
+  EXPECT_TRUE(screen->source->built.empty()) << "reloadData waits for the next layout";
+  EXPECT_EQ(table.numberOfRowsInSection(1), 3);
+  table.layoutIfNeeded();
+  EXPECT_EQ(screen->source->built.size(), 4u) << "row 1.2 ends at 436, still inside 416+";
+  EXPECT_EQ(screen->source->created, 4) << "three cells came back from the queue, one is new";
+  table.setFrame({0, 0, 320, 320});
+  screen->source->built.clear();
+  table.layoutIfNeeded();
+  EXPECT_EQ(table.indexPathsForVisibleRows(), (Paths{{0, 0}, {1, 0}})) << "rows from 320 on left";
+}
+
+TEST_F(Tables, TouchesSelectRowsOrDetailButtonsUnlessSelectionIsOffOrTheRowIsCovered) {
+  auto screen = show({3}, {0, 0, 320, 416});
+  auto& table = *screen->table;
+  table.cellForRowAtIndexPath({0, 1})->setAccessoryType(
+      TableViewCellAccessoryType::DetailDisclosureButton);
+  EXPECT_TRUE(Touch::tapRow(table, {0, 0}));
+  EXPECT_TRUE(Touch::tapDetailButton(table, {0, 1}));
+  EXPECT_FALSE(Touch::tapDetailButton(table, {0, 0})) << "row 0 has no detail button";
+  EXPECT_FALSE(Touch::tapRow(table, {0, 7})) << "no such row";
+  EXPECT_EQ(screen->source->selected, (Paths{{0, 0}}));
+  EXPECT_EQ(screen->source->detailTapped, (Paths{{0, 1}}));
+
+  table.setAllowsSelection(false);
+  EXPECT_FALSE(Touch::tapRow(table, {0, 2}));
+  table.setAllowsSelection(true);
+
+  // A transparent overlay over the table passes the touch to the screen.
+  auto overlay = std::make_shared<View>(table.frame());
+  screen->view()->addSubview(overlay);
+  EXPECT_FALSE(Touch::tapRow(table, {0, 2}));
+  EXPECT_EQ(screen->touches, 1);
+  EXPECT_EQ(screen->source->selected.size(), 1u);
+  EXPECT_NE(screenText().find("row 0.2 | r0.2 (covered)"), std::string::npos);
+  overlay->setHidden(true);
+  EXPECT_TRUE(Touch::tapRow(table, {0, 2}));
+
+  // Another table over the lower part takes the touches that land on it.
+  auto picker = std::make_shared<TableView>(Rect{0, 60, 320, 300}, TableViewStyle::Grouped);
+  auto pickerSource = std::make_shared<RowSource>(std::vector<int>{3});
+  picker->setDataSource(pickerSource);
+  picker->setDelegate(pickerSource);
+  screen->view()->addSubview(picker);
+  EXPECT_FALSE(Touch::tapRow(table, {0, 2}));
+  EXPECT_EQ(pickerSource->selected, (Paths{{0, 0}})) << "row 0.2's centre (110) is picker row 0";
+  EXPECT_FALSE(Touch::tapRow(table, {0, 1})) << "row 0.1's centre lies on the picker's header";
+  EXPECT_EQ(screen->touches, 2);
+  EXPECT_TRUE(Touch::tapRow(*picker, {0, 1}));
+  EXPECT_EQ(pickerSource->selected, (Paths{{0, 0}, {0, 1}}));
+  EXPECT_EQ(screenText(),
+            "(no title)\nrow 0.0 | r0.0\nrow 0.1 | r0.1 | (i) (covered)\nrow 0.2 | r0.2 (covered)\n"
+            "== ==\nrow 0.0 | r0.0\nrow 0.1 | r0.1\nrow 0.2 | r0.2\n");
+
+  // Moved out of the window, it is neither shown nor touched.
+  picker->setFrame({0, 2300, 320, 300});
+  EXPECT_EQ(screenText(), "(no title)\nrow 0.0 | r0.0\nrow 0.1 | r0.1 | (i)\nrow 0.2 | r0.2\n");
+  EXPECT_FALSE(Touch::tapRow(*picker, {0, 0}));
+  EXPECT_TRUE(Touch::tapRow(table, {0, 2}));
+}
+
+}  // namespace
+}  // namespace zt::test
+
+namespace zt::test {
+namespace {
+
+// Rows without a reuse identifier, each with a text field as its accessory.
+class FieldRows : public TableViewDataSource {
+ public:
+  int numberOfRowsInSection(TableView&, int) override { return 6; }
+  std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView&, IndexPath p) override {
+    auto cell = std::make_shared<TableViewCell>(TableViewCellStyle::Default, "");
+    auto field = std::make_shared<TextField>(Rect{0, 0, 90, 30});
+    field->setText(std::to_string(p.row));
+    cell->setAccessoryView(field);
+    fields[p.row] = field;
+    ++built;
+    return cell;
+  }
+  std::map<int, std::shared_ptr<TextField>> fields;
+  int built = 0;
+};
+
+TEST_F(Tables, RowsLeavingTheViewTakeTheirControlsOffScreenAndReloadsMoveLaterRows) {
+  auto screen = show({1}, {0, 0, 320, 100});
+  auto fieldRows = std::make_shared<FieldRows>();
+  auto& table = *screen->table;
+  table.setDataSource(fieldRows);
+  table.layoutIfNeeded();
+  EXPECT_EQ(fieldRows->built, 3);
+  auto first = fieldRows->fields[0];
+  EXPECT_TRUE(Touch::tapTextInput(*first));
+  Touch::touchElsewhere();  // this screen does not end editing
+  EXPECT_TRUE(first->isFirstResponder());
+
+  table.scrollToRowAtIndexPath({0, 4}, TableViewScrollPosition::None, false);
+  EXPECT_EQ(table.contentOffset().y, 5 * 44 - 100) << "the least scroll that shows row 4";
+  EXPECT_EQ(first->superview(), nullptr) << "a cell without identifier is dropped, not queued";
+  EXPECT_FALSE(first->isFirstResponder()) << "leaving the window ends its editing";
+  EXPECT_FALSE(Touch::tapTextInput(*first));
+  EXPECT_EQ(table.dequeueReusableCellWithIdentifier(""), nullptr);
+
+  table.setDataSource(screen->source);
+  screen->source->rows = {4};
+  table.setContentOffset({0, 0});
+  table.layoutIfNeeded();
+  auto second = table.cellForRowAtIndexPath({0, 1});
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->frame(), (Rect{0, 44, 320, 44}));
+  screen->source->heights[{0, 0}] = 20;
+  table.reloadRowsAtIndexPaths({{0, 0}}, TableViewRowAnimation::None);
+  EXPECT_EQ(second->frame(), (Rect{0, 20, 320, 44})) << "row 1 follows the new height of row 0";
+  EXPECT_EQ(table.indexPathsForVisibleRows(), (Paths{{0, 0}, {0, 1}, {0, 2}}));
+  ASSERT_NE(table.cellForRowAtIndexPath({0, 2}), nullptr);
+  EXPECT_EQ(table.cellForRowAtIndexPath({0, 2})->frame().y, 64);
+}
+
+}  // namespace
+}  // namespace zt::test
+
+namespace zt::test {
+namespace {
+
+// A log-and-counters screen that makes room for the keyboard the way the transfer screen does:
+// the table shrinks and scrolls its last row to the bottom; the toolbar rises above the keys.
+class LogScreen : public TableScreen {
+ public:
+  LogScreen() : TableScreen({1, 2}, {0, 0, 320, 450}) {
+    source->heights[{0, 0}] = 250;
+    source->rowHeight = 30;
+  }
+  ~LogScreen() override { NotificationCenter::defaultCenter().removeObserver(this); }
+  void viewDidLoad() override {
+    TableScreen::viewDidLoad();
+    field->setFrame({0, 0, 230, 31});
+    toolbar->setItems({std::make_shared<BarButtonItem>(field)});
+    view()->addSubview(toolbar);
+    NotificationCenter::defaultCenter().addObserver(
+        this, UIKeyboardWillShowNotification, [this](const Notification& n) {
+          float k = std::any_cast<Rect>(n.userInfo.at(UIKeyboardBoundsUserInfoKey)).height;
+          toolbar->setFrame({0, k - 15 - 44, 320, 44});
+          table->setFrame({0, 0, 320, 460 + 15 - (k + 60) - 44});
+          table->scrollToRowAtIndexPath({1, 1}, TableViewScrollPosition::Bottom, true);
+        });
+  }
+  std::shared_ptr<TextField> field = std::make_shared<TextField>();
+  std::shared_ptr<Toolbar> toolbar = std::make_shared<Toolbar>(Rect{0, 372, 320, 44});
+};
+
+TEST_F(Tables, ShrinkingAndScrollingForTheKeyboardKeepsTheTallLogRowBuilt) {
+  auto screen = std::make_shared<LogScreen>();
+  showNavigation(screen);
+  auto logCell = screen->table->cellForRowAtIndexPath({0, 0});
+  screen->source->built.clear();
+  EXPECT_TRUE(Touch::tapTextInput(*screen->field));
+  EXPECT_EQ(screen->table->frame().height, 155);
+  EXPECT_EQ(screen->table->contentOffset().y, 310 - 155);
+  EXPECT_TRUE(screen->source->built.empty()) << "every row still touches the visible area";
+  EXPECT_EQ(screen->table->cellForRowAtIndexPath({0, 0}), logCell);
+  EXPECT_EQ(screenText(),
+            "(no title)\nrow 0.0 | r0.0\nrow 1.0 | r1.0\nrow 1.1 | r1.1\n"
+            "toolbar: [text field: |]\nkeyboard: standard\n");
+  EXPECT_TRUE(Touch::tapRow(*screen->table, {0, 0})) << "touched in the part that shows";
+  EXPECT_EQ(screen->source->selected, (Paths{{0, 0}}));
+}
+
+}  // namespace
+}  // namespace zt::test
