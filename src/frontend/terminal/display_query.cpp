@@ -80,7 +80,8 @@ bool isTextInput(const DisplayControl& control) {
 }
 
 bool isMultiLine(const DisplayRow& row, const DisplayControl& control) {
-  return control.kind == DisplayControl::Kind::TextView && row.heightPoints >= 88;
+  return control.kind == DisplayControl::Kind::TextView && !control.editable &&
+         row.heightPoints >= 88;
 }
 
 const DisplayControl* activeControl(const DisplayRow& row) {

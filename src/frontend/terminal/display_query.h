@@ -30,7 +30,8 @@ struct EditingInfo {
 EditingInfo editing(const DisplayList& list);
 
 bool isTextInput(const DisplayControl& control);
-// A text view tall enough to show several lines (a log), drawn as a block of lines.
+// A read-only text view tall enough to show several lines (a log), drawn as a block of lines.
+// An editable text view is drawn and edited as a one-line field, whatever its height.
 bool isMultiLine(const DisplayRow& row, const DisplayControl& control);
 // The control that Enter acts on in this row: an enabled switch, else an editable text input.
 const DisplayControl* activeControl(const DisplayRow& row);

@@ -96,8 +96,16 @@ TEST(KeyMapper, EnterActivatesWhatTheRowHolds) {
   focus.row = IndexPath{1, 0};
   actions = mapKey(Key::of(Code::Enter), focus, main.list);
   EXPECT_EQ(only<act::ToggleSwitch>(actions).control, rows[1]->controls[0].view);
+  DisplayRow tall = test::row(table, 4, 0, "Line");
+  tall.heightPoints = 120;
+  tall.controls.push_back(test::logView("abc"));
+  tall.controls.back().editable = true;  // an editable text view is a field, however tall
+  main.list.items.emplace_back(tall);
+  focus.row = IndexPath{4, 0};
+  EXPECT_EQ(only<act::TapTextInput>(mapKey(Key::of(Code::Enter), focus, main.list)).input,
+            tall.controls.back().view);
   focus.row = IndexPath{3, 0};  // not selectable, but its field makes it a stop
-  EXPECT_EQ(afterKey(Code::End, focus, main.list).row, (IndexPath{3, 0}));
+  EXPECT_EQ(afterKey(Code::End, focus, main.list).row, (IndexPath{4, 0}));
   actions = mapKey(Key::of(Code::Enter), focus, main.list);
   EXPECT_EQ(only<act::TapTextInput>(actions).input, rows.back()->controls[0].view);
   // Right taps a detail button, and only on a row that has one.
