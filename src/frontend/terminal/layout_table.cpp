@@ -121,6 +121,7 @@ int drawControls(CellScreen& screen, int y, const DisplayRow& row, int right, in
     Target target = rowTarget(row, Target::Kind::TextInput);
     target.view = control.view;
     const int room = right - 2;
+    if (room < 3) break;  // no room left on a narrow line
     int width = 0;
     if (isTextInput(control)) {
       width = row.title.empty() ? room
