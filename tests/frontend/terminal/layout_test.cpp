@@ -231,5 +231,27 @@ TEST(Layout, SmallTerminalsGetAMessageAndTheSplashNamesTheProduct) {
   EXPECT_EQ(splash.at(15, 4).style, Style::Splash);
 }
 
+TEST(Layout, EverySizeDrawsWithinTheScreen) {
+  TransferLike transfer(std::string(300, 'x') + "\x1b[2J\xff日本", true);
+  transfer.list.items.emplace_back(
+      DisplayAlert{test::handle<AlertView>(), "Warning", std::string(200, 'w'), {"OK", "No"}});
+  MainLike main;
+  main.list.items.emplace_back(
+      DisplayActionSheet{test::handle<ActionSheet>(), "Title", {"A", "B", "C", "Cancel"}, 3});
+  for (const DisplayList* list : {&transfer.list, &main.list}) {
+    for (int width = 0; width <= 70; width += 3) {
+      for (int height = 0; height <= 30; height += 2) {
+        int scroll = 0;
+        const CellScreen screen = layoutScreen(*list, focusOn(*list), width, height, scroll);
+        EXPECT_EQ(screen.width(), width);
+        if (screen.cursor) {
+          EXPECT_LT(screen.cursor->first, width);
+          EXPECT_LT(screen.cursor->second, height);
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zt::term

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -85,6 +87,24 @@ TEST(TextCells, FittingCutsWithAnEllipsisAndKeepsSourceOffsets) {
   EXPECT_EQ(line[1].offset, 1u);
   EXPECT_EQ(line[2].offset, 3u);
   EXPECT_EQ(line[3].offset, 4u);
+}
+
+TEST(TextCells, ArbitraryBytesNeverYieldAnythingATerminalWouldObey) {
+  std::mt19937 random(12345);
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes(static_cast<std::size_t>(random() % 200), '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random() % 256);
+    const int width = 1 + static_cast<int>(random() % 40);
+    for (const GlyphLine& line : wrapText(bytes, width)) {
+      EXPECT_LE(lineWidth(line), std::max(width, 8));  // one escape may exceed a tiny width
+      for (const Glyph& glyph : line) {
+        for (char32_t cp : decodeUtf8(glyph.text)) {
+          EXPECT_FALSE(cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) << static_cast<unsigned>(cp);
+        }
+        EXPECT_GE(glyph.width, 1);
+      }
+    }
+  }
 }
 
 }  // namespace
