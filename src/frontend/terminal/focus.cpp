@@ -1,0 +1,77 @@
+#include "frontend/terminal/focus.h"
+
+#include <algorithm>
+
+#include "frontend/terminal/display_query.h"
+
+namespace zt::term {
+namespace {
+
+const void* overlayOf(const DisplayList& list) {
+  if (const DisplayAlert* shown = alert(list)) return shown->alert.get();
+  if (const DisplayActionSheet* shown = actionSheet(list)) return shown->sheet.get();
+  return nullptr;
+}
+
+void focusRow(Focus& focus, const DisplayRow* row) {
+  focus.hasRow = row != nullptr;
+  if (!row) return;
+  focus.table = row->table.get();
+  focus.row = row->path;
+}
+
+}  // namespace
+
+const DisplayRow* nearestFocusableRow(const DisplayList& list, IndexPath path) {
+  const auto candidates = focusableRows(list);
+  if (candidates.empty()) return nullptr;
+  for (const DisplayRow* row : candidates) {
+    if (row->path >= path) return row;
+  }
+  return candidates.back();
+}
+
+void FocusTracker::switchScreen(const DisplayList& list, const std::shared_ptr<TableView>& table) {
+  if (!current_.expired()) remembered_.emplace_back(current_, focus_);
+  std::erase_if(remembered_, [](const auto& entry) { return entry.first.expired(); });
+  current_ = table;
+  screen_ = table.get();
+  const auto known = std::find_if(remembered_.begin(), remembered_.end(), [&](const auto& entry) {
+    return entry.first.lock() == table;
+  });
+  if (table && known != remembered_.end()) {
+    focus_ = known->second;
+    remembered_.erase(known);
+  } else {
+    focus_ = Focus{};
+    const auto candidates = focusableRows(list);
+    focusRow(focus_, candidates.empty() ? nullptr : candidates.front());
+  }
+  focus_.overlay = nullptr;
+}
+
+void FocusTracker::update(const DisplayList& list) {
+  const auto table = screenTable(list);
+  if (table.get() != screen_ || current_.lock() != table) switchScreen(list, table);
+  const DisplayRow* row = focus_.hasRow ? findRow(list, focus_.table, focus_.row) : nullptr;
+  if (!row || !isFocusable(*row)) {
+    // Rows that cannot take the focus now (covered, or gone) hand it to a neighbour; with no
+    // neighbour the focus stays, for when the row can take it again.
+    const DisplayRow* near = nearestFocusableRow(list, focus_.hasRow ? focus_.row : IndexPath{});
+    if (near) focusRow(focus_, near);
+  }
+  if (focus_.area == Focus::Area::Toolbar) {
+    const DisplayToolbar* bar = toolbar(list);
+    if (!bar || focus_.toolbarEntry < 0 ||
+        focus_.toolbarEntry >= static_cast<int>(bar->entries.size())) {
+      focus_.area = Focus::Area::Table;
+    }
+  }
+  const void* overlay = overlayOf(list);
+  if (overlay != focus_.overlay) {
+    focus_.overlay = overlay;
+    focus_.overlayIndex = 0;
+  }
+}
+
+}  // namespace zt::term

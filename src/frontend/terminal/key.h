@@ -1,0 +1,21 @@
+// Key: one key press as the front end understands it, independent of curses, so that the key
+// mapper can be tested with plain values. `text` holds the UTF-8 of a printable character.
+#pragma once
+
+#include <string>
+
+namespace zt::term {
+
+struct Key {
+  enum class Code {
+    Char, Up, Down, Left, Right, PageUp, PageDown, Home, End, Tab, BackTab, Enter, Escape,
+    Backspace, F2, Interrupt, Suspend, Other
+  };
+  Code code = Code::Other;
+  std::string text;  // Code::Char only
+
+  static Key character(std::string utf8) { return Key{Code::Char, std::move(utf8)}; }
+  static Key of(Code code) { return Key{code, {}}; }
+};
+
+}  // namespace zt::term

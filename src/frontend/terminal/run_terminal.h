@@ -1,0 +1,28 @@
+// The terminal front end's entry point. RunTerminal opens the terminal, shows the splash while
+// the application launches, then draws the widget model and feeds it the person's keys and
+// clicks until they quit; it ends the application (Application::shared().terminate()) and gives
+// the terminal back in the state it found it.
+//
+// Keys: Up/Down/PgUp/PgDn/Home/End move among rows; Tab/Shift-Tab among the table and the
+// toolbar's items; Enter activates; Right taps a detail button; Esc is the left bar button (or
+// ends an edit, or answers an alert or a menu); F2 is the right bar button; q quits unless a field
+// is being edited; Ctrl-C quits; Ctrl-Z suspends (the application goes to the background).
+//
+// Call it on the main thread, before any other thread is started (it blocks the signals it
+// handles for every thread started later), with Application::shared()'s delegate set.
+#pragma once
+
+#include <string>
+
+namespace zt::term {
+
+struct TerminalOptions {
+  std::string programName = "zemra-telvo";  // prefixes the error line on stderr
+  double frameSeconds = 1.0 / 30;           // shortest time between two redraws
+};
+
+// Returns the exit status: 0 after quitting, 2 when there is no usable terminal (after one line
+// on stderr saying why).
+int RunTerminal(const TerminalOptions& options = {});
+
+}  // namespace zt::term

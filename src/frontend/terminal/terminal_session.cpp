@@ -1,0 +1,99 @@
+#include "frontend/terminal/terminal_session.h"
+
+#include <poll.h>
+
+#include <csignal>
+
+#include "platform/ui/application.h"
+
+namespace zt::term {
+
+TerminalSession::TerminalSession(CursesTerminal& terminal, SignalWatch& signals, RunLoop& loop,
+                                 const TerminalOptions& options)
+    : terminal_(terminal), signals_(signals), loop_(loop), options_(options) {}
+
+TerminalSession::~TerminalSession() {
+  if (inputWatch_) loop_.unwatch(inputWatch_);
+  if (signalWatch_) loop_.unwatch(signalWatch_);
+  if (frameTimer_) loop_.cancel(frameTimer_);
+}
+
+void TerminalSession::start() {
+  inputWatch_ = loop_.watch(terminal_.inputFd(), POLLIN, [this](short events) { onInput(events); });
+  signalWatch_ = loop_.watch(signals_.fd(), POLLIN, [this](short) { onSignals(); });
+  render();
+  frameTimer_ = loop_.after(options_.frameSeconds, [this] { onFrame(); });
+}
+
+// The model is drawn again only when it changed, and at most once a frame: a stream of
+// received bytes costs one redraw per frame, however many changes it makes.
+void TerminalSession::onFrame() {
+  frameTimer_ = 0;
+  if (stopped_) return;
+  if (dirty_ || frontEnd_.modelChanged()) render();
+  frameTimer_ = loop_.after(options_.frameSeconds, [this] { onFrame(); });
+}
+
+void TerminalSession::render() {
+  terminal_.draw(frontEnd_.frame(terminal_.width(), terminal_.height()));
+  dirty_ = false;
+}
+
+void TerminalSession::onInput(short events) {
+  for (const InputEvent& event : terminal_.read()) {
+    if (stopped_) return;
+    switch (event.kind) {
+      case InputEvent::Kind::Key:
+        handle(frontEnd_.key(event.key, terminal_.height()));
+        break;
+      case InputEvent::Kind::Click:
+        handle(frontEnd_.click(event.x, event.y));
+        break;
+      case InputEvent::Kind::Resize:
+        terminal_.resize();
+        break;
+    }
+    dirty_ = true;
+  }
+  // The terminal went away (hang-up): nothing will come any more; end as on a quit.
+  if (events & (POLLHUP | POLLERR | POLLNVAL)) quit();
+  if (!stopped_) render();
+}
+
+void TerminalSession::onSignals() {
+  for (int signal : signals_.take()) {
+    if (stopped_) return;
+    if (signal == SIGWINCH) {
+      terminal_.resize();
+      dirty_ = true;
+    } else if (signal == SIGTSTP) {
+      suspend();
+    } else {
+      quit();
+    }
+  }
+  if (!stopped_ && dirty_) render();
+}
+
+void TerminalSession::handle(FrontEnd::Request request) {
+  if (request == FrontEnd::Request::Quit) quit();
+  if (request == FrontEnd::Request::Suspend) suspend();
+}
+
+void TerminalSession::suspend() {
+  Application::shared().enterBackground();
+  terminal_.release();
+  std::raise(SIGSTOP);
+  // Continued: the terminal may have been used by others meanwhile; draw everything again.
+  terminal_.resume();
+  terminal_.resize();
+  Application::shared().enterForeground();
+  render();
+}
+
+void TerminalSession::quit() {
+  stopped_ = true;
+  loop_.stop();
+}
+
+}  // namespace zt::term

@@ -1,0 +1,41 @@
+// TmuxSession: a program running in a detached tmux pane on a private server, for end-to-end
+// tests that drive it with keys and read what it shows. Every session has its own socket and
+// its server is killed when the session object goes away.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zt::test {
+
+// Runs a program (no shell) with stdin from /dev/null and returns what it wrote on stdout
+// (nothing when not `capture`: then stdout is /dev/null); `status` gets its exit status.
+std::string runProgram(const std::vector<std::string>& args, int* status = nullptr,
+                       bool capture = true);
+
+class TmuxSession {
+ public:
+  // Starts `shellCommand` in a pane of `width` x `height` cells.
+  TmuxSession(const std::string& shellCommand, int width = 100, int height = 40);
+  ~TmuxSession();
+  TmuxSession(const TmuxSession&) = delete;
+  TmuxSession& operator=(const TmuxSession&) = delete;
+
+  std::string screen() const;
+  // Key names as tmux knows them ("Enter", "Down", "C-c", "F2").
+  void keys(const std::vector<std::string>& names) const;
+  // Types text literally.
+  void type(const std::string& text) const;
+  // Waits until the screen contains `text` (or, with `present` false, no longer does); false
+  // after a generous deadline.
+  bool waitFor(const std::string& text, bool present = true) const;
+  std::string title() const;
+  int panePid() const;
+  void resize(int width, int height) const;
+
+ private:
+  std::string tmux(std::vector<std::string> args) const;
+  std::string socket_;
+};
+
+}  // namespace zt::test

@@ -1,0 +1,138 @@
+// Hand-built display lists for the front end's tests. Model objects are stand-in handles:
+// distinct, comparable pointers that are never dereferenced (no touch is dispatched here).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "platform/ui/display_list.h"
+
+namespace zt::term::test {
+
+template <typename T>
+std::shared_ptr<T> handle() {
+  auto owner = std::make_shared<long>(0);
+  return std::shared_ptr<T>(owner, reinterpret_cast<T*>(owner.get()));
+}
+
+inline DisplayRow row(const std::shared_ptr<TableView>& table, int section, int index,
+                      std::string title, std::string value = "") {
+  DisplayRow out;
+  out.table = table;
+  out.path = IndexPath{section, index};
+  out.title = std::move(title);
+  out.value = std::move(value);
+  return out;
+}
+
+inline DisplayControl switchControl(bool on) {
+  DisplayControl control;
+  control.kind = DisplayControl::Kind::Switch;
+  control.view = handle<View>();
+  control.on = on;
+  return control;
+}
+
+inline DisplayControl textField(std::string text, bool editing = false) {
+  DisplayControl control;
+  control.kind = DisplayControl::Kind::TextField;
+  control.view = handle<View>();
+  control.text = std::move(text);
+  control.editing = editing;
+  control.cursor = control.text.size();
+  return control;
+}
+
+inline DisplayControl logView(std::string text) {
+  DisplayControl control;
+  control.kind = DisplayControl::Kind::TextView;
+  control.view = handle<View>();
+  control.text = std::move(text);
+  control.editable = false;
+  return control;
+}
+
+inline DisplaySectionHeader header(const std::shared_ptr<TableView>& table, int section,
+                                   std::string text) {
+  return DisplaySectionHeader{table, section, std::move(text)};
+}
+
+inline DisplayBarButton barButton(std::string title, bool back = false) {
+  DisplayBarButton button;
+  button.title = std::move(title);
+  button.isBackButton = back;
+  if (!back) button.item = handle<BarButtonItem>();
+  return button;
+}
+
+inline DisplayToolbar::Entry toolbarButton(std::string title, bool enabled = true) {
+  DisplayToolbar::Entry entry;
+  entry.kind = DisplayToolbar::Entry::Kind::Button;
+  entry.title = std::move(title);
+  entry.enabled = enabled;
+  entry.item = handle<BarButtonItem>();
+  return entry;
+}
+
+inline DisplayToolbar::Entry toolbarField(DisplayControl field) {
+  DisplayToolbar::Entry entry;
+  entry.kind = DisplayToolbar::Entry::Kind::Control;
+  entry.item = handle<BarButtonItem>();
+  entry.control = std::move(field);
+  return entry;
+}
+
+// A screen like the main screen: back button, title, Action menu, three groups.
+struct MainLike {
+  std::shared_ptr<TableView> table = handle<TableView>();
+  DisplayList list;
+  MainLike() {
+    DisplayNavigationBar bar{"Zemra Telvo", barButton("Back", true), barButton("Action")};
+    list.items.emplace_back(bar);
+    list.items.emplace_back(header(table, 0, "Accessory Devices"));
+    DisplayRow devices = row(table, 0, 0, "Accessory Devices List");
+    devices.accessory = DisplayAccessory::DisclosureIndicator;
+    list.items.emplace_back(devices);
+    list.items.emplace_back(header(table, 1, "Quorvel Service"));
+    DisplayRow quorvel = row(table, 1, 0, "Quorvel");
+    quorvel.controls.push_back(switchControl(true));
+    list.items.emplace_back(quorvel);
+    DisplayRow detail = row(table, 1, 1, "Demo module");
+    detail.accessory = DisplayAccessory::DetailButton;
+    list.items.emplace_back(detail);
+    list.items.emplace_back(header(table, 2, ""));
+    DisplayRow name = row(table, 2, 0, "Name", "host");
+    name.selectable = false;
+    list.items.emplace_back(name);
+  }
+};
+
+// A screen like the transfer screen: a log, two counters and a toolbar with field and Send.
+struct TransferLike {
+  std::shared_ptr<TableView> table = handle<TableView>();
+  DisplayList list;
+  explicit TransferLike(std::string log = "", bool editing = false) {
+    list.items.emplace_back(DisplayNavigationBar{"SN-1", barButton("Back", true),
+                                                 barButton("Action")});
+    list.items.emplace_back(header(table, 0, ""));
+    DisplayRow logRow = row(table, 0, 0, "");
+    logRow.heightPoints = 250;
+    logRow.selectable = false;
+    logRow.controls.push_back(logView(std::move(log)));
+    list.items.emplace_back(logRow);
+    list.items.emplace_back(header(table, 1, ""));
+    for (int i = 0; i < 2; ++i) {
+      DisplayRow counter = row(table, 1, i, i == 0 ? "Received" : "Sent", "0");
+      counter.selectable = false;
+      list.items.emplace_back(counter);
+    }
+    DisplayToolbar bar;
+    bar.entries.push_back(toolbarField(textField("", editing)));
+    bar.entries.push_back(toolbarButton("Send"));
+    list.items.emplace_back(bar);
+  }
+  DisplayToolbar& toolbar() { return std::get<DisplayToolbar>(list.items.back()); }
+};
+
+}  // namespace zt::term::test

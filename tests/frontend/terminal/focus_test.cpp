@@ -1,0 +1,64 @@
+#include "frontend/terminal/focus.h"
+
+#include <gtest/gtest.h>
+
+#include "frontend/terminal/display_builders.h"
+
+namespace zt::term {
+namespace {
+
+using test::MainLike;
+
+TEST(FocusTracker, EachScreenStartsOnItsFirstRowAndGetsItsFocusBackWhenShownAgain) {
+  MainLike main;
+  FocusTracker tracker;
+  tracker.update(main.list);
+  EXPECT_EQ(tracker.focus().row, (IndexPath{0, 0}));
+  Focus moved = tracker.focus();
+  moved.row = IndexPath{1, 1};
+  tracker.set(moved);
+  tracker.update(main.list);
+  EXPECT_EQ(tracker.focus().row, (IndexPath{1, 1}));
+  {
+    MainLike pushed;  // another screen with its own table
+    tracker.update(pushed.list);
+    EXPECT_EQ(tracker.focus().row, (IndexPath{0, 0}));
+    EXPECT_EQ(tracker.focus().table, pushed.table.get());
+  }
+  tracker.update(main.list);
+  EXPECT_EQ(tracker.focus().row, (IndexPath{1, 1}));
+  // A screen opened again is a new screen: it starts at the top.
+  MainLike reopened;
+  tracker.update(reopened.list);
+  EXPECT_EQ(tracker.focus().row, (IndexPath{0, 0}));
+}
+
+TEST(FocusTracker, FocusLeavesRowsThatWentAwayAndOverlaysStartAtTheirFirstEntry) {
+  MainLike main;
+  FocusTracker tracker;
+  tracker.update(main.list);
+  Focus moved = tracker.focus();
+  moved.row = IndexPath{1, 1};
+  moved.overlayIndex = 3;
+  tracker.set(moved);
+  main.list.items.erase(main.list.items.begin() + 5);  // the row (1, 1)
+  tracker.update(main.list);
+  EXPECT_EQ(tracker.focus().row, (IndexPath{1, 0}));  // the nearest row left
+  main.list.items.emplace_back(DisplayActionSheet{test::handle<ActionSheet>(), "", {"A", "Cancel"}, 1});
+  tracker.update(main.list);
+  EXPECT_EQ(tracker.focus().overlayIndex, 0);
+  moved = tracker.focus();
+  moved.overlayIndex = 1;
+  tracker.set(moved);
+  tracker.update(main.list);
+  EXPECT_EQ(tracker.focus().overlayIndex, 1);  // the same sheet keeps its choice
+  // Toolbar focus falls back to the table when the toolbar goes.
+  moved.area = Focus::Area::Toolbar;
+  moved.toolbarEntry = 1;
+  tracker.set(moved);
+  tracker.update(main.list);
+  EXPECT_EQ(tracker.focus().area, Focus::Area::Table);
+}
+
+}  // namespace
+}  // namespace zt::term

@@ -1,0 +1,85 @@
+// The front end against the real widget model, headless: keys and clicks reach the model's
+// screens, and the focus walks past the rows a table has built by scrolling it.
+#include "frontend/terminal/front_end.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/ui/ui.h"
+#include "platform/ui/ui_test_support.h"
+
+namespace zt::term {
+namespace {
+
+using Code = Key::Code;
+
+class TableScreen : public ViewController {
+ public:
+  explicit TableScreen(std::shared_ptr<test::RowSource> source) : source_(std::move(source)) {}
+  void viewDidLoad() override {
+    setTitle("Rows");
+    table = std::make_shared<TableView>(Rect{0, 0, 320, 416});  // the navigation content area
+    table->setDataSource(source_);
+    table->setDelegate(source_);
+    view()->addSubview(table);
+  }
+  std::shared_ptr<TableView> table;
+
+ private:
+  std::shared_ptr<test::RowSource> source_;
+};
+
+class FrontEndTest : public test::UiTest {
+ protected:
+  std::shared_ptr<test::RowSource> source = std::make_shared<test::RowSource>(std::vector<int>{30});
+  std::shared_ptr<TableScreen> screen = std::make_shared<TableScreen>(source);
+  FrontEnd frontEnd;
+
+  void SetUp() override {
+    UiTest::SetUp();
+    showNavigation(screen);
+  }
+  void press(Code code, int times = 1) {
+    for (int i = 0; i < times; ++i) frontEnd.key(Key::of(code), 20);
+  }
+};
+
+TEST_F(FrontEndTest, FocusWalksPastTheBuiltRowsByScrollingTheModelTable) {
+  const CellScreen& first = frontEnd.frame(60, 20);
+  ASSERT_TRUE(first.find("r0.0"));
+  EXPECT_FALSE(first.find("r0.20"));  // the model builds only the rows in its visible area
+  press(Code::Down, 20);
+  EXPECT_EQ(frontEnd.focus().row, (IndexPath{0, 20}));
+  EXPECT_GT(screen->table->contentOffset().y, 0);
+  const CellScreen& scrolled = frontEnd.frame(60, 20);
+  const auto row = scrolled.find("r0.20");
+  ASSERT_TRUE(row) << scrolled.text();
+  EXPECT_TRUE(scrolled.at(0, row->second).focus);
+  press(Code::End);
+  EXPECT_EQ(frontEnd.focus().row, (IndexPath{0, 29}));
+  press(Code::Home);
+  EXPECT_EQ(frontEnd.focus().row, (IndexPath{0, 0}));
+  EXPECT_EQ(screen->table->contentOffset().y, 0);
+  press(Code::PageDown);
+  EXPECT_EQ(frontEnd.focus().row, (IndexPath{0, 16}));  // a page is the height less 4 lines
+}
+
+TEST_F(FrontEndTest, KeysAndClicksReachTheModelAndAskToQuitOrSuspend) {
+  frontEnd.frame(60, 20);
+  press(Code::Down, 2);
+  press(Code::Enter);
+  ASSERT_EQ(source->selected.size(), 1u);
+  EXPECT_EQ(source->selected[0], (IndexPath{0, 2}));
+  const CellScreen& shown = frontEnd.frame(60, 20);
+  const auto row = shown.find("r0.5");
+  ASSERT_TRUE(row);
+  EXPECT_EQ(frontEnd.click(row->first, row->second), FrontEnd::Request::None);
+  ASSERT_EQ(source->selected.size(), 2u);
+  EXPECT_EQ(source->selected[1], (IndexPath{0, 5}));
+  EXPECT_EQ(frontEnd.focus().row, (IndexPath{0, 5}));
+  EXPECT_EQ(frontEnd.key(Key::character("q"), 20), FrontEnd::Request::Quit);
+  EXPECT_EQ(frontEnd.key(Key::of(Code::Suspend), 20), FrontEnd::Request::Suspend);
+  EXPECT_EQ(frontEnd.key(Key::of(Code::Interrupt), 20), FrontEnd::Request::Quit);
+}
+
+}  // namespace
+}  // namespace zt::term
