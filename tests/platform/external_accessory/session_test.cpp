@@ -63,7 +63,7 @@ TEST(SessionTest, PtyCarriesBytesBothWaysThroughTheRunLoop) {
 
   const std::string toDevice = std::string("ping\r\n\x01\xfe", 8);
   ASSERT_EQ(test::writeText(*s.session->outputStream(), toDevice), 8);
-  EXPECT_EQ(test::readSome(s.pty.master(), toDevice.size()), toDevice);
+  EXPECT_EQ(test::readFor(s.pty.master(), toDevice.size()), toDevice);
 
   // Closing is final and harmless twice; a closed stream neither reads nor writes.
   s.session->inputStream()->close();
@@ -157,7 +157,7 @@ TEST(SessionTest, FullOutputHasNoSpaceUntilTheDeviceReads) {
   // A worker waits for room while the device drains what was written.
   std::atomic<int> result{-1};
   std::thread worker([&] { result = out->waitForSpace(std::chrono::milliseconds(60000)) ? 1 : 0; });
-  const std::string drained = test::readSome(s.pty.master(), written);
+  const std::string drained = test::readFor(s.pty.master(), written);
   worker.join();
   EXPECT_EQ(result, 1);
   EXPECT_EQ(drained.size(), written);
@@ -195,7 +195,7 @@ TEST(SessionTest, WorkerWritesWhileMainThreadReadsAndCloses) {
     }
   });
   ASSERT_TRUE(test::waitUntil([&] { return sent.load() > 1000; }));
-  test::readSome(s.pty.master(), 1000, 100ms);
+  test::readFor(s.pty.master(), 1000, 100ms);
   out->close();
   stop = true;
   worker.join();
