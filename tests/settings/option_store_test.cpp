@@ -170,19 +170,6 @@ TEST_F(OptionStoreTest, StatementResultsReflectWhatSqliteDid) {
   EXPECT_TRUE(store.RollbackTransaction());
   EXPECT_FALSE(store.CommitTransaction());  // nothing left to commit
   EXPECT_TRUE(store.CreateAllTables());
-
-  sqlite3* db = nullptr;
-  sqlite3_stmt* stmt = nullptr;
-  ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_prepare_v2(db, "select 1 as optionID, 2 as optionValue, 3 as optionID", -1,
-                               &stmt, nullptr),
-            SQLITE_OK);
-  EXPECT_EQ(DBProcess::FieldIndex(stmt, "optionID"), 0);
-  EXPECT_EQ(DBProcess::FieldIndex(stmt, "optionValue"), 1);
-  EXPECT_EQ(DBProcess::FieldIndex(stmt, "OPTIONID"), -1);
-  EXPECT_EQ(DBProcess::FieldIndex(nullptr, "optionID"), -1);
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
 }
 
 }  // namespace

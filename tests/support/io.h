@@ -74,8 +74,8 @@ inline std::string readFor(int fd, std::size_t count,
   return got;
 }
 
-// A program running as a child, its standard input, output and error on pipes; killed and
-// reaped when the object goes unless it was waited for.
+// A program (looked up on PATH) running as a child, its standard input, output and error on
+// pipes; killed and reaped when the object goes unless it was waited for.
 class Child {
  public:
   explicit Child(std::vector<std::string> argv) {
@@ -92,7 +92,7 @@ class Child {
     std::vector<char*> args;
     for (auto& arg : argv) args.push_back(arg.data());
     args.push_back(nullptr);
-    const int error = ::posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ);
+    const int error = ::posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipes[0][0]);
     ::close(pipes[1][1]);
