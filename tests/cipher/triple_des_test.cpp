@@ -106,7 +106,7 @@ Bytes OpenSslEde(const Bytes& key, const Bytes& in, int encipher) {
       EVP_CipherFinal_ex(context, out.data() + length, &final) == 1;
   EVP_CIPHER_CTX_free(context);
   EXPECT_TRUE(ok);
-  out.resize(static_cast<std::size_t>(length + final));
+  out.resize(static_cast<std::size_t>(length) + static_cast<std::size_t>(final));
   return out;
 }
 

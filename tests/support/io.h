@@ -5,13 +5,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <spawn.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <chrono>
 #include <filesystem>
 #include <stdexcept>
@@ -47,11 +47,10 @@ inline bool writeAll(int fd, std::string_view data) {
     const ssize_t n = ::write(fd, data.data(), data.size());
     if (n > 0) {
       data.remove_prefix(static_cast<std::size_t>(n));
-    } else if (n == 0 || errno != EAGAIN) {
-      return false;
-    } else if (pollfd pfd{fd, POLLOUT, 0}; ::poll(&pfd, 1, 20000) <= 0) {
-      return false;
+      continue;
     }
+    pollfd pfd{fd, POLLOUT, 0};
+    if (n == 0 || errno != EAGAIN || ::poll(&pfd, 1, 20000) <= 0) return false;
   }
   return true;
 }
@@ -79,7 +78,7 @@ inline std::string readFor(int fd, std::size_t count,
 class Child {
  public:
   explicit Child(std::vector<std::string> argv) {
-    ::signal(SIGPIPE, SIG_IGN);
+    static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
     int pipes[3][2];
     for (auto& p : pipes) {
       if (::pipe2(p, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
@@ -90,6 +89,7 @@ class Child {
     posix_spawn_file_actions_adddup2(&actions, pipes[1][1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, pipes[2][1], STDERR_FILENO);
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (auto& arg : argv) args.push_back(arg.data());
     args.push_back(nullptr);
     const int error = ::posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);

@@ -148,7 +148,7 @@ TEST(AccessoryManagerTest, DemoModuleEchoesEverythingWithoutLoss) {
   auto collector = std::make_shared<Collector>();
   test::openStreams(*session, loop, collector);
   // 64 KiB of every byte value, written as fast as the stream takes it.
-  std::string payload(64 * 1024, '\0');
+  std::string payload(std::size_t{64} * 1024, '\0');
   for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<char>((i * 7 + i / 256) & 0xff);
   std::size_t sent = 0;
   auto out = session->outputStream();

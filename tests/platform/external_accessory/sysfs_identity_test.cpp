@@ -23,7 +23,7 @@ void attr(const fs::path& dir, const std::string& name, const std::string& value
 // A tty device directory under devices/ and its class/tty link, as the kernel lays them out.
 fs::path addTty(const fs::path& root, const std::string& devicePath, const std::string& name,
                 const std::string& parentOfTty = "") {
-  const fs::path ttyDir = root / "devices" / devicePath / "tty" / name;
+  fs::path ttyDir = root / "devices" / devicePath / "tty" / name;
   fs::create_directories(ttyDir);
   fs::create_directories(root / "class" / "tty");
   fs::create_symlink(ttyDir, root / "class" / "tty" / name);
