@@ -1,24 +1,15 @@
 // Runs the built zemra-module as a real process in each mode, on a pseudo-terminal and on a
 // loopback TCP port, and talks to it as a client would.
-#include <fcntl.h>
-#include <netdb.h>
-#include <poll.h>
-#include <signal.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <termios.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstring>
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "cipher/quorvel_packet.h"
 #include "cipher/triple_des.h"
+#include "support/io.h"
 #include "support/watchdog.h"
 
 namespace zt {
@@ -26,134 +17,45 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Reads from `fd` until `count` bytes, a line end (when `line`) or `limit`.
-std::string readFrom(int fd, std::size_t count, bool line,
-                     std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-  std::string got;
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (got.size() < count && std::chrono::steady_clock::now() < end) {
-    if (line && !got.empty() && got.back() == '\n') break;
-    pollfd pfd{fd, POLLIN, 0};
-    if (::poll(&pfd, 1, 20) <= 0) continue;
-    char c[4096];
-    const ssize_t n = ::read(fd, c, line ? 1 : std::min(sizeof c, count - got.size()));
-    if (n <= 0) break;
-    got.append(c, static_cast<std::size_t>(n));
-  }
-  return got;
+test::Child Module(std::vector<std::string> args) {
+  args.insert(args.begin(), ZT_MODULE_TOOL);
+  return test::Child(std::move(args));
 }
 
-bool writeAll(int fd, const void* data, std::size_t size) {
-  const auto* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t n = ::write(fd, p, size);
-    if (n < 0 && errno == EAGAIN) {
-      pollfd pfd{fd, POLLOUT, 0};
-      ::poll(&pfd, 1, 1000);
-      continue;
-    }
-    if (n <= 0) return false;
-    p += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
+std::string Errors(test::Child& module) { return test::readFor(module.err(), 4096, 2s); }
 
-// The module as a child process with its standard output on a pipe.
-class Module {
- public:
-  explicit Module(std::vector<std::string> args) {
-    int out[2];
-    int err[2];
-    if (::pipe2(out, O_CLOEXEC) < 0 || ::pipe2(err, O_CLOEXEC) < 0) throw std::runtime_error("pipe");
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(out[1], 1);
-      ::dup2(err[1], 2);
-      std::vector<char*> argv = {const_cast<char*>(ZT_MODULE_TOOL)};
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      ::execv(ZT_MODULE_TOOL, argv.data());
-      ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
-    out_ = out[0];
-    err_ = err[0];
-  }
-  ~Module() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      wait();
-    }
-    ::close(out_);
-    ::close(err_);
-  }
-  Module(const Module&) = delete;
-  Module& operator=(const Module&) = delete;
-
-  std::string line() {
-    std::string text = readFrom(out_, 4096, true);
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    return text;
-  }
-  std::string errors() { return readFrom(err_, 4096, false, 2s); }
-  void signal(int number) { ::kill(pid_, number); }
-  int wait() {
-    int status = 0;
-    if (::waitpid(pid_, &status, 0) < 0) return -1;
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  int err_ = -1;
-};
-
-int openRaw(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  termios tio{};
-  if (fd >= 0 && ::tcgetattr(fd, &tio) == 0) {
-    ::cfmakeraw(&tio);
-    ::tcsetattr(fd, TCSANOW, &tio);
-  }
-  return fd;
-}
-
-int connectTo(const std::string& address) {
-  const auto colon = address.rfind(':');
-  addrinfo hints{};
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* list = nullptr;
-  if (::getaddrinfo(address.substr(0, colon).c_str(), address.substr(colon + 1).c_str(), &hints,
-                    &list) != 0) {
-    return -1;
-  }
-  const int fd = ::socket(list->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  const bool ok = fd >= 0 && ::connect(fd, list->ai_addr, list->ai_addrlen) == 0;
-  ::freeaddrinfo(list);
-  if (!ok && fd >= 0) ::close(fd);
-  return ok ? fd : -1;
+// Connects to the "127.0.0.1:PORT" the module announced; -1 on failure.
+int ConnectTo(const std::string& address) {
+  sockaddr_in peer{};
+  peer.sin_family = AF_INET;
+  peer.sin_port = htons(static_cast<std::uint16_t>(std::atoi(address.c_str() + 10)));
+  peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == 0) return fd;
+  if (fd >= 0) ::close(fd);
+  return -1;
 }
 
 TEST(ZemraModuleTest, PtyEchoesThroughALinkAndKeepsBytesBetweenClients) {
   test::Watchdog dog;
-  const auto link = std::filesystem::temp_directory_path() /
-                    ("zt-module-" + std::to_string(::getpid()));
-  Module module({"--pty", "--link", link.string()});
+  test::TempDir dir;
+  const auto link = dir.path() / "module";
+  auto module = Module({"--pty", "--link", link.string()});
   const std::string slave = module.line();
-  ASSERT_EQ(slave.rfind("/dev/pts/", 0), 0u) << slave << module.errors();
+  ASSERT_EQ(slave.rfind("/dev/pts/", 0), 0u) << slave << Errors(module);
   EXPECT_EQ(std::filesystem::read_symlink(link).string(), slave);
 
   for (int client = 0; client < 2; ++client) {  // a client leaving does not end the module
-    const int fd = openRaw(link.string());
+    const int fd = ::open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(fd, 0);
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(fd, &tio), 0);
+    ::cfmakeraw(&tio);
+    ASSERT_EQ(::tcsetattr(fd, TCSANOW, &tio), 0);
     std::string text = "hello\r\n";
     for (int i = 0; i < 2000; ++i) text += static_cast<char>(i % 256);
-    ASSERT_TRUE(writeAll(fd, text.data(), text.size()));
-    EXPECT_EQ(readFrom(fd, text.size(), false), text);
+    ASSERT_TRUE(test::writeAll(fd, text));
+    EXPECT_EQ(test::readFor(fd, text.size()), text);
     ::close(fd);
   }
   module.signal(SIGTERM);
@@ -163,18 +65,18 @@ TEST(ZemraModuleTest, PtyEchoesThroughALinkAndKeepsBytesBetweenClients) {
 
 TEST(ZemraModuleTest, TcpEchoAnnouncesTheRealPort) {
   test::Watchdog dog;
-  Module module({"--listen", "127.0.0.1:0"});
+  auto module = Module({"--listen", "127.0.0.1:0"});
   const std::string address = module.line();
-  ASSERT_EQ(address.rfind("127.0.0.1:", 0), 0u) << address << module.errors();
+  ASSERT_EQ(address.rfind("127.0.0.1:", 0), 0u) << address << Errors(module);
   EXPECT_NE(address, "127.0.0.1:0");
-  const int a = connectTo(address);
-  const int b = connectTo(address);
+  const int a = ConnectTo(address);
+  const int b = ConnectTo(address);
   ASSERT_GE(a, 0);
   ASSERT_GE(b, 0);
-  ASSERT_TRUE(writeAll(a, "first", 5));
-  ASSERT_TRUE(writeAll(b, "second", 6));
-  EXPECT_EQ(readFrom(b, 6, false), "second");
-  EXPECT_EQ(readFrom(a, 5, false), "first");
+  ASSERT_TRUE(test::writeAll(a, "first"));
+  ASSERT_TRUE(test::writeAll(b, "second"));
+  EXPECT_EQ(test::readFor(b, 6), "second");
+  EXPECT_EQ(test::readFor(a, 5), "first");
   ::close(a);
   ::close(b);
   module.signal(SIGINT);
@@ -183,21 +85,19 @@ TEST(ZemraModuleTest, TcpEchoAnnouncesTheRealPort) {
 
 TEST(ZemraModuleTest, SinkCountsWhatArrivedAndReportsOnSignalOrTimeLimit) {
   test::Watchdog dog;
-  {
-    Module module({"--listen", "127.0.0.1:0", "--mode", "sink"});
-    const int fd = connectTo(module.line());
-    ASSERT_GE(fd, 0);
-    const std::string data(20000, 'q');
-    ASSERT_TRUE(writeAll(fd, data.data(), data.size()));
-    ::close(fd);
-    module.signal(SIGTERM);
-    const std::string report = module.line();
-    EXPECT_EQ(report.rfind("received 20000 bytes in ", 0), 0u) << report;
-    EXPECT_NE(report.find(" s ("), std::string::npos) << report;
-    EXPECT_NE(report.find(" B/s)"), std::string::npos) << report;
-    EXPECT_EQ(module.wait(), 0);
-  }
-  Module timed({"--pty", "--mode", "sink", "--seconds", "0.2"});
+  auto module = Module({"--listen", "127.0.0.1:0", "--mode", "sink"});
+  const int fd = ConnectTo(module.line());
+  ASSERT_GE(fd, 0);
+  ASSERT_TRUE(test::writeAll(fd, std::string(20000, 'q')));
+  ::close(fd);
+  module.signal(SIGTERM);
+  const std::string report = module.line();
+  EXPECT_EQ(report.rfind("received 20000 bytes in ", 0), 0u) << report;
+  EXPECT_NE(report.find(" s ("), std::string::npos) << report;
+  EXPECT_NE(report.find(" B/s)"), std::string::npos) << report;
+  EXPECT_EQ(module.wait(), 0);
+
+  auto timed = Module({"--pty", "--mode", "sink", "--seconds", "0.2"});
   ASSERT_FALSE(timed.line().empty());
   EXPECT_EQ(timed.line().rfind("received 0 bytes in ", 0), 0u);
   EXPECT_EQ(timed.wait(), 0);
@@ -207,22 +107,21 @@ TEST(ZemraModuleTest, QuorvelModeOpensPacketsPrintsAndAnswersEnciphered) {
   test::Watchdog dog;
   const std::string key = "0123456789ABCDEF";
   QuorvelSetKey(std::span(reinterpret_cast<const std::uint8_t*>(key.data()), key.size()));
-  Module module({"--listen", "127.0.0.1:0", "--mode", "quorvel", "--key", key});
-  const int fd = connectTo(module.line());
+  auto module = Module({"--listen", "127.0.0.1:0", "--mode", "quorvel", "--key", key});
+  const int fd = ConnectTo(module.line());
   ASSERT_GE(fd, 0);
 
-  // Two packets in one write: each is printed and answered.
-  std::vector<std::uint8_t> train;
+  std::string train;  // two packets in one write: each is printed and answered
   for (const std::string text : {"hello module", "second packet"}) {
     std::uint8_t packet[kQuorvelMaxCiphertext + 2];
     const auto n = QuorvelEncipher(
         std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), packet);
-    train.insert(train.end(), packet, packet + n);
+    train.append(reinterpret_cast<const char*>(packet), n);
   }
-  ASSERT_TRUE(writeAll(fd, train.data(), train.size()));
+  ASSERT_TRUE(test::writeAll(fd, train));
   EXPECT_EQ(module.line(), "hello module");
   EXPECT_EQ(module.line(), "second packet");
-  const std::string answer = readFrom(fd, 16 + 2 + 16 + 2, false);
+  const std::string answer = test::readFor(fd, 16 + 2 + 16 + 2);
   ASSERT_EQ(answer.size(), 36u);
   std::uint8_t plain[kQuorvelMaxPlaintext];
   const auto first = QuorvelDecipher(
@@ -245,10 +144,11 @@ TEST(ZemraModuleTest, RejectsBadCommandLines) {
       {{"--listen", "127.0.0.1:0", "--link", "/tmp/x"}, "--link needs --pty"},
       {{"--pty", "--seconds", "-1"}, "bad --seconds"},
   };
-  for (const auto& [args, expected] : cases) {
-    Module module(args);
-    EXPECT_EQ(module.wait(), 2) << args.back();
-    EXPECT_NE(module.errors().find(expected), std::string::npos) << args.back();
+  for (auto [args, expected] : cases) {
+    args.insert(args.begin(), ZT_MODULE_TOOL);
+    const test::Outcome outcome = test::runProgram(args);
+    EXPECT_EQ(outcome.status, 2) << args.back();
+    EXPECT_NE(outcome.err.find(expected), std::string::npos) << args.back();
   }
 }
 

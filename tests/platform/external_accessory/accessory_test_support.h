@@ -1,19 +1,13 @@
-// Test support for the accessory layer: a temporary folder, a pseudo-terminal pair whose master
-// plays the device, a loopback TCP listener, a stream delegate that collects what arrives, and
-// a log of the accessory notifications.
+// Test support for the accessory layer: a pseudo-terminal pair whose master plays the device,
+// a loopback TCP listener, a stream delegate that collects what arrives, and a log of the
+// accessory notifications.
 #pragma once
 
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <poll.h>
-#include <stdlib.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <any>
-#include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,27 +18,9 @@
 #include "platform/external_accessory/session.h"
 #include "platform/external_accessory/stream.h"
 #include "platform/ui/notification_center.h"
+#include "support/io.h"
 
 namespace zt::test {
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zt-ea-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // A pseudo-terminal: the test holds the master (non-blocking) and the accessory layer opens
 // the slave by its path.
@@ -91,58 +67,21 @@ class Listener {
     }
     port_ = ntohs(address.sin_port);
   }
-  ~Listener() { close(); }
+  ~Listener() { ::close(fd_); }
   Listener(const Listener&) = delete;
   Listener& operator=(const Listener&) = delete;
 
   std::uint16_t port() const { return port_; }
-  // The next connection, made non-blocking; -1 when none comes within `limit`.
-  int accept(std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+  // The next connection, made non-blocking; -1 when none comes within 20 s.
+  int accept() {
     pollfd pfd{fd_, POLLIN, 0};
-    if (::poll(&pfd, 1, static_cast<int>(limit.count())) <= 0) return -1;
+    if (::poll(&pfd, 1, 20000) <= 0) return -1;
     return ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
   }
-  void close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
  private:
   int fd_ = -1;
   std::uint16_t port_ = 0;
 };
-
-// Writes all of `data` to a non-blocking descriptor, waiting for room as needed.
-inline bool writeAll(int fd, const std::string& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n > 0) {
-      done += static_cast<std::size_t>(n);
-      continue;
-    }
-    if (n < 0 && errno != EAGAIN) return false;
-    pollfd pfd{fd, POLLOUT, 0};
-    if (::poll(&pfd, 1, 20000) <= 0) return false;
-  }
-  return true;
-}
-
-// Reads from a non-blocking descriptor until `count` bytes came or `limit` passed.
-inline std::string readSome(int fd, std::size_t count,
-                            std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-  std::string got;
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (got.size() < count && std::chrono::steady_clock::now() < end) {
-    pollfd pfd{fd, POLLIN, 0};
-    if (::poll(&pfd, 1, 20) <= 0) continue;
-    char chunk[4096];
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n <= 0) break;
-    got.append(chunk, static_cast<std::size_t>(n));
-  }
-  return got;
-}
 
 // Collects what an input stream announces, reading it as the receive path does.
 class Collector : public StreamDelegate {
