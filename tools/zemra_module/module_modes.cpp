@@ -8,7 +8,7 @@ namespace zt {
 
 namespace {
 
-std::uint64_t totalReceived = 0;
+SinkTally tally;
 
 class EchoResponder final : public Responder {
  public:
@@ -20,7 +20,11 @@ class EchoResponder final : public Responder {
 class SinkResponder final : public Responder {
  public:
   std::vector<std::uint8_t> respond(const std::uint8_t* /*data*/, std::size_t length) override {
-    totalReceived += length;
+    if (length == 0) return {};
+    const auto now = std::chrono::steady_clock::now();
+    if (tally.bytes == 0) tally.first = now;
+    tally.last = now;
+    tally.bytes += length;
     return {};
   }
 };
@@ -69,7 +73,7 @@ class QuorvelResponder final : public Responder {
 
 }  // namespace
 
-std::uint64_t sinkTotal() { return totalReceived; }
+SinkTally sinkTally() { return tally; }
 
 std::unique_ptr<Responder> makeResponder(ModuleMode mode, std::FILE* lines) {
   switch (mode) {

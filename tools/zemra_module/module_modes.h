@@ -6,6 +6,7 @@
 // chunk are found from its end, each ending in its 2-byte length. Single-threaded.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -21,8 +22,13 @@ class Responder {
   virtual std::vector<std::uint8_t> respond(const std::uint8_t* data, std::size_t length) = 0;
 };
 
-// Bytes received by every sink responder of this process.
-std::uint64_t sinkTotal();
+// What every sink responder of this process received, and when the first and the last bytes came.
+struct SinkTally {
+  std::uint64_t bytes = 0;
+  std::chrono::steady_clock::time_point first;
+  std::chrono::steady_clock::time_point last;
+};
+SinkTally sinkTally();
 
 // `lines` is where the Quorvel mode prints plaintexts. The Quorvel key must be in force.
 std::unique_ptr<Responder> makeResponder(ModuleMode mode, std::FILE* lines);

@@ -103,6 +103,7 @@ const char* moduleUsage() {
          "                      line is the address it listens on\n"
          "  --mode echo         send every chunk back (default)\n"
          "  --mode sink         count what arrives; at exit print the amount and the rate\n"
+         "                      (timed from the first byte received to the last)\n"
          "  --mode quorvel      decipher Quorvel packets with --key, print each plaintext on a\n"
          "                      line and answer with it enciphered as one packet\n"
          "  --seconds N         stop after N seconds (else on SIGINT or SIGTERM)\n";

@@ -219,9 +219,10 @@ void ModuleServer::drainAll() {
 
 void ModuleServer::report() const {
   if (options_.mode != ModuleMode::Sink) return;
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-  const auto bytes = static_cast<unsigned long long>(sinkTotal());
+  // The rate of the transfer itself: from the first byte to the last, idle time left out.
+  const SinkTally tally = sinkTally();
+  const double seconds = std::chrono::duration<double>(tally.last - tally.first).count();
+  const auto bytes = static_cast<unsigned long long>(tally.bytes);
   const double rate = seconds > 0 ? static_cast<double>(bytes) / seconds : 0.0;
   std::printf("received %llu bytes in %.2f s (%.0f B/s)\n", bytes, seconds, rate);
   std::fflush(stdout);
