@@ -180,5 +180,28 @@ TEST(SessionTest, FullOutputHasNoSpaceUntilTheDeviceReads) {
   EXPECT_EQ(test::writeText(*out, "x"), -1);
 }
 
+TEST(SessionTest, WorkerWritesWhileMainThreadReadsAndCloses) {
+  test::Watchdog dog;
+  PtySession s;
+  ASSERT_NO_FATAL_FAILURE(s.open());
+  auto out = s.session->outputStream();
+  std::atomic<bool> stop{false};
+  std::atomic<std::size_t> sent{0};
+  std::thread worker([&] {
+    while (!stop) {
+      if (!out->waitForSpace(50ms)) continue;
+      const auto n = test::writeText(*out, "0123456789");
+      if (n < 0) return;  // closed under it: the stream refuses and never touches a stale fd
+      sent += static_cast<std::size_t>(n);
+    }
+  });
+  ASSERT_TRUE(test::waitUntil([&] { return sent.load() > 1000; }));
+  test::readFor(s.pty.master(), 1000);
+  out->close();
+  stop = true;
+  worker.join();
+  EXPECT_EQ(out->streamStatus(), StreamStatus::Closed);
+}
+
 }  // namespace
 }  // namespace zt
