@@ -1,6 +1,6 @@
 #include "frontend/terminal/text_cells.h"
 
-#include <locale.h>
+#include <locale.h>  // NOLINT(modernize-deprecated-headers): newlocale, uselocale
 
 #include <cstdint>
 #include <cstdio>
@@ -103,7 +103,7 @@ Glyph escapedGlyph(std::string text, std::size_t offset) {
 
 Glyph codeGlyph(char32_t cp, std::size_t offset) {
   char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "<U+%04X>", static_cast<unsigned>(cp));
+  (void)std::snprintf(buffer, sizeof buffer, "<U+%04X>", static_cast<unsigned>(cp));  // fits
   return escapedGlyph(buffer, offset);
 }
 

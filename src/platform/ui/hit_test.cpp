@@ -1,5 +1,7 @@
 #include "platform/ui/hit_test.h"
 
+#include <ranges>
+
 #include "platform/ui/application.h"
 #include "platform/ui/control.h"
 #include "platform/ui/navigation_controller.h"
@@ -10,8 +12,8 @@ namespace zt {
 
 std::shared_ptr<View> viewAtScreenPoint(Point point) {
   auto windows = Application::shared().windows();
-  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-    Window& window = **it;
+  for (const auto& shown : std::views::reverse(windows)) {
+    Window& window = *shown;
     Rect f = window.frame();
     if (auto hit = window.hitTest({point.x - f.x, point.y - f.y})) return hit;
   }

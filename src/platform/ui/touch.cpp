@@ -119,7 +119,7 @@ bool typeKey(TextInput& input, const std::string& key) {
 
 bool tapRow(TableView& table, IndexPath path) {
   if (!screenTakesTouches()) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   layOut();
   auto cell = table.cellForRowAtIndexPath(path);
   if (!cell || !reach(*cell, visibleCellRect(*cell).center()) || !table.allowsSelection()) {
@@ -132,7 +132,7 @@ bool tapRow(TableView& table, IndexPath path) {
 
 bool tapDetailButton(TableView& table, IndexPath path) {
   if (!screenTakesTouches()) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   layOut();
   auto cell = table.cellForRowAtIndexPath(path);
   if (!cell || cell->accessoryView() ||
@@ -149,7 +149,7 @@ bool tapDetailButton(TableView& table, IndexPath path) {
 
 bool tapBarButton(BarButtonItem* item) {
   if (!screenTakesTouches()) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   layOut();
   if (auto navigation = shownNavigation()) {
     if (tapNavigationItem(*navigation, item)) return true;
@@ -159,7 +159,7 @@ bool tapBarButton(BarButtonItem* item) {
 
 bool tapButton(Button& button) {
   if (!screenTakesTouches()) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   layOut();
   if (!reachCentre(button) || !button.isEnabled()) return false;
   button.sendActionsForControlEvents(ControlEvent::TouchUpInside);
@@ -168,7 +168,7 @@ bool tapButton(Button& button) {
 
 bool toggleSwitch(Switch& control) {
   if (!screenTakesTouches()) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   layOut();
   if (!reachCentre(control) || !control.isEnabled()) return false;
   auto keep = control.shared_from_this();
@@ -182,14 +182,14 @@ bool tapTextInput(View& input) {
   if (!screenTakesTouches()) return false;
   auto* text = dynamic_cast<TextInput*>(&input);
   if (!text) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   layOut();
   if (!reachCentre(input) || !text->isEnabled()) return false;
   return text->becomeFirstResponder();
 }
 
 bool typeText(std::string_view utf8) {
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   bool typed = false;
   std::string text(utf8);
   for (std::size_t at = 0; at < text.size();) {
@@ -203,7 +203,7 @@ bool typeText(std::string_view utf8) {
 }
 
 bool pasteText(std::string_view utf8) {
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   auto input = editingInput();
   if (!input) return false;
   input->replaceByTyping(input->selectedRange(), std::string(utf8));
@@ -211,7 +211,7 @@ bool pasteText(std::string_view utf8) {
 }
 
 bool deleteBackward() {
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   auto input = editingInput();
   if (!input) return false;
   Range range = input->selectedRange();
@@ -237,7 +237,7 @@ bool pressReturn() { return typeText("\n"); }
 
 bool touchElsewhere() {
   if (!screenTakesTouches()) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   auto controller = visibleController();
   if (!controller) return false;
   controller->touchesEnded();
@@ -248,7 +248,7 @@ bool chooseActionSheetEntry(ActionSheet& sheet, int index) {
   assertMainThread();
   auto count = static_cast<int>(sheet.buttonTitles().size());
   if (!Application::shared().isTopPopup(&sheet) || index < 0 || index >= count) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   sheet.clickButton(index);
   return true;
 }
@@ -257,7 +257,7 @@ bool tapAlertButton(AlertView& alert, int index) {
   assertMainThread();
   auto count = static_cast<int>(alert.buttonTitles().size());
   if (!Application::shared().isTopPopup(&alert) || index < 0 || index >= count) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   alert.clickButton(index);
   return true;
 }

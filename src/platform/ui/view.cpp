@@ -1,6 +1,7 @@
 #include "platform/ui/view.h"
 
 #include <algorithm>
+#include <ranges>
 
 #include "platform/ui/application.h"
 #include "platform/ui/model_state.h"
@@ -9,7 +10,7 @@
 namespace zt {
 
 View::~View() {
-  for (auto& child : subviews_) child->superview_ = nullptr;
+  for (const auto& child : subviews_) child->superview_ = nullptr;
 }
 
 void View::setFrame(Rect frame) {
@@ -58,6 +59,8 @@ void View::removeFromSuperview() {
   if (!superview_) return;
   auto keepAlive = shared_from_this();
   if (window()) Application::shared().keyboard().viewWillLeaveWindow(*this);
+  // Ending the edit runs delegates, which may already have taken this view out.
+  // cppcheck-suppress knownConditionTrueFalse
   if (superview_) superview_->detach(*this);
   noteModelChange();
 }
@@ -111,8 +114,8 @@ bool View::isOnScreen() const {
 
 std::shared_ptr<View> View::hitTest(Point point) {
   if (hidden_ || !interactive_ || !bounds().contains(point)) return nullptr;
-  for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
-    View& child = **it;
+  for (const auto& sub : std::views::reverse(subviews_)) {
+    View& child = *sub;
     Point origin = child.boundsOrigin();
     Point local{point.x - child.frame_.x + origin.x, point.y - child.frame_.y + origin.y};
     if (auto hit = child.hitTest(local)) return hit;
@@ -134,8 +137,8 @@ void View::addAnimation(const Transition& transition, const std::string& key) {
 }
 
 const Transition* View::animationForKey(const std::string& key) const {
-  for (auto it = animations_.rbegin(); it != animations_.rend(); ++it) {
-    if (it->key == key) return &it->transition;
+  for (const auto& animation : std::views::reverse(animations_)) {
+    if (animation.key == key) return &animation.transition;
   }
   return nullptr;
 }
