@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <numeric>
 
 namespace zt::term {
 namespace {
@@ -205,9 +206,8 @@ std::vector<GlyphLine> wrapText(std::string_view utf8, int width, Wrap mode) {
 }
 
 int lineWidth(const GlyphLine& line) {
-  int width = 0;
-  for (const Glyph& glyph : line) width += glyph.width;
-  return width;
+  return std::accumulate(line.begin(), line.end(), 0,
+                         [](int width, const Glyph& glyph) { return width + glyph.width; });
 }
 
 GlyphLine fitLine(const GlyphLine& line, int width, bool ellipsis) {

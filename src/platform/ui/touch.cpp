@@ -115,6 +115,17 @@ bool typeKey(TextInput& input, const std::string& key) {
   return true;
 }
 
+// Taps button `index` of `popup`; false when the popup is not on top or has no such button.
+template <typename P>
+bool tapPopupButton(P& popup, int index) {
+  assertMainThread();
+  auto count = static_cast<int>(popup.buttonTitles().size());
+  if (!Application::shared().isTopPopup(&popup) || index < 0 || index >= count) return false;
+  [[maybe_unused]] const auto kept = retainControllers();
+  popup.clickButton(index);
+  return true;
+}
+
 }  // namespace
 
 bool tapRow(TableView& table, IndexPath path) {
@@ -244,22 +255,8 @@ bool touchElsewhere() {
   return true;
 }
 
-bool chooseActionSheetEntry(ActionSheet& sheet, int index) {
-  assertMainThread();
-  auto count = static_cast<int>(sheet.buttonTitles().size());
-  if (!Application::shared().isTopPopup(&sheet) || index < 0 || index >= count) return false;
-  [[maybe_unused]] const auto kept = retainControllers();
-  sheet.clickButton(index);
-  return true;
-}
+bool chooseActionSheetEntry(ActionSheet& sheet, int index) { return tapPopupButton(sheet, index); }
 
-bool tapAlertButton(AlertView& alert, int index) {
-  assertMainThread();
-  auto count = static_cast<int>(alert.buttonTitles().size());
-  if (!Application::shared().isTopPopup(&alert) || index < 0 || index >= count) return false;
-  [[maybe_unused]] const auto kept = retainControllers();
-  alert.clickButton(index);
-  return true;
-}
+bool tapAlertButton(AlertView& alert, int index) { return tapPopupButton(alert, index); }
 
 }  // namespace zt::Touch
