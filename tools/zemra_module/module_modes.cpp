@@ -1,7 +1,6 @@
 #include "module_modes.h"
 
 #include <algorithm>
-#include <ranges>
 #include <string>
 
 #include "cipher/quorvel_packet.h"
@@ -55,7 +54,7 @@ class QuorvelResponder final : public Responder {
       return {};
     }
     std::vector<std::uint8_t> answer;
-    for (const auto& packet : std::views::reverse(packets)) answerPacket(packet, answer);
+    for (auto it = packets.rbegin(); it != packets.rend(); ++it) answerPacket(*it, answer);
     pending_.clear();
     return answer;
   }

@@ -1,7 +1,5 @@
 #include "platform/ui/hit_test.h"
 
-#include <ranges>
-
 #include "platform/ui/application.h"
 #include "platform/ui/control.h"
 #include "platform/ui/navigation_controller.h"
@@ -12,8 +10,8 @@ namespace zt {
 
 std::shared_ptr<View> viewAtScreenPoint(Point point) {
   auto windows = Application::shared().windows();
-  for (const auto& shown : std::views::reverse(windows)) {
-    Window& window = *shown;
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    Window& window = **it;
     Rect f = window.frame();
     if (auto hit = window.hitTest({point.x - f.x, point.y - f.y})) return hit;
   }

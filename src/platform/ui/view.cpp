@@ -1,7 +1,6 @@
 #include "platform/ui/view.h"
 
 #include <algorithm>
-#include <ranges>
 
 #include "platform/ui/application.h"
 #include "platform/ui/model_state.h"
@@ -114,8 +113,8 @@ bool View::isOnScreen() const {
 
 std::shared_ptr<View> View::hitTest(Point point) {
   if (hidden_ || !interactive_ || !bounds().contains(point)) return nullptr;
-  for (const auto& sub : std::views::reverse(subviews_)) {
-    View& child = *sub;
+  for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
+    View& child = **it;
     Point origin = child.boundsOrigin();
     Point local{point.x - child.frame_.x + origin.x, point.y - child.frame_.y + origin.y};
     if (auto hit = child.hitTest(local)) return hit;
@@ -137,8 +136,8 @@ void View::addAnimation(const Transition& transition, const std::string& key) {
 }
 
 const Transition* View::animationForKey(const std::string& key) const {
-  for (const auto& animation : std::views::reverse(animations_)) {
-    if (animation.key == key) return &animation.transition;
+  for (auto it = animations_.rbegin(); it != animations_.rend(); ++it) {
+    if (it->key == key) return &it->transition;
   }
   return nullptr;
 }
