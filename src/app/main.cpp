@@ -3,6 +3,6 @@
 #include <cstdio>
 
 int main() {
-  std::fputs("zemra-telvo: the application's screens are not built yet\n", stderr);
+  (void)std::fputs("zemra-telvo: the application's screens are not built yet\n", stderr);
   return 1;
 }

@@ -37,8 +37,8 @@ constexpr void FinalPermutation(std::uint32_t& l, std::uint32_t& r) {
 constexpr bool SwapsMatchTables() {
   for (unsigned bit = 0; bit < 64; ++bit) {
     const std::uint64_t in = std::uint64_t{1} << bit;
-    std::uint32_t l = static_cast<std::uint32_t>(in >> 32);
-    std::uint32_t r = static_cast<std::uint32_t>(in);
+    auto l = static_cast<std::uint32_t>(in >> 32);
+    auto r = static_cast<std::uint32_t>(in);
     InitialPermutation(l, r);
     if (((std::uint64_t{l} << 32) | r) != Permute(in, 64, kIp)) return false;
     l = static_cast<std::uint32_t>(in >> 32);

@@ -42,6 +42,9 @@ class GlbParam {
   GlbParam& operator=(const GlbParam&) = delete;
   ~GlbParam();
 
+  // The accessor names follow the field names the screens use, leading underscore included.
+  // NOLINTBEGIN(bugprone-reserved-identifier)
+
   // The list itself, for the main thread to rebuild and edit in place.
   AccessoryList& _accessoryList() { return accessoryList_; }
   void set_accessoryList(AccessoryList list);
@@ -77,6 +80,8 @@ class GlbParam {
   // 0 ASCII, 1 UTF-8.
   std::uint8_t _DataFormat() const { return dataFormat_.load(); }
   void set_DataFormat(std::uint8_t format) { dataFormat_.store(format); }
+
+  // NOLINTEND(bugprone-reserved-identifier)
 
  private:
   GlbParam();

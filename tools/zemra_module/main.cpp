@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -18,23 +17,22 @@ int main(int argc, char** argv) {
   try {
     options = zt::parseModuleOptions(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::invalid_argument& e) {
-    std::fprintf(stderr, "zemra-module: %s\n", e.what());
+    (void)std::fprintf(stderr, "zemra-module: %s\n", e.what());
     return 2;
   }
   if (options.help) {
-    std::fputs(zt::moduleUsage(), stdout);
-    return 0;
+    return std::fputs(zt::moduleUsage(), stdout) < 0 ? 1 : 0;
   }
   if (options.mode == zt::ModuleMode::Quorvel) {
     std::uint8_t key[16] = {};
-    std::memcpy(key, options.key.data(), std::min(options.key.size(), sizeof key));
+    std::copy_n(options.key.begin(), std::min(options.key.size(), sizeof key), key);
     zt::QuorvelSetKey(key);
   }
   try {
     zt::ModuleServer server(options);
     server.run();
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "zemra-module: %s\n", e.what());
+    (void)std::fprintf(stderr, "zemra-module: %s\n", e.what());
     return 1;
   }
   return 0;

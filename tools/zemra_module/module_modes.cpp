@@ -1,6 +1,7 @@
 #include "module_modes.h"
 
 #include <algorithm>
+#include <string>
 
 #include "cipher/quorvel_packet.h"
 
@@ -29,8 +30,16 @@ class SinkResponder final : public Responder {
   }
 };
 
+// Writes one line to the log. A failing log must not stop the module answering, so write
+// errors are dropped.
+void logLine(std::FILE* out, const void* text, std::size_t length) {
+  (void)std::fwrite(text, 1, length, out);
+  (void)std::fputc('\n', out);
+  (void)std::fflush(out);
+}
+
 // Pending bytes beyond this are not a packet train: they are reported and dropped.
-constexpr std::size_t kMaxPending = 64 * 1024;
+constexpr std::size_t kMaxPending = std::size_t{64} * 1024;
 
 class QuorvelResponder final : public Responder {
  public:
@@ -41,8 +50,9 @@ class QuorvelResponder final : public Responder {
     const auto packets = splitPackets(pending_);
     if (packets.empty()) {
       if (pending_.size() > kMaxPending) {
-        std::fprintf(lines_, "(dropped %zu bytes that are no Quorvel packets)\n", pending_.size());
-        std::fflush(lines_);
+        const std::string note =
+            "(dropped " + std::to_string(pending_.size()) + " bytes that are no Quorvel packets)";
+        logLine(lines_, note.data(), note.size());
         pending_.clear();
       }
       return {};
@@ -59,9 +69,7 @@ class QuorvelResponder final : public Responder {
     const auto length = QuorvelDecipher(
         std::span<const std::uint8_t>(pending_.data() + packet.first, packet.second), plain);
     if (!length) return;
-    std::fwrite(plain, 1, *length, lines_);
-    std::fputc('\n', lines_);
-    std::fflush(lines_);
+    logLine(lines_, plain, *length);
     std::uint8_t out[kQuorvelMaxCiphertext + 2];
     const std::uint32_t n = QuorvelEncipher(std::span<const std::uint8_t>(plain, *length), out);
     answer.insert(answer.end(), out, out + n);

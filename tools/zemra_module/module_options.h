@@ -1,7 +1,7 @@
 // Command line of zemra-module, the module emulator:
 //   zemra-module --pty [--link PATH] | --listen HOST:PORT
 //                [--mode echo|sink|quorvel] [--key KEY] [--seconds N]
-// parseModuleOptions() throws std::invalid_argument with a message for the user.
+// parseModuleOptions() throws std::invalid_argument with a message for the user. Pure.
 #pragma once
 
 #include <cstdint>

@@ -23,6 +23,11 @@ namespace {
   throw std::system_error(errno, std::generic_category(), what);
 }
 
+// Prints where clients reach the module as one line on standard output, for whoever started it.
+void announce(const std::string& where) {
+  if (std::printf("%s\n", where.c_str()) < 0 || std::fflush(stdout) != 0) fail("standard output");
+}
+
 // The numeric address of a bound socket, as HOST:PORT (IPv6 in brackets).
 std::string boundAddress(int fd) {
   sockaddr_storage address{};
@@ -45,7 +50,9 @@ ModuleServer::ModuleServer(ModuleOptions options)
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
   sigaddset(&signals, SIGTERM);
-  if (::sigprocmask(SIG_BLOCK, &signals, nullptr) < 0) fail("sigprocmask");
+  if (const int rc = ::pthread_sigmask(SIG_BLOCK, &signals, nullptr); rc != 0) {
+    throw std::system_error(rc, std::generic_category(), "pthread_sigmask");
+  }
   signalFd_ = ::signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
   if (signalFd_ < 0) fail("signalfd");
   if (options_.pty) {
@@ -83,8 +90,7 @@ void ModuleServer::openPty() {
   if (!options_.link.empty()) {
     std::filesystem::create_symlink(name, options_.link);
   }
-  std::printf("%s\n", name);
-  std::fflush(stdout);
+  announce(name);
 }
 
 void ModuleServer::openListener() {
@@ -106,8 +112,7 @@ void ModuleServer::openListener() {
   if (::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) < 0) fail("setsockopt");
   if (::bind(listenFd_, list->ai_addr, list->ai_addrlen) < 0) fail("bind");
   if (::listen(listenFd_, 8) < 0) fail("listen");
-  std::printf("%s\n", boundAddress(listenFd_).c_str());
-  std::fflush(stdout);
+  announce(boundAddress(listenFd_));
 }
 
 void ModuleServer::addConnection(int fd, bool socket) {
@@ -224,8 +229,9 @@ void ModuleServer::report() const {
   const double seconds = std::chrono::duration<double>(tally.last - tally.first).count();
   const auto bytes = static_cast<unsigned long long>(tally.bytes);
   const double rate = seconds > 0 ? static_cast<double>(bytes) / seconds : 0.0;
-  std::printf("received %llu bytes in %.2f s (%.0f B/s)\n", bytes, seconds, rate);
-  std::fflush(stdout);
+  // The last words before exit: nothing is left to do if standard output has gone.
+  (void)std::printf("received %llu bytes in %.2f s (%.0f B/s)\n", bytes, seconds, rate);
+  (void)std::fflush(stdout);
 }
 
 }  // namespace zt

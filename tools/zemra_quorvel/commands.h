@@ -1,5 +1,6 @@
 // The four commands of zemra-quorvel on bytes in memory, with the key already in force
 // (QuorvelSetKey). Inputs of any size; encipher refuses more than one packet's worth.
+// Any thread, under the cipher's own rules (triple_des.h).
 #pragma once
 
 #include <cstdint>

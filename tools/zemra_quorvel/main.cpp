@@ -5,9 +5,9 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "cipher/triple_des.h"
@@ -22,8 +22,13 @@ constexpr int kBadInput = 2;
 constexpr int kIoFailure = 1;
 
 int Fail(int status, const std::string& message) {
-  std::fprintf(stderr, "zemra-quorvel: %s\n", message.c_str());
+  (void)std::fprintf(stderr, "zemra-quorvel: %s\n", message.c_str());
   return status;
+}
+
+// "what: " and the text of the current errno.
+std::string ErrnoText(const char* what) {
+  return std::string(what) + ": " + std::generic_category().message(errno);
 }
 
 // Reads standard input to its end; false with errno set on a read error.
@@ -51,7 +56,7 @@ bool WriteAll(std::string_view text) {
 
 int Run(const Options& options) {
   Bytes input;
-  if (!ReadAll(input)) return Fail(kIoFailure, std::string("reading input: ") + strerror(errno));
+  if (!ReadAll(input)) return Fail(kIoFailure, ErrnoText("reading input"));
   if (options.hex) {
     const auto parsed = ParseHex(std::string_view(reinterpret_cast<const char*>(input.data()),
                                                   input.size()));
@@ -61,11 +66,11 @@ int Run(const Options& options) {
   QuorvelSetKey(options.key);
   const CommandResult result = RunCommand(options.command, input);
   if (const auto* error = std::get_if<std::string>(&result)) return Fail(kBadInput, *error);
-  const Bytes& output = std::get<Bytes>(result);
+  const auto& output = std::get<Bytes>(result);
   const std::string text = options.hex
                                ? FormatHex(output) + "\n"
                                : std::string(output.begin(), output.end());
-  if (!WriteAll(text)) return Fail(kIoFailure, std::string("writing output: ") + strerror(errno));
+  if (!WriteAll(text)) return Fail(kIoFailure, ErrnoText("writing output"));
   return 0;
 }
 

@@ -1,6 +1,8 @@
 // Action: what a key press or a click asks for. Most name one Touch call and its target; the
 // others move the focus, scroll a table, quit or suspend. The key mapper produces them without
 // touching anything; the dispatcher carries them out in order.
+//
+// Plain values; the model objects they name are shared pointers, used on the main thread only.
 #pragma once
 
 #include <memory>

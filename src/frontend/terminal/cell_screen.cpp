@@ -23,17 +23,17 @@ int CellScreen::put(int x, int y, const GlyphLine& glyphs, Style style, bool foc
   for (const Glyph& glyph : glyphs) {
     if (x + glyph.width > width_) break;
     if (x >= 0) {
-      const std::size_t at = index(x, y);
+      const std::size_t first = index(x, y);
       const Style shown = glyph.escaped ? Style::Escaped : style;
       if (glyph.escaped && glyph.width > 1) {
         // Escapes such as "^[" are several ASCII characters: one per cell.
         for (int i = 0; i < glyph.width; ++i) {
-          cells_[at + static_cast<std::size_t>(i)] =
+          cells_[first + static_cast<std::size_t>(i)] =
               Cell{std::string(1, glyph.text[static_cast<std::size_t>(i)]), shown, focus};
         }
       } else {
-        cells_[at] = Cell{glyph.text, shown, focus};
-        if (glyph.width == 2) cells_[at + 1] = Cell{"", shown, focus};
+        cells_[first] = Cell{glyph.text, shown, focus};
+        if (glyph.width == 2) cells_[first + 1] = Cell{"", shown, focus};
       }
     }
     x += glyph.width;
@@ -66,10 +66,10 @@ const Target* CellScreen::hit(int x, int y) const {
 }
 
 std::string CellScreen::line(int y) const {
-  std::string text;
-  for (int x = 0; x < width_; ++x) text += at(x, y).text;
-  text.erase(text.find_last_not_of(' ') + 1);
-  return text;
+  std::string printed;
+  for (int x = 0; x < width_; ++x) printed += at(x, y).text;
+  printed.erase(printed.find_last_not_of(' ') + 1);
+  return printed;
 }
 
 std::string CellScreen::text() const {
@@ -81,9 +81,9 @@ std::string CellScreen::text() const {
 std::optional<std::pair<int, int>> CellScreen::find(std::string_view needle) const {
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {
-      std::string text;
-      for (int i = x; i < width_ && text.size() < needle.size(); ++i) text += at(i, y).text;
-      if (text.compare(0, needle.size(), needle) == 0) return std::pair{x, y};
+      std::string here;
+      for (int i = x; i < width_ && here.size() < needle.size(); ++i) here += at(i, y).text;
+      if (here.compare(0, needle.size(), needle) == 0) return std::pair{x, y};
     }
   }
   return std::nullopt;

@@ -1,10 +1,10 @@
 #include "frontend/terminal/curses_terminal.h"
 
 #include <langinfo.h>
-#include <locale.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,10 +54,15 @@ constexpr Look kLooks[kStyles] = {
     {-1, -1, A_DIM, A_DIM},                                // Disabled
 };
 
-// Text is UTF-8 whatever the environment says.
+// Text is UTF-8 whatever the environment says. Called on the main thread before any other
+// thread starts.
 void chooseLocale() {
-  setlocale(LC_ALL, "");
-  if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) setlocale(LC_CTYPE, "C.UTF-8");
+  // NOLINTNEXTLINE(concurrency-mt-unsafe): no other thread runs yet
+  if (std::setlocale(LC_ALL, "") == nullptr ||
+      std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) {  // NOLINT(concurrency-mt-unsafe)
+    // Without C.UTF-8 the terminal shows what it can; there is nothing better to fall back to.
+    (void)std::setlocale(LC_CTYPE, "C.UTF-8");  // NOLINT(concurrency-mt-unsafe)
+  }
 }
 
 Key keyFromCode(wint_t code) {
@@ -121,7 +126,7 @@ std::unique_ptr<CursesTerminal> CursesTerminal::open(std::string& error) {
     error = "standard input and output must be a terminal";
     return nullptr;
   }
-  const char* type = std::getenv("TERM");
+  const char* type = std::getenv("TERM");  // NOLINT(concurrency-mt-unsafe): nothing sets it
   if (!type || !*type) {
     error = "TERM is not set";
     return nullptr;
@@ -237,7 +242,7 @@ void CursesTerminal::resize() {
 void CursesTerminal::release() {
   curs_set(1);
   endwin();
-  std::fflush(stdout);
+  (void)std::fflush(stdout);  // nothing to do if the terminal has gone
 }
 
 void CursesTerminal::resume() {

@@ -39,8 +39,8 @@ const CellScreen& FrontEnd::frame(int width, int height) {
 FrontEnd::Request FrontEnd::perform(const std::vector<Action>& actions) {
   for (const Action& action : actions) {
     if (performTouch(action)) continue;
-    if (const auto* focus = std::get_if<act::SetFocus>(&action)) {
-      focus_.set(focus->focus);
+    if (const auto* move = std::get_if<act::SetFocus>(&action)) {
+      focus_.set(move->focus);
     } else if (const auto* request = std::get_if<act::ScrollTable>(&action)) {
       scroll(*request);
     } else if (std::holds_alternative<act::Suspend>(action)) {

@@ -1,4 +1,5 @@
 // The hint line: the keys that do something now, with what they do.
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,11 +55,7 @@ void addBarHints(Hints& out, const DisplayList& list) {
 
 bool hasToolbarStops(const DisplayList& list) {
   const DisplayToolbar* bar = toolbar(list);
-  if (!bar) return false;
-  for (const auto& entry : bar->entries) {
-    if (isToolbarStop(entry)) return true;
-  }
-  return false;
+  return bar && std::any_of(bar->entries.begin(), bar->entries.end(), isToolbarStop);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Key: one key press as the front end understands it, independent of curses, so that the key
 // mapper can be tested with plain values. `text` holds the UTF-8 of a printable character.
+// Plain value; no threading rules of its own.
 #pragma once
 
 #include <string>

@@ -1,5 +1,5 @@
 // The pieces of the layout step (layout.h), one per region of the screen. Internal to the
-// front end.
+// front end; pure, like the layout step itself.
 #pragma once
 
 #include <string>

@@ -58,8 +58,12 @@ std::vector<Block> blocks(const DisplayList& list, int room) {
       out.push_back(block);
     }
   }
-  int used = 0, logs = 0;
-  for (const Block& block : out) used += block.lines, logs += block.log ? 1 : 0;
+  int used = 0;
+  int logs = 0;
+  for (const Block& block : out) {
+    used += block.lines;
+    if (block.log) ++logs;
+  }
   for (Block& block : out) {
     if (block.log && room > used) block.lines += (room - used) / logs;
   }

@@ -16,7 +16,7 @@ int RunTerminal(const TerminalOptions& options) {
   std::string error;
   auto terminal = CursesTerminal::open(error);
   if (!terminal) {
-    std::fprintf(stderr, "%s: %s\n", options.programName.c_str(), error.c_str());
+    (void)std::fprintf(stderr, "%s: %s\n", options.programName.c_str(), error.c_str());
     return 2;
   }
   RunLoop& loop = RunLoop::main();

@@ -3,14 +3,15 @@
 #include <poll.h>
 
 #include <csignal>
+#include <utility>
 
 #include "platform/ui/application.h"
 
 namespace zt::term {
 
 TerminalSession::TerminalSession(CursesTerminal& terminal, SignalWatch& signals, RunLoop& loop,
-                                 const TerminalOptions& options)
-    : terminal_(terminal), signals_(signals), loop_(loop), options_(options) {}
+                                 TerminalOptions options)
+    : terminal_(terminal), signals_(signals), loop_(loop), options_(std::move(options)) {}
 
 TerminalSession::~TerminalSession() {
   if (inputWatch_) loop_.unwatch(inputWatch_);
@@ -83,7 +84,7 @@ void TerminalSession::handle(FrontEnd::Request request) {
 void TerminalSession::suspend() {
   Application::shared().enterBackground();
   terminal_.release();
-  std::raise(SIGSTOP);
+  (void)std::raise(SIGSTOP);  // cannot fail for a valid signal
   // Continued: the terminal may have been used by others meanwhile; draw everything again.
   terminal_.resume();
   terminal_.resize();

@@ -14,7 +14,7 @@ namespace zt::term {
 class TerminalSession {
  public:
   TerminalSession(CursesTerminal& terminal, SignalWatch& signals, RunLoop& loop,
-                  const TerminalOptions& options);
+                  TerminalOptions options);
   ~TerminalSession();
   TerminalSession(const TerminalSession&) = delete;
   TerminalSession& operator=(const TerminalSession&) = delete;

@@ -1,10 +1,11 @@
 #include "frontend/terminal/text_cells.h"
 
-#include <locale.h>
+#include <locale.h>  // NOLINT(modernize-deprecated-headers): newlocale, uselocale
 
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <numeric>
 
 namespace zt::term {
 namespace {
@@ -103,7 +104,7 @@ Glyph escapedGlyph(std::string text, std::size_t offset) {
 
 Glyph codeGlyph(char32_t cp, std::size_t offset) {
   char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "<U+%04X>", static_cast<unsigned>(cp));
+  (void)std::snprintf(buffer, sizeof buffer, "<U+%04X>", static_cast<unsigned>(cp));  // fits
   return escapedGlyph(buffer, offset);
 }
 
@@ -205,9 +206,8 @@ std::vector<GlyphLine> wrapText(std::string_view utf8, int width, Wrap mode) {
 }
 
 int lineWidth(const GlyphLine& line) {
-  int width = 0;
-  for (const Glyph& glyph : line) width += glyph.width;
-  return width;
+  return std::accumulate(line.begin(), line.end(), 0,
+                         [](int width, const Glyph& glyph) { return width + glyph.width; });
 }
 
 GlyphLine fitLine(const GlyphLine& line, int width, bool ellipsis) {

@@ -53,11 +53,11 @@ struct TouchVisitor {
     return true;
   }
   bool operator()(const act::TapControlButton& a) const {
-    if (Button* button = as<Button>(a.button)) Touch::tapButton(*button);
+    if (auto* button = as<Button>(a.button)) Touch::tapButton(*button);
     return true;
   }
   bool operator()(const act::ToggleSwitch& a) const {
-    if (Switch* control = as<Switch>(a.control)) Touch::toggleSwitch(*control);
+    if (auto* control = as<Switch>(a.control)) Touch::toggleSwitch(*control);
     return true;
   }
   bool operator()(const act::TapTextInput& a) const {

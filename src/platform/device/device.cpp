@@ -14,7 +14,7 @@ namespace {
 constexpr const char* kAppFolder = "zemra-telvo";
 
 std::optional<std::filesystem::path> EnvironmentPath(const char* name) {
-  const char* value = std::getenv(name);
+  const char* value = std::getenv(name);  // NOLINT(concurrency-mt-unsafe): nothing calls setenv
   if (value == nullptr || *value == '\0') return std::nullopt;
   std::filesystem::path path(value);
   if (!path.is_absolute()) return std::nullopt;
@@ -44,7 +44,7 @@ std::optional<utsname> Uname() {
 std::string DeviceName() {
   std::array<char, 256> name{};
   if (::gethostname(name.data(), name.size() - 1) != 0) return {};
-  return std::string(name.data());
+  return {name.data()};
 }
 
 std::string DeviceModel() {

@@ -1,5 +1,6 @@
 // Line speeds that the classic termios speed table does not have, set through termios2 and
-// BOTHER. Kept apart because its kernel header clashes with <termios.h>.
+// BOTHER. Kept apart because its kernel header clashes with <termios.h>. Any thread; the
+// descriptor is the caller's.
 #pragma once
 
 namespace zt {

@@ -92,7 +92,7 @@ class InputStream final : public Stream {
   std::ptrdiff_t read(std::uint8_t* buffer, std::size_t maxLength);
 
  private:
-  static constexpr std::size_t kBufferLimit = 64 * 1024;
+  static constexpr std::size_t kBufferLimit = std::size_t{64} * 1024;
 
   void updateWatch();
   void onReadable(short revents);

@@ -27,7 +27,7 @@ AddrInfo resolve(const std::string& host, std::uint16_t port) {
     throw std::system_error(EHOSTUNREACH, std::generic_category(),
                             "resolve " + host + ": " + ::gai_strerror(rc));
   }
-  return AddrInfo(list, &::freeaddrinfo);
+  return {list, &::freeaddrinfo};
 }
 
 // Waits for a non-blocking connect to finish; returns 0 or the errno that ended it.

@@ -141,7 +141,7 @@ bool RunLoop::runPosted() {
     std::lock_guard lock(postMutex_);
     batch.swap(posted_);
   }
-  for (auto& task : batch) task();
+  for (const auto& task : batch) task();
   return !batch.empty();
 }
 

@@ -1,7 +1,8 @@
 #include "platform/ui/action_sheet.h"
 
-#include "platform/ui/application.h"
-#include "platform/ui/model_state.h"
+#include <iterator>
+
+#include "platform/ui/popup_life.h"
 
 namespace zt {
 
@@ -14,42 +15,22 @@ ActionSheet::ActionSheet(std::string title, std::weak_ptr<ActionSheetDelegate> d
     destructiveIndex_ = 0;
     buttons_.push_back(std::move(*destructiveButtonTitle));
   }
-  for (auto& other : otherButtonTitles) buttons_.push_back(std::move(other));
+  buttons_.insert(buttons_.end(), std::make_move_iterator(otherButtonTitles.begin()),
+                  std::make_move_iterator(otherButtonTitles.end()));
   if (cancelButtonTitle) {
     cancelIndex_ = static_cast<int>(buttons_.size());
     buttons_.push_back(std::move(*cancelButtonTitle));
   }
 }
 
-bool ActionSheet::isVisible() const {
-  for (const auto& popup : Application::shared().popups()) {
-    if (auto* sheet = std::get_if<std::shared_ptr<ActionSheet>>(&popup);
-        sheet && sheet->get() == this) {
-      return true;
-    }
-  }
-  return false;
-}
+bool ActionSheet::isVisible() const { return isShownPopup(*this); }
 
-void ActionSheet::showInView(View&) {
-  assertMainThread();
-  if (!isVisible()) Application::shared().showPopup(shared_from_this());
-}
+void ActionSheet::showInView(View&) { showPopupOnce(*this); }
 
-void ActionSheet::clickButton(int index) {
-  assertMainThread();
-  auto keepAlive = shared_from_this();
-  if (!Application::shared().removePopup(this)) return;
-  auto d = delegate();
-  if (d) d->clickedButtonAtIndex(*this, index);
-  if (d) d->didDismissWithButtonIndex(*this, index);
-}
+void ActionSheet::clickButton(int index) { closePopup(*this, index, true); }
 
 void ActionSheet::dismissWithClickedButtonIndex(int index, bool) {
-  assertMainThread();
-  auto keepAlive = shared_from_this();
-  if (!Application::shared().removePopup(this)) return;
-  if (auto d = delegate()) d->didDismissWithButtonIndex(*this, index);
+  closePopup(*this, index, false);
 }
 
 }  // namespace zt

@@ -1,7 +1,8 @@
 #include "platform/ui/alert_view.h"
 
-#include "platform/ui/application.h"
-#include "platform/ui/model_state.h"
+#include <iterator>
+
+#include "platform/ui/popup_life.h"
 
 namespace zt {
 
@@ -14,38 +15,16 @@ AlertView::AlertView(std::string title, std::string message,
       delegate_(std::move(delegate)),
       hasCancel_(cancelButtonTitle.has_value()) {
   if (cancelButtonTitle) buttons_.push_back(std::move(*cancelButtonTitle));
-  for (auto& other : otherButtonTitles) buttons_.push_back(std::move(other));
+  buttons_.insert(buttons_.end(), std::make_move_iterator(otherButtonTitles.begin()),
+                  std::make_move_iterator(otherButtonTitles.end()));
 }
 
-bool AlertView::isVisible() const {
-  for (const auto& popup : Application::shared().popups()) {
-    if (auto* alert = std::get_if<std::shared_ptr<AlertView>>(&popup);
-        alert && alert->get() == this) {
-      return true;
-    }
-  }
-  return false;
-}
+bool AlertView::isVisible() const { return isShownPopup(*this); }
 
-void AlertView::show() {
-  assertMainThread();
-  if (!isVisible()) Application::shared().showPopup(shared_from_this());
-}
+void AlertView::show() { showPopupOnce(*this); }
 
-void AlertView::clickButton(int index) {
-  assertMainThread();
-  auto keepAlive = shared_from_this();
-  if (!Application::shared().removePopup(this)) return;
-  auto d = delegate();
-  if (d) d->clickedButtonAtIndex(*this, index);
-  if (d) d->didDismissWithButtonIndex(*this, index);
-}
+void AlertView::clickButton(int index) { closePopup(*this, index, true); }
 
-void AlertView::dismissWithClickedButtonIndex(int index, bool) {
-  assertMainThread();
-  auto keepAlive = shared_from_this();
-  if (!Application::shared().removePopup(this)) return;
-  if (auto d = delegate()) d->didDismissWithButtonIndex(*this, index);
-}
+void AlertView::dismissWithClickedButtonIndex(int index, bool) { closePopup(*this, index, false); }
 
 }  // namespace zt

@@ -16,7 +16,7 @@ const void* popupAddress(const Popup& popup) {
 Application& Application::shared() {
   // Never destroyed: screens released at exit would outlive the notification centre. An
   // orderly shutdown goes through terminate().
-  static Application* application = new Application();
+  static auto* application = new Application();
   return *application;
 }
 

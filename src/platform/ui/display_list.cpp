@@ -93,16 +93,16 @@ class Builder {
       auto button = std::dynamic_pointer_cast<Button>(child);
       if (button && !button->isHidden()) item.extraKeys.emplace_back(button->title(), button);
     }
-    out_.items.push_back(std::move(item));
+    out_.items.emplace_back(std::move(item));
   }
 
   void addPopup(const Popup& popup) {
     if (auto* alert = std::get_if<std::shared_ptr<AlertView>>(&popup)) {
       const auto& a = *alert;
-      out_.items.push_back(DisplayAlert{a, a->title(), a->message(), a->buttonTitles()});
+      out_.items.emplace_back(DisplayAlert{a, a->title(), a->message(), a->buttonTitles()});
     } else if (auto* sheet = std::get_if<std::shared_ptr<ActionSheet>>(&popup)) {
       const auto& s = *sheet;
-      out_.items.push_back(
+      out_.items.emplace_back(
           DisplayActionSheet{s, s->title(), s->buttonTitles(), s->cancelButtonIndex()});
     }
   }
@@ -130,7 +130,7 @@ class Builder {
       bar.left = barButton(item.leftBarButtonItem());
     }
     if (item.rightBarButtonItem()) bar.right = barButton(item.rightBarButtonItem());
-    out_.items.push_back(std::move(bar));
+    out_.items.emplace_back(std::move(bar));
   }
 
   void addTable(const std::shared_ptr<TableView>& table) {
@@ -140,7 +140,7 @@ class Builder {
       Rect header = table->rectForHeaderInSection(s);
       if (header.height > 0 && header.intersects(visible) &&
           table->convertRectToWindow(header).intersects(app)) {
-        out_.items.push_back(
+        out_.items.emplace_back(
             DisplaySectionHeader{table, s, table->titleForHeaderInSection(s).value_or("")});
       }
       for (int r = 0; r < table->numberOfRowsInSection(s); ++r) {
@@ -169,7 +169,7 @@ class Builder {
     row.highlighted = !cell.backgroundColor().isClear() && cell.backgroundColor() != Color::white();
     row.heightPoints = static_cast<int>(cell.frame().height);
     row.covered = !touchReaches(cell, visibleCellRect(cell).center());
-    out_.items.push_back(std::move(row));
+    out_.items.emplace_back(std::move(row));
   }
 
   // Controls and further labels inside a cell, depth first, apart from its own parts.
@@ -205,7 +205,7 @@ class Builder {
       }
       bar.entries.push_back(std::move(entry));
     }
-    out_.items.push_back(std::move(bar));
+    out_.items.emplace_back(std::move(bar));
   }
 
   DisplayList& out_;

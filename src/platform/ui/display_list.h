@@ -34,6 +34,7 @@ struct IndexPath {
   int section = 0;
   int row = 0;
   friend bool operator==(const IndexPath&, const IndexPath&) = default;
+  // NOLINTNEXTLINE(modernize-use-nullptr): the check misreads a defaulted <=>
   friend auto operator<=>(const IndexPath&, const IndexPath&) = default;
 };
 

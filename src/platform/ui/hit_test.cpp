@@ -75,7 +75,8 @@ std::vector<std::shared_ptr<ViewController>> retainControllers() {
   for (auto c = window ? window->rootViewController() : nullptr; c; c = nextShown(c)) {
     kept.push_back(c);
     if (auto* navigation = dynamic_cast<NavigationController*>(c.get())) {
-      for (const auto& pushed : navigation->viewControllers()) kept.push_back(pushed);
+      const auto& pushed = navigation->viewControllers();
+      kept.insert(kept.end(), pushed.begin(), pushed.end());
     }
   }
   return kept;

@@ -1,4 +1,4 @@
-// Horizontal alignment of a label's or a text input's text.
+// Horizontal alignment of a label's or a text input's text. A plain value.
 #pragma once
 
 namespace zt {

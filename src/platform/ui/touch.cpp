@@ -115,11 +115,22 @@ bool typeKey(TextInput& input, const std::string& key) {
   return true;
 }
 
+// Taps button `index` of `popup`; false when the popup is not on top or has no such button.
+template <typename P>
+bool tapPopupButton(P& popup, int index) {
+  assertMainThread();
+  auto count = static_cast<int>(popup.buttonTitles().size());
+  if (!Application::shared().isTopPopup(&popup) || index < 0 || index >= count) return false;
+  [[maybe_unused]] const auto kept = retainControllers();
+  popup.clickButton(index);
+  return true;
+}
+
 }  // namespace
 
 bool tapRow(TableView& table, IndexPath path) {
   if (!screenTakesTouches()) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   layOut();
   auto cell = table.cellForRowAtIndexPath(path);
   if (!cell || !reach(*cell, visibleCellRect(*cell).center()) || !table.allowsSelection()) {
@@ -132,7 +143,7 @@ bool tapRow(TableView& table, IndexPath path) {
 
 bool tapDetailButton(TableView& table, IndexPath path) {
   if (!screenTakesTouches()) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   layOut();
   auto cell = table.cellForRowAtIndexPath(path);
   if (!cell || cell->accessoryView() ||
@@ -149,7 +160,7 @@ bool tapDetailButton(TableView& table, IndexPath path) {
 
 bool tapBarButton(BarButtonItem* item) {
   if (!screenTakesTouches()) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   layOut();
   if (auto navigation = shownNavigation()) {
     if (tapNavigationItem(*navigation, item)) return true;
@@ -159,7 +170,7 @@ bool tapBarButton(BarButtonItem* item) {
 
 bool tapButton(Button& button) {
   if (!screenTakesTouches()) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   layOut();
   if (!reachCentre(button) || !button.isEnabled()) return false;
   button.sendActionsForControlEvents(ControlEvent::TouchUpInside);
@@ -168,7 +179,7 @@ bool tapButton(Button& button) {
 
 bool toggleSwitch(Switch& control) {
   if (!screenTakesTouches()) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   layOut();
   if (!reachCentre(control) || !control.isEnabled()) return false;
   auto keep = control.shared_from_this();
@@ -182,14 +193,14 @@ bool tapTextInput(View& input) {
   if (!screenTakesTouches()) return false;
   auto* text = dynamic_cast<TextInput*>(&input);
   if (!text) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   layOut();
   if (!reachCentre(input) || !text->isEnabled()) return false;
   return text->becomeFirstResponder();
 }
 
 bool typeText(std::string_view utf8) {
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   bool typed = false;
   std::string text(utf8);
   for (std::size_t at = 0; at < text.size();) {
@@ -203,7 +214,7 @@ bool typeText(std::string_view utf8) {
 }
 
 bool pasteText(std::string_view utf8) {
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   auto input = editingInput();
   if (!input) return false;
   input->replaceByTyping(input->selectedRange(), std::string(utf8));
@@ -211,7 +222,7 @@ bool pasteText(std::string_view utf8) {
 }
 
 bool deleteBackward() {
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   auto input = editingInput();
   if (!input) return false;
   Range range = input->selectedRange();
@@ -237,29 +248,15 @@ bool pressReturn() { return typeText("\n"); }
 
 bool touchElsewhere() {
   if (!screenTakesTouches()) return false;
-  auto kept = retainControllers();
+  [[maybe_unused]] const auto kept = retainControllers();
   auto controller = visibleController();
   if (!controller) return false;
   controller->touchesEnded();
   return true;
 }
 
-bool chooseActionSheetEntry(ActionSheet& sheet, int index) {
-  assertMainThread();
-  auto count = static_cast<int>(sheet.buttonTitles().size());
-  if (!Application::shared().isTopPopup(&sheet) || index < 0 || index >= count) return false;
-  auto kept = retainControllers();
-  sheet.clickButton(index);
-  return true;
-}
+bool chooseActionSheetEntry(ActionSheet& sheet, int index) { return tapPopupButton(sheet, index); }
 
-bool tapAlertButton(AlertView& alert, int index) {
-  assertMainThread();
-  auto count = static_cast<int>(alert.buttonTitles().size());
-  if (!Application::shared().isTopPopup(&alert) || index < 0 || index >= count) return false;
-  auto kept = retainControllers();
-  alert.clickButton(index);
-  return true;
-}
+bool tapAlertButton(AlertView& alert, int index) { return tapPopupButton(alert, index); }
 
 }  // namespace zt::Touch

@@ -1,6 +1,8 @@
 // Transition: a layer animation as a screen configures it (type, subtype, duration, fill mode).
 // Nothing is animated; views record the transitions added to their layer (View::addAnimation)
 // so tests and renderers can see them.
+//
+// Plain value; no threading rules of its own.
 #pragma once
 
 #include <string>

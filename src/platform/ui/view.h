@@ -10,6 +10,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/color.h"
@@ -75,7 +76,9 @@ class View : public std::enable_shared_from_this<View> {
 
   // The controller whose root view this is, if any.
   std::shared_ptr<ViewController> viewController() const { return controller_.lock(); }
-  void setViewController(std::weak_ptr<ViewController> controller) { controller_ = controller; }
+  void setViewController(std::weak_ptr<ViewController> controller) {
+    controller_ = std::move(controller);
+  }
 
  protected:
   // The bounds origin: (0, 0), or the content offset of a scrolling view.
