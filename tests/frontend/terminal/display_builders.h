@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "frontend/terminal/focus.h"
 #include "platform/ui/display_list.h"
 
 namespace zt::term::test {
@@ -134,5 +135,12 @@ struct TransferLike {
   }
   DisplayToolbar& toolbar() { return std::get<DisplayToolbar>(list.items.back()); }
 };
+
+// The focus a screen gets when it is shown for the first time.
+inline Focus initialFocus(const DisplayList& list) {
+  FocusTracker tracker;
+  tracker.update(list);
+  return tracker.focus();
+}
 
 }  // namespace zt::term::test

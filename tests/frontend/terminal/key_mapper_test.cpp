@@ -9,14 +9,9 @@ namespace zt::term {
 namespace {
 
 using Code = Key::Code;
+using test::initialFocus;
 using test::MainLike;
 using test::TransferLike;
-
-Focus initialFocus(const DisplayList& list) {
-  FocusTracker tracker;
-  tracker.update(list);
-  return tracker.focus();
-}
 
 template <typename T>
 const T& only(const std::vector<Action>& actions, std::size_t index = 0) {

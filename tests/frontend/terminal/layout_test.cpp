@@ -10,14 +10,9 @@
 namespace zt::term {
 namespace {
 
+using test::initialFocus;
 using test::MainLike;
 using test::TransferLike;
-
-Focus focusOn(const DisplayList& list) {
-  FocusTracker tracker;
-  tracker.update(list);
-  return tracker.focus();
-}
 
 CellScreen draw(const DisplayList& list, const Focus& focus, int width = 60, int height = 20) {
   int scroll = 0;
@@ -26,7 +21,7 @@ CellScreen draw(const DisplayList& list, const Focus& focus, int width = 60, int
 
 TEST(Layout, NavigationBarHasButtonsAtTheSidesAndTheTitleCentred) {
   MainLike main;
-  const CellScreen screen = draw(main.list, focusOn(main.list));
+  const CellScreen screen = draw(main.list, initialFocus(main.list));
   EXPECT_EQ(screen.find("\u2039 Back"), (std::pair{1, 0}));
   const auto title = screen.find("Zemra Telvo");
   ASSERT_TRUE(title);
@@ -46,7 +41,7 @@ TEST(Layout, NavigationBarHasButtonsAtTheSidesAndTheTitleCentred) {
 
 TEST(Layout, GroupedRowsShowHeadersTitlesValuesMarksAndSwitches) {
   MainLike main;
-  const CellScreen screen = draw(main.list, focusOn(main.list));
+  const CellScreen screen = draw(main.list, initialFocus(main.list));
   EXPECT_EQ(screen.line(1), " Accessory Devices");
   EXPECT_EQ(screen.line(2), "  Accessory Devices List                                 \u203A");
   EXPECT_EQ(screen.line(3), "");
@@ -79,7 +74,7 @@ TEST(Layout, TransferScreenLogFillsTheRoomAndShowsItsNewestLinesEscaped) {
   for (int i = 1; i <= 40; ++i) log += "\r\n[Received 09:00:00]line " + std::to_string(i);
   log += "\r\n\x1b]0;pwned\x07\x1b[2J";
   TransferLike transfer(log);
-  const CellScreen screen = draw(transfer.list, focusOn(transfer.list), 60, 20);
+  const CellScreen screen = draw(transfer.list, initialFocus(transfer.list), 60, 20);
   const std::string text = screen.text();
   EXPECT_EQ(text.find("line 1\n"), std::string::npos);
   EXPECT_NE(text.find("line 40"), std::string::npos);
@@ -99,7 +94,7 @@ TEST(Layout, TransferScreenLogFillsTheRoomAndShowsItsNewestLinesEscaped) {
             Target::Kind::ToolbarEntry);
   // A short log starts at the top of its block.
   TransferLike fresh("\r\n[Received 09:05:07]hello");
-  const CellScreen small = draw(fresh.list, focusOn(fresh.list), 60, 20);
+  const CellScreen small = draw(fresh.list, initialFocus(fresh.list), 60, 20);
   EXPECT_EQ(small.line(2), "  [Received 09:05:07]hello");
 }
 
@@ -108,21 +103,21 @@ TEST(Layout, EditedFieldPlacesTheCursorAndScrollsLongText) {
   auto& field = *transfer.toolbar().entries[0].control;
   field.text = "hello";
   field.cursor = 2;
-  CellScreen screen = draw(transfer.list, focusOn(transfer.list));
+  CellScreen screen = draw(transfer.list, initialFocus(transfer.list));
   const auto start = screen.find("[hello");
   ASSERT_TRUE(start && screen.cursor);
   EXPECT_EQ(*screen.cursor, (std::pair{start->first + 3, start->second}));
   EXPECT_NE(screen.line(19).find("Enter Send"), std::string::npos);
   field.text = std::string(200, 'a') + "XYZ";
   field.cursor = field.text.size();
-  screen = draw(transfer.list, focusOn(transfer.list));
+  screen = draw(transfer.list, initialFocus(transfer.list));
   const auto end = screen.find("XYZ ]");
   ASSERT_TRUE(end) << screen.text();  // the end of the text stays in view, the cursor just after it
   EXPECT_EQ(*screen.cursor, (std::pair{end->first + 3, end->second}));
   // Placeholders show in an empty field that is not edited.
   field = test::textField("");
   field.placeholder = "Type here";
-  screen = draw(transfer.list, focusOn(transfer.list));
+  screen = draw(transfer.list, initialFocus(transfer.list));
   EXPECT_TRUE(screen.find("[Type here"));
   EXPECT_FALSE(screen.cursor);
 }
@@ -132,7 +127,7 @@ TEST(Layout, LongTablesScrollToKeepTheFocusedRowVisible) {
   DisplayList list;
   list.items.emplace_back(DisplayNavigationBar{"Many", std::nullopt, std::nullopt});
   for (int i = 0; i < 40; ++i) list.items.emplace_back(test::row(table, 0, i, "Row " + std::to_string(i)));
-  Focus focus = focusOn(list);
+  Focus focus = initialFocus(list);
   focus.row = IndexPath{0, 30};
   int scroll = 0;
   CellScreen screen = layoutScreen(list, focus, 40, 12, scroll);
@@ -162,7 +157,7 @@ TEST(Layout, FurtherLabelsTakeALineEachAndToolbarFocusShows) {
   list.items.emplace_back(maker);
   TransferLike transfer;
   list.items.push_back(transfer.list.items.back());  // the toolbar
-  Focus focus = focusOn(list);
+  Focus focus = initialFocus(list);
   focus.area = Focus::Area::Toolbar;
   focus.toolbarEntry = 1;
   const CellScreen screen = draw(list, focus, 60, 20);
@@ -204,7 +199,7 @@ TEST(Layout, ActionSheetRisesFromTheBottomWithCancelLast) {
   MainLike main;
   DisplayActionSheet sheet{test::handle<ActionSheet>(), "", {"About", "Settings", "Cancel"}, 2};
   main.list.items.emplace_back(sheet);
-  Focus focus = focusOn(main.list);
+  Focus focus = initialFocus(main.list);
   focus.overlayIndex = 1;
   const CellScreen screen = draw(main.list, focus, 60, 20);
   const auto about = screen.find("1  About");
@@ -221,10 +216,10 @@ TEST(Layout, ActionSheetRisesFromTheBottomWithCancelLast) {
 
 TEST(Layout, SmallTerminalsGetAMessageAndTheSplashNamesTheProduct) {
   MainLike main;
-  const CellScreen small = draw(main.list, focusOn(main.list), 20, 5);
+  const CellScreen small = draw(main.list, initialFocus(main.list), 20, 5);
   EXPECT_NE(small.text().find("too small"), std::string::npos);
   EXPECT_EQ(small.text().find("Quorvel"), std::string::npos);
-  const CellScreen tiny = draw(main.list, focusOn(main.list), 0, 0);
+  const CellScreen tiny = draw(main.list, initialFocus(main.list), 0, 0);
   EXPECT_EQ(tiny.text(), "");
   const CellScreen splash = splashScreen(41, 9);
   EXPECT_EQ(splash.find("Zemra Telvo"), (std::pair{15, 4}));
@@ -242,7 +237,7 @@ TEST(Layout, EverySizeDrawsWithinTheScreen) {
     for (int width = 0; width <= 70; width += 3) {
       for (int height = 0; height <= 30; height += 2) {
         int scroll = 0;
-        const CellScreen screen = layoutScreen(*list, focusOn(*list), width, height, scroll);
+        const CellScreen screen = layoutScreen(*list, initialFocus(*list), width, height, scroll);
         EXPECT_EQ(screen.width(), width);
         if (screen.cursor) {
           EXPECT_LT(screen.cursor->first, width);
