@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "frontend/terminal/text_cells.h"
+
 #include <curses.h>  // last: its macros clash with C++ names
 #include <term.h>
 
@@ -100,22 +102,7 @@ Key keyFromCharacter(wint_t c) {
   if (c < 0x20 || (c >= 0x80 && c < 0xA0) || c > 0x10FFFF) return Key::of(Code::Other);
   // Encode the character as UTF-8; the sanitizer will show it safely wherever it ends up.
   std::string utf8;
-  const auto cp = static_cast<char32_t>(c);
-  if (cp < 0x80) {
-    utf8 += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    utf8 += static_cast<char>(0xC0 | (cp >> 6));
-    utf8 += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    utf8 += static_cast<char>(0xE0 | (cp >> 12));
-    utf8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    utf8 += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    utf8 += static_cast<char>(0xF0 | (cp >> 18));
-    utf8 += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    utf8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    utf8 += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+  appendUtf8(utf8, static_cast<char32_t>(c));
   return Key::character(std::move(utf8));
 }
 

@@ -41,5 +41,7 @@ GlyphLine fitLine(const GlyphLine& line, int width, bool ellipsis = true);
 std::string lineText(const GlyphLine& line);
 // The code points of UTF-8 text, U+FFFD for each invalid sequence.
 std::u32string decodeUtf8(std::string_view utf8);
+// Appends the UTF-8 encoding of a code point (at most U+10FFFF).
+void appendUtf8(std::string& out, char32_t cp);
 
 }  // namespace zt::term
