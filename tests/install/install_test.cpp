@@ -2,7 +2,6 @@
 // from this build into temporary folders; the programs run from where they were installed.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
@@ -27,13 +26,6 @@ const std::map<std::string, fs::perms> kInstalledFiles = {
     {"share/man/man1/zemra-quorvel.1", fs::perms(0644)},
     {"share/man/man1/zemra-telvo.1", fs::perms(0644)},
 };
-
-std::string fileText(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // The words that look like long options ("--key-hex") in a text.
 std::set<std::string> longOptions(const std::string& text) {
@@ -63,8 +55,8 @@ TEST_F(Installed, WritesTheProgramsTheirPagesAndTheReadmeOnly) {
     }
   }
   EXPECT_EQ(files, kInstalledFiles);
-  EXPECT_EQ(fileText(prefix_ / "share/doc/zemra-telvo/README.md"),
-            fileText(ZT_SOURCE_DIR "/README.md"));
+  EXPECT_EQ(test::readFile(prefix_ / "share/doc/zemra-telvo/README.md"),
+            test::readFile(ZT_SOURCE_DIR "/README.md"));
 }
 
 class InstalledProgram : public Installed, public ::testing::WithParamInterface<std::string> {};

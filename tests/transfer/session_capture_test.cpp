@@ -9,8 +9,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 
 #include "support/bytes.h"
 #include "support/io.h"
@@ -29,12 +27,7 @@ class SessionCaptureTest : public ::testing::Test {
     ::setenv("TZ", "UTC-2", 1);  // NOLINT(concurrency-mt-unsafe): no other thread runs
     ::tzset();
   }
-  std::string contents() const {
-    std::ifstream file(path_, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
+  std::string contents() const { return test::readFile(path_); }
 
   test::TempDir dir_;
   std::filesystem::path path_ = dir_.path() / "capture.log";
