@@ -75,7 +75,6 @@ TEST_F(SessionCaptureTest, OpenFailureNamesThePathAndTheReason) {
     ASSERT_TRUE(error.has_value()) << path;
     EXPECT_NE(error->find("'" + path.string() + "'"), std::string::npos) << *error;
     EXPECT_NE(error->find(reason), std::string::npos) << *error;
-    EXPECT_FALSE(capture.isOpen());
   }
 }
 
@@ -85,8 +84,6 @@ TEST_F(SessionCaptureTest, AWriteFailureIsToldOnceAndLaterEntriesStillGoIn) {
   EXPECT_EQ(full.beginSession("Zemra Demo Module", "ZD0001", kStart), "No space left on device");
   EXPECT_EQ(full.received("hello", kStart), std::nullopt);
   EXPECT_EQ(full.sent("hello", kStart), std::nullopt);
-  EXPECT_EQ(captureFailureMessage("No space left on device"),
-            "The log file could not be written: No space left on device.");
 
   // A size limit cuts an entry short; once lifted, the next entry begins on a line of its own.
   SessionCapture capture;
