@@ -15,6 +15,8 @@ CMAKE_CHECKED := -G Ninja -DCMAKE_BUILD_TYPE=Debug
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
             googletest libgtest-dev libgmock-dev libbenchmark-dev \
             libsqlite3-dev libssl-dev openssl libncurses-dev libudev-dev tmux
+# Installing and packaging: cpack's Debian package (dpkg-shlibdeps), the manual pages' checks.
+PACKAGES += dpkg-dev groff-base man-db
 
 .PHONY: deps build run test test-normal test-asan test-tsan bench clean
 
