@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "frontend/terminal/run_terminal.h"
+#include "platform/runloop/run_loop.h"
 #include "platform/ui/ui.h"
 
 namespace zt {
@@ -174,6 +175,7 @@ class FixtureDelegate : public ApplicationDelegate {
 }  // namespace zt
 
 int main() {
+  zt::RunLoop::createMain();
   zt::Application::shared().setDelegate(std::make_shared<zt::FixtureDelegate>());
   return zt::term::RunTerminal();
 }

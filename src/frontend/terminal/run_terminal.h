@@ -8,8 +8,9 @@
 // ends an edit, or answers an alert or a menu); F2 is the right bar button; q quits unless a field
 // is being edited; Ctrl-C quits; Ctrl-Z suspends (the application goes to the background).
 //
-// Call it on the main thread, before any other thread is started (it blocks the signals it
-// handles for every thread started later), with Application::shared()'s delegate set.
+// Call it on the main thread (the one that called RunLoop::createMain()), before any other thread
+// is started (it blocks the signals it handles for every thread started later), with
+// Application::shared()'s delegate set.
 #pragma once
 
 #include <string>
