@@ -41,8 +41,10 @@ bool reachCentre(const View& target) { return reach(target, target.frameInWindow
 
 std::shared_ptr<NavigationController> shownNavigation() {
   auto window = Application::shared().keyWindow();
-  auto root = window ? window->rootViewController() : nullptr;
-  auto navigation = std::dynamic_pointer_cast<NavigationController>(root);
+  auto shown = window ? window->rootViewController() : nullptr;
+  // A modal presentation covers its presenter: the bar on screen is the top one's.
+  while (shown && shown->modalViewController()) shown = shown->modalViewController();
+  auto navigation = std::dynamic_pointer_cast<NavigationController>(shown);
   if (!navigation || !navigation->isViewLoaded() || !navigation->view()->isOnScreen())
     return nullptr;
   return navigation;
