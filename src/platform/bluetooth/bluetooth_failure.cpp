@@ -1,7 +1,6 @@
 #include "platform/bluetooth/bluetooth_failure.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace zt::bluetooth_failure {
 
@@ -36,14 +35,14 @@ bool isAuthentication(const std::string& name, const std::string& text) {
 BluetoothFailure busUnreachable(int error) {
   return failure(std::errc::no_such_device,
                  "Bluetooth is not available: the system message bus cannot be reached (" +
-                     std::string(std::strerror(error)) + ").",
+                     std::generic_category().message(error) + ").",
                  true);
 }
 
 BluetoothFailure busLost(int error) {
   return failure(std::errc::connection_aborted,
                  "The connection to the Bluetooth service was lost (" +
-                     std::string(std::strerror(error)) + ").",
+                     std::generic_category().message(error) + ").",
                  true);
 }
 

@@ -1,6 +1,5 @@
 #include "platform/bluetooth/bluez_client.h"
 
-#include <cstring>
 
 namespace zt {
 
@@ -58,7 +57,7 @@ void BluezClient::onListing(sd_bus_message* reply, const sd_bus_error* error) {
   if (error != nullptr) {
     failure_ = bluetooth_failure::listingFailed(error->name, error->message ? error->message : "");
   } else if (const int r = objects_.readManagedObjects(*reply); r < 0) {
-    failure_ = bluetooth_failure::listingFailed("", std::strerror(-r));
+    failure_ = bluetooth_failure::listingFailed("", std::generic_category().message(-r));
   }
   listed_ = true;
   updateDiscovery();

@@ -87,7 +87,7 @@ void BusConnection::call(BusMessage call, ReplyHandler reply, std::chrono::milli
     return;
   }
   sd_bus_slot_set_destroy_callback(slot, onCallSlotFreed);
-  pending.release();  // the slot's now: freed with it
+  static_cast<void>(pending.release());  // the slot owns it now: freed with it
   sd_bus_slot_set_floating(slot, 1);
   sd_bus_slot_unref(slot);
   schedulePump();

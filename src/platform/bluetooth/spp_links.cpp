@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "platform/bluetooth/bluez_client.h"
 
@@ -153,13 +152,13 @@ void BluezClient::onNewConnection(sd_bus_message& call) {
   const char* device = nullptr;
   int fd = -1;
   if (const int r = sd_bus_message_read(&call, "oh", &device, &fd); r < 0) {
-    return answer(call, SD_BUS_ERROR_INVALID_ARGS, std::strerror(-r));
+    return answer(call, SD_BUS_ERROR_INVALID_ARGS, std::generic_category().message(-r));
   }
   // The message owns the descriptor it carries: keep a duplicate of our own.
   const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
   const int flags = own < 0 ? -1 : ::fcntl(own, F_GETFL);
   if (flags < 0 || ::fcntl(own, F_SETFL, flags | O_NONBLOCK) < 0) {
-    const std::string reason = std::strerror(errno);
+    const std::string reason = std::generic_category().message(errno);
     if (own >= 0) ::close(own);
     if (connecting_.contains(device)) {
       connecting_[device].handoverFailure = bluetooth_failure::connectFailed(

@@ -22,12 +22,12 @@ SPP_UUID = '00001101-0000-1000-8000-00805f9b34fb'
 ERROR = 'org.bluez.Error.'
 
 # Shared by every object of the mock.
-STATE = {'profile': None, 'taken': False, 'faults': {}, 'links': {}, 'stale': {}}
+STATE = {'profile': None, 'taken': False, 'faults': {}, 'links': {}}
 
 
 def load(mock, parameters):
     bluez5.load(mock, parameters)
-    STATE.update(profile=None, taken=False, faults={}, links={}, stale={})
+    STATE.update(profile=None, taken=False, faults={}, links={})
     install(mockobject.objects['/org/bluez'], bluez5.PROFILE_MANAGER_IFACE, RegisterProfile)
 
 
@@ -80,7 +80,7 @@ def ConnectProfile(device, uuid, reply, error):
         error(fail('AuthenticationFailed', 'Authentication Failed'))
     elif fault == 'page-timeout':
         error(fail('Failed', 'Page Timeout'))
-    elif STATE['stale'].get(address, 0) > 0 or address in STATE['links']:
+    elif fault.startswith('stale') or address in STATE['links']:
         reply()  # an earlier link still stands: success, and no NewConnection
     elif STATE['profile'] is None:
         error(fail('Failed', 'Protocol not available'))
@@ -91,8 +91,8 @@ def ConnectProfile(device, uuid, reply, error):
 @dbus.service.method(bluez5.DEVICE_IFACE, in_signature='s', out_signature='')
 def DisconnectProfile(device, _uuid):
     address = address_of(device)
-    if STATE['faults'].get(address) != 'stale-always':
-        STATE['stale'].pop(address, None)
+    if STATE['faults'].get(address) == 'stale':
+        STATE['faults'][address] = ''
     close_link(address)
 
 
@@ -148,7 +148,6 @@ def SetDeviceFault(_self, address, fault):
     '''needs-pin (refused while unpaired), page-timeout, stale (an earlier link that
     DisconnectProfile ends), stale-always (one that it does not end), or '' for none.'''
     STATE['faults'][address] = fault
-    STATE['stale'][address] = 1 if fault.startswith('stale') else 0
 
 
 @dbus.service.method(KNOBS_IFACE, in_signature='ss', out_signature='')
