@@ -1,6 +1,7 @@
 #include "platform/bluetooth/bluetooth_failure.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace zt::bluetooth_failure {
 
@@ -14,20 +15,28 @@ bool oneOf(const std::string& name, std::initializer_list<const char*> names) {
   return std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
 }
 
-bool mentionsAny(const std::string& text, std::initializer_list<const char*> words) {
+// Whether `text` holds one of `words` (lower-case), ignoring case: the daemon words its errors
+// differently from one version to the next ("Page Timeout", "br-connection-page-timeout").
+bool mentionsAny(std::string text, std::initializer_list<const char*> words) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return std::any_of(words.begin(), words.end(),
                      [&](const char* w) { return text.find(w) != std::string::npos; });
+}
+
+bool isNoSerialPort(const std::string& name, const std::string& text) {
+  return name == "org.bluez.Error.NotAvailable" || mentionsAny(text, {"profile-unavailable"});
+}
+
+bool isAuthentication(const std::string& name, const std::string& text) {
+  return name.starts_with("org.bluez.Error.Authentication") ||
+         mentionsAny(text, {"authentication"});
 }
 
 bool isNoAnswer(const std::string& name, const std::string& text) {
   return oneOf(name, {"org.freedesktop.DBus.Error.NoReply", "org.freedesktop.DBus.Error.Timeout",
                       "org.freedesktop.DBus.Error.TimedOut"}) ||
-         mentionsAny(text, {"Page Timeout", "page-timeout", "Host is down", "timed out",
-                            "Connection refused"});
-}
-
-bool isAuthentication(const std::string& name, const std::string& text) {
-  return name.starts_with("org.bluez.Error.Authentication") || mentionsAny(text, {"authentication"});
+         mentionsAny(text, {"page timeout", "page-timeout", "host is down", "timed out"});
 }
 
 }  // namespace
@@ -84,7 +93,7 @@ BluetoothFailure profileRefused(const std::string& name, const std::string& text
 
 BluetoothFailure connectFailed(const std::string& device, bool paired, const std::string& name,
                                const std::string& text) {
-  if (name == "org.bluez.Error.NotAvailable") {
+  if (isNoSerialPort(name, text)) {
     return failure(std::errc::protocol_not_supported,
                    device + " offers no serial port (SPP), so it cannot be used as a serial "
                             "module.",

@@ -1,6 +1,5 @@
 #include "platform/bluetooth/bluez_client.h"
 
-
 namespace zt {
 
 namespace {
@@ -143,12 +142,6 @@ void BluezClient::updateDiscovery() {
                                                                       const sd_bus_error*) {});
   }
   discovering_ = wanted;
-}
-
-std::string BluezClient::nameOf(const std::string& path) const {
-  const auto device = objects_.devices.find(path);
-  if (device != objects_.devices.end()) return displayName(device->second);
-  return path;
 }
 
 }  // namespace zt

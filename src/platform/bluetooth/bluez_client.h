@@ -74,7 +74,6 @@ class BluezClient : public std::enable_shared_from_this<BluezClient> {
   void afterChange(const std::map<std::string, bool>& wasConnected);
   void notifyLater();
   void updateDiscovery();
-  std::string nameOf(const std::string& path) const;
 
   // Serial port profile: spp_links.cpp.
   void withProfile(Done next);
@@ -85,6 +84,8 @@ class BluezClient : public std::enable_shared_from_this<BluezClient> {
   void addLink(const std::string& device, int fd);
   void listLink(const std::shared_ptr<Link>& link);
   void dropLink(const std::shared_ptr<Link>& link, bool breakLink);
+  // How a message names the device at `path`.
+  std::string nameOf(const std::string& path) const;
 
   EAAccessoryManager& manager_;
   RunLoop& loop_;

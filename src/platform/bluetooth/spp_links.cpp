@@ -114,7 +114,8 @@ void BluezClient::connectProfile(const std::string& path) {
       auto end = self->bus_->newCall(kBluezService, path.c_str(), kDeviceInterface,
                                      "DisconnectProfile", "s", kSerialPortProfileUuid);
       self->bus_->call(std::move(end), [weak, path](sd_bus_message*, const sd_bus_error*) {
-        if (const auto again = weak.lock()) again->connectProfile(path);
+        const auto again = weak.lock();
+        if (again && again->connecting_.contains(path)) again->connectProfile(path);
       });
     } else {
       self->finishConnect(path, bluetooth_failure::linkNotHandedOver(self->nameOf(path)));
@@ -195,11 +196,15 @@ void BluezClient::listLink(const std::shared_ptr<Link>& link) {
   const auto known = objects_.devices.find(link->device);
   identity.name = nameOf(link->device);
   identity.modelNumber = "Bluetooth SPP";
-  identity.serialNumber = known != objects_.devices.end() && !known->second.address.empty()
-                              ? known->second.address
-                              : addressFromPath(link->device);
+  identity.serialNumber =
+      known != objects_.devices.end() ? known->second.address : addressFromPath(link->device);
   identity.protocolStrings = {kDefaultProtocolString};
   link->accessory = manager_.addConnectedAccessory(std::move(identity), link->transport);
+}
+
+std::string BluezClient::nameOf(const std::string& path) const {
+  const auto device = objects_.devices.find(path);
+  return device != objects_.devices.end() ? displayName(device->second) : addressFromPath(path);
 }
 
 void BluezClient::dropLink(const std::shared_ptr<Link>& link, bool breakLink) {
