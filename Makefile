@@ -16,6 +16,8 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
             googletest libgtest-dev libgmock-dev libbenchmark-dev \
             libsqlite3-dev libssl-dev openssl libncurses-dev libudev-dev tmux \
             libsystemd-dev python3-dbusmock dbus-daemon
+# Installing and packaging: cpack's Debian package (dpkg-shlibdeps), the manual pages' checks.
+PACKAGES += dpkg-dev groff-base man-db
 
 .PHONY: deps build run test test-normal test-asan test-tsan bench clean
 

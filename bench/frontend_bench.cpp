@@ -16,6 +16,7 @@
 #include "frontend/terminal/front_end.h"
 #include "frontend/terminal/layout.h"
 #include "frontend/terminal/text_cells.h"
+#include "platform/runloop/run_loop.h"
 #include "platform/ui/ui.h"
 
 namespace zt {
@@ -102,6 +103,7 @@ class TransferLikeScreen : public ViewController,
 class ScreenOnShow {
  public:
   ScreenOnShow() {
+    RunLoop::createMain();
     Application::shared().resetForTesting();
     screen = std::make_shared<TransferLikeScreen>();
     screen->setLog(baseLog() + burst('A', 350));

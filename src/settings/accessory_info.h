@@ -17,11 +17,11 @@ class EAAccessory;
 
 class AccessoryInfo {
  public:
-  const std::shared_ptr<EAAccessory>& _accessory() const { return accessory_; }
-  void set_accessory(std::shared_ptr<EAAccessory> accessory) { accessory_ = std::move(accessory); }
+  const std::shared_ptr<EAAccessory>& accessory() const { return accessory_; }
+  void setAccessory(std::shared_ptr<EAAccessory> accessory) { accessory_ = std::move(accessory); }
 
-  const std::string& _protocolString() const { return protocolString_; }
-  void set_protocolString(std::string protocol) { protocolString_ = std::move(protocol); }
+  const std::string& protocolString() const { return protocolString_; }
+  void setProtocolString(std::string protocol) { protocolString_ = std::move(protocol); }
 
  private:
   std::shared_ptr<EAAccessory> accessory_;

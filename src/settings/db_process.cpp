@@ -50,9 +50,9 @@ void TakeRow(sqlite3_stmt* stmt, int idColumn, int valueColumn, LoadedOptions& l
 }
 
 void Apply(const LoadedOptions& loaded, GlbParam& param) {
-  if (loaded.openQuorvel) param.set_OpenQuorvel(*loaded.openQuorvel);
-  if (loaded.key) param.set_QuorvelKey(*loaded.key);
-  if (const auto& key = param._QuorvelKey()) QuorvelSetKey(QuorvelKeyBuffer(*key));
+  if (loaded.openQuorvel) param.setOpenQuorvel(*loaded.openQuorvel);
+  if (loaded.key) param.setQuorvelKey(*loaded.key);
+  if (const auto& key = param.quorvelKey()) QuorvelSetKey(QuorvelKeyBuffer(*key));
 }
 
 }  // namespace

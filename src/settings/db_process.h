@@ -44,7 +44,7 @@ class DBProcess {
   bool CreateAllTables();
   // The index of the first result column named exactly `name`, or -1.
   static int FieldIndex(sqlite3_stmt* stmt, const char* name);
-  // Loads options 3 and 2 into `param` (_OpenQuorvel is on exactly for the value "1") and,
+  // Loads options 3 and 2 into `param` (openQuorvel is on exactly for the value "1") and,
   // when `param` then holds a key, puts it into force with QuorvelSetKey. Nothing is changed
   // unless the whole table was read.
   bool ReadAppOption(GlbParam& param);

@@ -44,12 +44,12 @@ GlbParam::~GlbParam() {
   dbProcess_.reset();
 }
 
-void GlbParam::set_accessoryList(AccessoryList list) { accessoryList_ = std::move(list); }
+void GlbParam::setAccessoryList(AccessoryList list) { accessoryList_ = std::move(list); }
 
-void GlbParam::set_LargeData_LineCharacter(std::string line) { lineCharacter_ = std::move(line); }
+void GlbParam::setLargeData_LineCharacter(std::string line) { lineCharacter_ = std::move(line); }
 
-void GlbParam::set_QuorvelKey(std::optional<std::string> key) { quorvelKey_ = std::move(key); }
+void GlbParam::setQuorvelKey(std::optional<std::string> key) { quorvelKey_ = std::move(key); }
 
-void GlbParam::set_dbProcess(std::unique_ptr<DBProcess> store) { dbProcess_ = std::move(store); }
+void GlbParam::setDbProcess(std::unique_ptr<DBProcess> store) { dbProcess_ = std::move(store); }
 
 }  // namespace zt

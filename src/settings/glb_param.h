@@ -9,8 +9,8 @@
 //
 // Threads: instance() and ReleaseResource() are safe from any thread; ReleaseResource() must
 // not run while anyone still uses the object. Every setter runs on the main thread. The send
-// worker may read _EachPacketSize, _SleepTime, _AutoSendInterval, _OpenQuorvel, _DataFormat and
-// _AutoSendData while the main thread writes them: those are atomics or a SharedText. Every
+// worker may read eachPacketSize, sleepTime, autoSendInterval, openQuorvel, dataFormat and
+// autoSendData while the main thread writes them: those are atomics or a SharedText. Every
 // other field belongs to the main thread alone.
 #pragma once
 
@@ -42,46 +42,41 @@ class GlbParam {
   GlbParam& operator=(const GlbParam&) = delete;
   ~GlbParam();
 
-  // The accessor names follow the field names the screens use, leading underscore included.
-  // NOLINTBEGIN(bugprone-reserved-identifier)
-
   // The list itself, for the main thread to rebuild and edit in place.
-  AccessoryList& _accessoryList() { return accessoryList_; }
-  void set_accessoryList(AccessoryList list);
+  AccessoryList& accessoryList() { return accessoryList_; }
+  void setAccessoryList(AccessoryList list);
 
-  std::string _AutoSendData() const { return *autoSendData_.load(); }
-  void set_AutoSendData(std::string text) { autoSendData_.store(std::move(text)); }
+  std::string autoSendData() const { return *autoSendData_.load(); }
+  void setAutoSendData(std::string text) { autoSendData_.store(std::move(text)); }
 
-  std::int32_t _AutoSendInterval() const { return autoSendInterval_.load(); }
-  void set_AutoSendInterval(std::int32_t seconds) { autoSendInterval_.store(seconds); }
+  std::int32_t autoSendInterval() const { return autoSendInterval_.load(); }
+  void setAutoSendInterval(std::int32_t seconds) { autoSendInterval_.store(seconds); }
 
-  const std::string& _LargeData_LineCharacter() const { return lineCharacter_; }
-  void set_LargeData_LineCharacter(std::string line);
+  const std::string& largeData_LineCharacter() const { return lineCharacter_; }
+  void setLargeData_LineCharacter(std::string line);
 
-  std::int32_t _LargeData_LineCount() const { return lineCount_; }
-  void set_LargeData_LineCount(std::int32_t count) { lineCount_ = count; }
+  std::int32_t largeData_LineCount() const { return lineCount_; }
+  void setLargeData_LineCount(std::int32_t count) { lineCount_ = count; }
 
-  std::int32_t _EachPacketSize() const { return eachPacketSize_.load(); }
-  void set_EachPacketSize(std::int32_t bytes) { eachPacketSize_.store(bytes); }
+  std::int32_t eachPacketSize() const { return eachPacketSize_.load(); }
+  void setEachPacketSize(std::int32_t bytes) { eachPacketSize_.store(bytes); }
 
-  std::int32_t _SleepTime() const { return sleepTime_.load(); }
-  void set_SleepTime(std::int32_t milliseconds) { sleepTime_.store(milliseconds); }
+  std::int32_t sleepTime() const { return sleepTime_.load(); }
+  void setSleepTime(std::int32_t milliseconds) { sleepTime_.store(milliseconds); }
 
-  bool _OpenQuorvel() const { return openQuorvel_.load(); }
-  void set_OpenQuorvel(bool on) { openQuorvel_.store(on); }
+  bool openQuorvel() const { return openQuorvel_.load(); }
+  void setOpenQuorvel(bool on) { openQuorvel_.store(on); }
 
-  const std::optional<std::string>& _QuorvelKey() const { return quorvelKey_; }
-  void set_QuorvelKey(std::optional<std::string> key);
+  const std::optional<std::string>& quorvelKey() const { return quorvelKey_; }
+  void setQuorvelKey(std::optional<std::string> key);
 
   // The option store, owned here; null until the main screen hands one over.
-  DBProcess* _dbProcess() const { return dbProcess_.get(); }
-  void set_dbProcess(std::unique_ptr<DBProcess> store);
+  DBProcess* dbProcess() const { return dbProcess_.get(); }
+  void setDbProcess(std::unique_ptr<DBProcess> store);
 
   // 0 ASCII, 1 UTF-8.
-  std::uint8_t _DataFormat() const { return dataFormat_.load(); }
-  void set_DataFormat(std::uint8_t format) { dataFormat_.store(format); }
-
-  // NOLINTEND(bugprone-reserved-identifier)
+  std::uint8_t dataFormat() const { return dataFormat_.load(); }
+  void setDataFormat(std::uint8_t format) { dataFormat_.store(format); }
 
  private:
   GlbParam();

@@ -41,8 +41,8 @@ std::filesystem::path OptionDatabasePath(const std::filesystem::path& documentsD
 }
 
 bool StartOptionStore(GlbParam& param, const std::filesystem::path& documentsDir) {
-  if (param._dbProcess() == nullptr) param.set_dbProcess(std::make_unique<DBProcess>());
-  DBProcess& store = *param._dbProcess();
+  if (param.dbProcess() == nullptr) param.setDbProcess(std::make_unique<DBProcess>());
+  DBProcess& store = *param.dbProcess();
   const std::filesystem::path file = OptionDatabasePath(documentsDir);
   const bool prepared = MakeFolders(file.parent_path()) && MakeFile(file);
   const bool opened = prepared && store.OpenDB(file.string());

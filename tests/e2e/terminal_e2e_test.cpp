@@ -108,10 +108,10 @@ TEST(TerminalEndToEnd, ActionSheetAndAlertsAnswerTheirKeys) {
   TmuxSession tmux(fixtureCommand());
   ASSERT_TRUE(tmux.waitFor("Wireless")) << tmux.screen();
   tmux.keys({"F2"});
-  ASSERT_TRUE(tmux.waitFor("3  Cancel")) << tmux.screen();
+  ASSERT_TRUE(tmux.waitFor("4  Cancel")) << tmux.screen();
   EXPECT_NE(tmux.screen().find("1  Clear"), std::string::npos);
   tmux.keys({"Escape"});  // Cancel
-  ASSERT_TRUE(tmux.waitFor("3  Cancel", false)) << tmux.screen();
+  ASSERT_TRUE(tmux.waitFor("4  Cancel", false)) << tmux.screen();
   tmux.keys({"F2"});
   ASSERT_TRUE(tmux.waitFor("2  Show Alert")) << tmux.screen();
   tmux.keys({"2"});
@@ -137,6 +137,12 @@ TEST(TerminalEndToEnd, ActionSheetAndAlertsAnswerTheirKeys) {
   ASSERT_TRUE(clickOn(tmux, "Wireless"));  // a click on a row taps it; on the switch, flips it
   ASSERT_TRUE(clickOn(tmux, "[OFF]"));
   ASSERT_TRUE(tmux.waitFor("[Switch ON]")) << tmux.screen();
+  // A modally presented screen shows its own bar; a click on its "Done" ends it.
+  tmux.keys({"F2", "3"});
+  ASSERT_TRUE(tmux.waitFor("F2 Done")) << tmux.screen();
+  EXPECT_NE(tmux.screen().find("About"), std::string::npos);
+  ASSERT_TRUE(clickOn(tmux, "[Done]"));
+  ASSERT_TRUE(tmux.waitFor("Wireless")) << tmux.screen();
 
   tmux.keys({"Tab", "x", "C-c"});  // Ctrl-C quits even while editing
   ASSERT_TRUE(tmux.waitFor("exit status")) << tmux.screen();

@@ -2,13 +2,15 @@
 // for the end-to-end tests. Its one screen has what the real screens use: a log row (fed with an
 // escape sequence at launch), a switch row, a row that opens a second screen, a row with a
 // detail button that raises an alert, a toolbar with a send field and a Send button, and an
-// Action menu. Going to the background and coming back are written to the log.
+// Action menu, whose "About" presents a screen modally. Going to the background and coming back
+// are written to the log.
 #include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "frontend/terminal/run_terminal.h"
+#include "platform/runloop/run_loop.h"
 #include "platform/ui/ui.h"
 
 namespace zt {
@@ -31,6 +33,16 @@ class SecondScreen : public ViewController, public TableViewDataSource {
 
  private:
   std::shared_ptr<TableView> table_;
+};
+
+// Presented modally: nothing but a bar of its own, whose "Done" ends the presentation.
+class AboutScreen : public ViewController {
+ public:
+  void viewDidLoad() override {
+    setTitle("About");
+    navigationItem().setRightBarButtonItem(std::make_shared<BarButtonItem>(
+        BarButtonSystemItem::Done, [this] { dismissModalViewControllerAnimated(true); }));
+  }
 };
 
 class FixtureScreen : public ViewController,
@@ -120,6 +132,8 @@ class FixtureScreen : public ViewController,
       log("");
     } else if (index == 1) {
       showAlert("Warning", "Something happened");
+    } else if (index == 2) {
+      presentModalViewController(std::make_shared<AboutScreen>(), true);
     }
   }
 
@@ -127,7 +141,7 @@ class FixtureScreen : public ViewController,
   void openMenu() {
     sheet_ = std::make_shared<ActionSheet>("", weakAs<ActionSheetDelegate>(), "Cancel",
                                            std::nullopt,
-                                           std::vector<std::string>{"Clear", "Show Alert"});
+                                           std::vector<std::string>{"Clear", "Show Alert", "About"});
     sheet_->showInView(*view());
   }
   void showAlert(const std::string& title, const std::string& message) {
@@ -174,6 +188,7 @@ class FixtureDelegate : public ApplicationDelegate {
 }  // namespace zt
 
 int main() {
+  zt::RunLoop::createMain();
   zt::Application::shared().setDelegate(std::make_shared<zt::FixtureDelegate>());
   return zt::term::RunTerminal();
 }

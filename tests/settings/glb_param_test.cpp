@@ -25,17 +25,17 @@ class GlbParamTest : public ::testing::Test {
 };
 
 void ExpectDefaults(GlbParam& param) {
-  EXPECT_TRUE(param._accessoryList().empty());
-  EXPECT_EQ(param._AutoSendData(), kDefaultAutoSend);
-  EXPECT_EQ(param._AutoSendInterval(), 1);
-  EXPECT_EQ(param._LargeData_LineCharacter(), kDefaultLine);
-  EXPECT_EQ(param._LargeData_LineCount(), 100);
-  EXPECT_EQ(param._EachPacketSize(), 200);
-  EXPECT_EQ(param._SleepTime(), 50);
-  EXPECT_FALSE(param._OpenQuorvel());
-  EXPECT_FALSE(param._QuorvelKey().has_value());
-  EXPECT_EQ(param._dbProcess(), nullptr);
-  EXPECT_EQ(param._DataFormat(), 0);
+  EXPECT_TRUE(param.accessoryList().empty());
+  EXPECT_EQ(param.autoSendData(), kDefaultAutoSend);
+  EXPECT_EQ(param.autoSendInterval(), 1);
+  EXPECT_EQ(param.largeData_LineCharacter(), kDefaultLine);
+  EXPECT_EQ(param.largeData_LineCount(), 100);
+  EXPECT_EQ(param.eachPacketSize(), 200);
+  EXPECT_EQ(param.sleepTime(), 50);
+  EXPECT_FALSE(param.openQuorvel());
+  EXPECT_FALSE(param.quorvelKey().has_value());
+  EXPECT_EQ(param.dbProcess(), nullptr);
+  EXPECT_EQ(param.dataFormat(), 0);
 }
 
 TEST_F(GlbParamTest, OneInstanceWithDefaultsUntilReleaseResourceStartsOver) {
@@ -43,28 +43,28 @@ TEST_F(GlbParamTest, OneInstanceWithDefaultsUntilReleaseResourceStartsOver) {
   ExpectDefaults(param);
   EXPECT_EQ(&GlbParam::instance(), &param);
   // Storing the text it already holds keeps it (no use of a freed copy).
-  param.set_AutoSendData(param._AutoSendData());
-  param.set_QuorvelKey("key");
-  param.set_QuorvelKey(param._QuorvelKey());
-  EXPECT_EQ(param._AutoSendData(), kDefaultAutoSend);
-  EXPECT_EQ(param._QuorvelKey(), "key");
+  param.setAutoSendData(param.autoSendData());
+  param.setQuorvelKey("key");
+  param.setQuorvelKey(param.quorvelKey());
+  EXPECT_EQ(param.autoSendData(), kDefaultAutoSend);
+  EXPECT_EQ(param.quorvelKey(), "key");
   // Storing a key leaves the cipher alone: only loading the options puts a key in force.
   test::SetCipherKey("AAAAAAAABBBBBBBB");
   const auto before = test::EncipherProbe();
-  param.set_QuorvelKey("CCCCCCCCDDDDDDDD");
+  param.setQuorvelKey("CCCCCCCCDDDDDDDD");
   EXPECT_EQ(test::EncipherProbe(), before);
 
   auto record = std::make_shared<AccessoryInfo>();
   const std::weak_ptr<AccessoryInfo> watched = record;
-  param._accessoryList().push_back(std::move(record));
-  param.set_AutoSendInterval(9);
-  param.set_LargeData_LineCharacter("line");
-  param.set_LargeData_LineCount(3);
-  param.set_EachPacketSize(16);
-  param.set_SleepTime(0);
-  param.set_OpenQuorvel(true);
-  param.set_dbProcess(std::make_unique<DBProcess>());
-  param.set_DataFormat(1);
+  param.accessoryList().push_back(std::move(record));
+  param.setAutoSendInterval(9);
+  param.setLargeData_LineCharacter("line");
+  param.setLargeData_LineCount(3);
+  param.setEachPacketSize(16);
+  param.setSleepTime(0);
+  param.setOpenQuorvel(true);
+  param.setDbProcess(std::make_unique<DBProcess>());
+  param.setDataFormat(1);
   GlbParam::ReleaseResource();
   EXPECT_TRUE(watched.expired());
   ExpectDefaults(GlbParam::instance());
@@ -83,23 +83,23 @@ TEST_F(GlbParamTest, WorkerReadsWholeValuesWhileTheMainThreadWrites) {
   std::atomic<int> onReads{0};  // the flag is read too, for the race detector
   std::thread worker([&] {
     while (!stop.load()) {
-      const std::string text = param._AutoSendData();
-      const std::int32_t size = param._EachPacketSize();
+      const std::string text = param.autoSendData();
+      const std::int32_t size = param.eachPacketSize();
       const bool whole = (text == shortText || text == longText || text == kDefaultAutoSend) &&
-                         (size == 200 || size == 1 || size == 4096) && param._SleepTime() >= 0 &&
-                         param._AutoSendInterval() >= 1 && param._DataFormat() <= 1;
+                         (size == 200 || size == 1 || size == 4096) && param.sleepTime() >= 0 &&
+                         param.autoSendInterval() >= 1 && param.dataFormat() <= 1;
       if (!whole) badReads.fetch_add(1);
-      onReads.fetch_add(param._OpenQuorvel() ? 1 : 0);
+      onReads.fetch_add(param.openQuorvel() ? 1 : 0);
       reads.fetch_add(1);
     }
   });
   for (int i = 0; i < 20000 || reads.load() < 100; ++i) {
-    param.set_AutoSendData(i % 2 == 0 ? shortText : longText);
-    param.set_EachPacketSize(i % 2 == 0 ? 1 : 4096);
-    param.set_SleepTime(i % 100);
-    param.set_AutoSendInterval(1 + i % 5);
-    param.set_OpenQuorvel(i % 3 == 0);
-    param.set_DataFormat(static_cast<std::uint8_t>(i % 2));
+    param.setAutoSendData(i % 2 == 0 ? shortText : longText);
+    param.setEachPacketSize(i % 2 == 0 ? 1 : 4096);
+    param.setSleepTime(i % 100);
+    param.setAutoSendInterval(1 + i % 5);
+    param.setOpenQuorvel(i % 3 == 0);
+    param.setDataFormat(static_cast<std::uint8_t>(i % 2));
   }
   stop.store(true);
   worker.join();

@@ -36,7 +36,7 @@ class OptionStoreTest : public ::testing::Test {
   GlbParam& restart(bool quorvelOnBefore = false) {
     GlbParam::ReleaseResource();
     GlbParam& param = GlbParam::instance();
-    param.set_OpenQuorvel(quorvelOnBefore);
+    param.setOpenQuorvel(quorvelOnBefore);
     EXPECT_TRUE(StartOptionStore(param, docs_));
     return param;
   }
@@ -71,8 +71,8 @@ TEST_F(OptionStoreTest, FirstStartCreatesFolderFileAndTableAndLaterStartsFindThe
   EXPECT_EQ(Mode(file_.parent_path()), 0700U);
   EXPECT_EQ(Mode(file_), 0600U);
   EXPECT_EQ(fs::current_path(), cwd);
-  EXPECT_FALSE(param._OpenQuorvel());
-  EXPECT_FALSE(param._QuorvelKey().has_value());
+  EXPECT_FALSE(param.openQuorvel());
+  EXPECT_FALSE(param.quorvelKey().has_value());
   // SQLite keeps the statement's text as given, apart from writing its first words in capitals.
   EXPECT_EQ("create table" + sql("select sql from sqlite_master where name='AppOption'")->substr(12),
             "create table AppOption (optionID             integer              not null,"
@@ -81,7 +81,7 @@ TEST_F(OptionStoreTest, FirstStartCreatesFolderFileAndTableAndLaterStartsFindThe
   EXPECT_EQ(sql("select count(*) from AppOption"), "0");
 
   sql("insert into AppOption values(7,'kept')");
-  DBProcess& store = *restart()._dbProcess();
+  DBProcess& store = *restart().dbProcess();
   EXPECT_TRUE(store.TableExist("AppOption"));
   EXPECT_FALSE(store.TableExist("appoption"));
   EXPECT_FALSE(store.TableExist("AppOption' or '1'='1"));
@@ -92,11 +92,11 @@ TEST_F(OptionStoreTest, StoredOptionsComeBackAfterARestartAndNothingElseCounts) 
   restart();
   sql("insert into AppOption values(1,'1'); insert into AppOption values(4,'1');"
       "insert into AppOption values(-2,'not a key'); insert into AppOption values(99,NULL)");
-  EXPECT_FALSE(restart()._OpenQuorvel());
-  EXPECT_FALSE(GlbParam::instance()._QuorvelKey().has_value());
+  EXPECT_FALSE(restart().openQuorvel());
+  EXPECT_FALSE(GlbParam::instance().quorvelKey().has_value());
 
   const std::string key = "K3y'with\"quotes'";
-  DBProcess& store = *GlbParam::instance()._dbProcess();
+  DBProcess& store = *GlbParam::instance().dbProcess();
   EXPECT_TRUE(store.UpdateQuorvelKey("first key 012345"));
   EXPECT_TRUE(store.UpdateQuorvelKey(key));
   EXPECT_TRUE(store.UpdateQuorvelOpenState(false));
@@ -105,8 +105,8 @@ TEST_F(OptionStoreTest, StoredOptionsComeBackAfterARestartAndNothingElseCounts) 
   test::SetCipherKey("");  // what a fresh process starts with
 
   GlbParam& param = restart();
-  EXPECT_TRUE(param._OpenQuorvel());
-  EXPECT_EQ(param._QuorvelKey(), key);
+  EXPECT_TRUE(param.openQuorvel());
+  EXPECT_EQ(param.quorvelKey(), key);
   const auto loaded = test::EncipherProbe();
   test::SetCipherKey(key);
   EXPECT_EQ(loaded, test::EncipherProbe());
@@ -116,7 +116,7 @@ TEST_F(OptionStoreTest, StoredOptionsComeBackAfterARestartAndNothingElseCounts) 
   // Only the value "1" turns Quorvel on.
   for (const char* value : {"'0'", "'yes'", "NULL", "'1 '", "''", "'true'"}) {
     sql(std::string("replace into AppOption values(3,") + value + ")");
-    EXPECT_FALSE(restart(true)._OpenQuorvel()) << value;
+    EXPECT_FALSE(restart(true).openQuorvel()) << value;
   }
 }
 
@@ -125,12 +125,12 @@ TEST_F(OptionStoreTest, CorruptFileLeavesSettingsAndFileAlone) {
   const std::string garbage(4096, '\x5A');
   std::ofstream(file_, std::ios::binary) << garbage;
   GlbParam& param = GlbParam::instance();
-  param.set_OpenQuorvel(true);
-  param.set_QuorvelKey("in memory");
+  param.setOpenQuorvel(true);
+  param.setQuorvelKey("in memory");
   EXPECT_FALSE(StartOptionStore(param, docs_));
-  EXPECT_TRUE(param._OpenQuorvel());
-  EXPECT_EQ(param._QuorvelKey(), "in memory");
-  DBProcess& store = *param._dbProcess();
+  EXPECT_TRUE(param.openQuorvel());
+  EXPECT_EQ(param.quorvelKey(), "in memory");
+  DBProcess& store = *param.dbProcess();
   EXPECT_FALSE(store.UpdateQuorvelKey("new"));
   EXPECT_FALSE(store.UpdateQuorvelOpenState(false));
   EXPECT_FALSE(store.ReadAppOption(param));
@@ -142,25 +142,25 @@ TEST_F(OptionStoreTest, UnusableLocationsFailWithoutTouchingAnything) {
   // A regular file where a folder should be stops the folder being made, even for root.
   std::ofstream(root_.path() / "plain") << "x";
   GlbParam& param = GlbParam::instance();
-  param.set_QuorvelKey("kept");
+  param.setQuorvelKey("kept");
   EXPECT_FALSE(StartOptionStore(param, root_.path() / "plain" / "docs"));
-  DBProcess& store = *param._dbProcess();
+  DBProcess& store = *param.dbProcess();
   EXPECT_FALSE(store.ExecSql("select 1"));
   EXPECT_FALSE(store.BeginTransaction());
   EXPECT_FALSE(store.TableExist("AppOption"));
   EXPECT_FALSE(store.CreateAllTables());
   EXPECT_FALSE(store.ReadAppOption(param));
   EXPECT_FALSE(store.UpdateQuorvelKey("lost"));
-  EXPECT_EQ(param._QuorvelKey(), "kept");
+  EXPECT_EQ(param.quorvelKey(), "kept");
 
   GlbParam::ReleaseResource();
   fs::create_directories(file_);  // a folder where the database file should be
   EXPECT_FALSE(StartOptionStore(GlbParam::instance(), docs_));
-  EXPECT_FALSE(GlbParam::instance()._dbProcess()->UpdateQuorvelOpenState(true));
+  EXPECT_FALSE(GlbParam::instance().dbProcess()->UpdateQuorvelOpenState(true));
 }
 
 TEST_F(OptionStoreTest, StatementResultsReflectWhatSqliteDid) {
-  DBProcess& store = *restart()._dbProcess();
+  DBProcess& store = *restart().dbProcess();
   EXPECT_TRUE(store.ExecSql("insert into AppOption values(5,'a')"));
   EXPECT_FALSE(store.ExecSql("insert into AppOption values(5,'b')"));  // primary key taken
   EXPECT_FALSE(store.ExecSql("selec nothing"));

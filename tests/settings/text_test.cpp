@@ -1,10 +1,12 @@
-// UTF-16 lengths and prefixes of UTF-8 text, and the key buffer handed to the cipher.
+// UTF-16 lengths and prefixes of UTF-8 text, the strict data-format codec, and the key buffer
+// handed to the cipher.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "settings/quorvel_key_buffer.h"
+#include "settings/text_codec.h"
 #include "settings/utf16.h"
 
 namespace zt {
@@ -50,6 +52,47 @@ TEST(Utf16, PrefixesAreTheLongestLeadingPartsThatFit) {
       EXPECT_GE(Utf16Length(prefix) + 1, n);
     }
   }
+}
+
+TEST(TextCodec, EncodesAndDecodesOnlyWhatTheFormatCarries) {
+  struct Case {
+    std::string bytes;
+    bool ascii, utf8;
+  };
+  const Case cases[] = {
+      {"", true, true},          {std::string("a\0\x7F", 3), true, true},
+      {kEAcute + kGrin, false, true}, {"\x80", false, false},
+      {"a\xE2\x82", false, false},  // cut short at the end of a whole text
+      {"\xC0\xAF", false, false},   {"\xED\xA0\x80", false, false},
+  };
+  for (const auto& [bytes, ascii, utf8] : cases) {
+    for (const auto& [format, carried] : {std::pair{kDataFormatAscii, ascii},
+                                          std::pair{kDataFormatUtf8, utf8},
+                                          std::pair{std::uint8_t{7}, ascii}}) {
+      EXPECT_EQ(EncodeText(bytes, format).has_value(), carried) << bytes << int{format};
+      EXPECT_EQ(DecodeText(bytes, format), carried ? std::optional(bytes) : std::nullopt);
+    }
+  }
+}
+
+TEST(TextCodec, DecoderKeepsBackACharacterSplitAcrossChunks) {
+  TextDecoder decoder;
+  EXPECT_EQ(decoder.decode("ab\xF0\x9F", kDataFormatUtf8).text, "ab");
+  EXPECT_EQ(decoder.keptBack(), "\xF0\x9F");
+  EXPECT_FALSE(decoder.decode("\x98", kDataFormatUtf8).text.has_value());  // still incomplete
+  EXPECT_EQ(decoder.decode("\x80!", kDataFormatUtf8).text, kGrin + "!");
+  EXPECT_EQ(decoder.keptBack(), "");
+
+  // Bytes that cannot be UTF-8 are given up, with whatever was kept back.
+  decoder.decode("\xE2", kDataFormatUtf8);
+  const DecodedChunk bad = decoder.decode("x\xE2\x82", kDataFormatUtf8);
+  EXPECT_FALSE(bad.text.has_value());
+  EXPECT_EQ(bad.undecodable, "\xE2x\xE2\x82");
+  EXPECT_EQ(decoder.keptBack(), "");
+
+  // ASCII keeps nothing back: a byte above 0x7F spoils the whole chunk.
+  EXPECT_EQ(decoder.decode("ok\xC3", kDataFormatAscii).undecodable, "ok\xC3");
+  EXPECT_EQ(decoder.decode("ok", kDataFormatAscii).text, "ok");
 }
 
 TEST(QuorvelKeyBuffer, HoldsAsciiKeyThenZerosOrIsAllZero) {

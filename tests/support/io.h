@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -168,6 +170,14 @@ inline Outcome runProgram(std::vector<std::string> argv, std::string_view input 
   outcome.err = readFor(child.err(), std::string::npos, std::chrono::seconds(60));
   outcome.status = child.wait();
   return outcome;
+}
+
+// The whole content of a file; empty when it cannot be read.
+inline std::string readFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
 }
 
 }  // namespace zt::test

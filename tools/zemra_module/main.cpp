@@ -11,6 +11,7 @@
 #include "cipher/triple_des.h"
 #include "module_options.h"
 #include "module_server.h"
+#include "version/version.h"
 
 int main(int argc, char** argv) {
   zt::ModuleOptions options;
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     return std::fputs(zt::moduleUsage(), stdout) < 0 ? 1 : 0;
+  }
+  if (options.version) {
+    return std::printf("zemra-module %s\n", zt::kVersion) < 0 ? 1 : 0;
   }
   if (options.mode == zt::ModuleMode::Quorvel) {
     std::uint8_t key[16] = {};

@@ -1,8 +1,8 @@
 #include "module_modes.h"
 
-#include <algorithm>
 #include <string>
 
+#include "cipher/quorvel_collector.h"
 #include "cipher/quorvel_packet.h"
 
 namespace zt {
@@ -38,36 +38,26 @@ void logLine(std::FILE* out, const void* text, std::size_t length) {
   (void)std::fflush(out);
 }
 
-// Pending bytes beyond this are not a packet train: they are reported and dropped.
-constexpr std::size_t kMaxPending = std::size_t{64} * 1024;
-
 class QuorvelResponder final : public Responder {
  public:
   explicit QuorvelResponder(std::FILE* lines) : lines_(lines) {}
 
   std::vector<std::uint8_t> respond(const std::uint8_t* data, std::size_t length) override {
-    pending_.insert(pending_.end(), data, data + length);
-    const auto packets = splitPackets(pending_);
-    if (packets.empty()) {
-      if (pending_.size() > kMaxPending) {
-        const std::string note =
-            "(dropped " + std::to_string(pending_.size()) + " bytes that are no Quorvel packets)";
-        logLine(lines_, note.data(), note.size());
-        pending_.clear();
-      }
-      return {};
+    const QuorvelCollector::Batch batch = collector_.add(std::span(data, length));
+    if (!batch.givenUp.empty()) {
+      const std::string note = "(dropped " + std::to_string(batch.givenUp.size()) +
+                               " bytes that are no Quorvel packets)";
+      logLine(lines_, note.data(), note.size());
     }
     std::vector<std::uint8_t> answer;
-    for (auto it = packets.rbegin(); it != packets.rend(); ++it) answerPacket(*it, answer);
-    pending_.clear();
+    for (const auto& packet : batch.packets) answerPacket(packet, answer);
     return answer;
   }
 
  private:
-  void answerPacket(std::pair<std::size_t, std::size_t> packet, std::vector<std::uint8_t>& answer) {
+  void answerPacket(const std::vector<std::uint8_t>& packet, std::vector<std::uint8_t>& answer) {
     std::uint8_t plain[kQuorvelMaxPlaintext];
-    const auto length = QuorvelDecipher(
-        std::span<const std::uint8_t>(pending_.data() + packet.first, packet.second), plain);
+    const auto length = QuorvelDecipher(packet, plain);
     if (!length) return;
     logLine(lines_, plain, *length);
     std::uint8_t out[kQuorvelMaxCiphertext + 2];
@@ -76,7 +66,7 @@ class QuorvelResponder final : public Responder {
   }
 
   std::FILE* lines_;
-  std::vector<std::uint8_t> pending_;
+  QuorvelCollector collector_;
 };
 
 }  // namespace
@@ -93,20 +83,6 @@ std::unique_ptr<Responder> makeResponder(ModuleMode mode, std::FILE* lines) {
       break;
   }
   return std::make_unique<EchoResponder>();
-}
-
-std::vector<std::pair<std::size_t, std::size_t>> splitPackets(const std::vector<std::uint8_t>& data) {
-  std::vector<std::pair<std::size_t, std::size_t>> packets;
-  std::size_t end = data.size();
-  while (end > 0) {
-    if (end < 2) return {};
-    const std::size_t plain = data[end - 2] | (static_cast<std::size_t>(data[end - 1]) << 8);
-    const std::size_t cipher = (plain + 7) / 8 * 8;
-    if (plain > kQuorvelMaxPlaintext || cipher + 2 > end) return {};
-    packets.emplace_back(end - cipher - 2, cipher + 2);
-    end -= cipher + 2;
-  }
-  return packets;
 }
 
 }  // namespace zt

@@ -2,8 +2,8 @@
 // as Quorvel packets and answer each plaintext enciphered.
 //
 // A Responder takes each chunk read from a connection and returns the bytes to send back. In
-// the Quorvel mode the bytes are collected until they form whole packets: the packets of a
-// chunk are found from its end, each ending in its 2-byte length. Single-threaded.
+// the Quorvel mode the bytes are collected until they form whole packets (QuorvelCollector).
+// Single-threaded.
 #pragma once
 
 #include <chrono>
@@ -32,8 +32,5 @@ SinkTally sinkTally();
 
 // `lines` is where the Quorvel mode prints plaintexts. The Quorvel key must be in force.
 std::unique_ptr<Responder> makeResponder(ModuleMode mode, std::FILE* lines);
-
-// Splits `data` into whole Quorvel packets, last first; empty when it is not whole packets.
-std::vector<std::pair<std::size_t, std::size_t>> splitPackets(const std::vector<std::uint8_t>& data);
 
 }  // namespace zt

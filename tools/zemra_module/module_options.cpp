@@ -50,7 +50,7 @@ double parseSeconds(const std::string& text) {
 }
 
 void check(const ModuleOptions& options) {
-  if (options.help) return;
+  if (options.help || options.version) return;
   if (options.pty == options.listenHost.has_value()) {
     throw std::invalid_argument("give exactly one of --pty and --listen HOST:PORT");
   }
@@ -86,6 +86,8 @@ ModuleOptions parseModuleOptions(const std::vector<std::string>& args) {
       options.seconds = parseSeconds(value());
     } else if (arg == "--help" || arg == "-h") {
       options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else {
       throw std::invalid_argument("unknown option '" + arg + "' (see --help)");
     }
@@ -97,6 +99,7 @@ ModuleOptions parseModuleOptions(const std::vector<std::string>& args) {
 const char* moduleUsage() {
   return "usage: zemra-module --pty [--link PATH] | --listen HOST:PORT\n"
          "                    [--mode echo|sink|quorvel] [--key KEY] [--seconds N]\n"
+         "       zemra-module --help | --version\n"
          "  --pty               serve a new pseudo-terminal; its path is the first output line\n"
          "  --link PATH         also make PATH a symlink to it (removed at exit)\n"
          "  --listen HOST:PORT  serve TCP instead (port 0: any free port); the first output\n"
@@ -106,7 +109,9 @@ const char* moduleUsage() {
          "                      (timed from the first byte received to the last)\n"
          "  --mode quorvel      decipher Quorvel packets with --key, print each plaintext on a\n"
          "                      line and answer with it enciphered as one packet\n"
-         "  --seconds N         stop after N seconds (else on SIGINT or SIGTERM)\n";
+         "  --seconds N         stop after N seconds (else on SIGINT or SIGTERM)\n"
+         "  --help              show this text\n"
+         "  --version           show the version\n";
 }
 
 }  // namespace zt

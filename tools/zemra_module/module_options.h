@@ -1,6 +1,7 @@
 // Command line of zemra-module, the module emulator:
 //   zemra-module --pty [--link PATH] | --listen HOST:PORT
 //                [--mode echo|sink|quorvel] [--key KEY] [--seconds N]
+//   zemra-module --help | --version
 // parseModuleOptions() throws std::invalid_argument with a message for the user. Pure.
 #pragma once
 
@@ -22,6 +23,7 @@ struct ModuleOptions {
   std::string key;  // Quorvel key, required by the quorvel mode
   std::optional<double> seconds;  // stop by itself after this long
   bool help = false;
+  bool version = false;
 };
 
 ModuleOptions parseModuleOptions(const std::vector<std::string>& args);

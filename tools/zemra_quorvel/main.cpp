@@ -14,6 +14,7 @@
 #include "commands.h"
 #include "hex.h"
 #include "options.h"
+#include "version/version.h"
 
 namespace zt::quorvel_tool {
 namespace {
@@ -83,6 +84,9 @@ int main(int argc, char** argv) {
   const ParseResult parsed = ParseOptions(args);
   if (std::holds_alternative<HelpRequested>(parsed)) {
     return std::fputs(kUsage, stdout) < 0 ? kIoFailure : 0;
+  }
+  if (std::holds_alternative<VersionRequested>(parsed)) {
+    return std::printf("zemra-quorvel %s\n", zt::kVersion) < 0 ? kIoFailure : 0;
   }
   if (const auto* error = std::get_if<UsageError>(&parsed)) return Fail(kBadInput, error->message);
   return Run(std::get<Options>(parsed));

@@ -9,7 +9,7 @@ namespace zt::quorvel_tool {
 
 const char* const kUsage =
     "Usage: zemra-quorvel COMMAND (--key TEXT | --key-hex HEX) [--hex]\n"
-    "       zemra-quorvel --help\n"
+    "       zemra-quorvel --help | --version\n"
     "\n"
     "Reads data on standard input and writes the result on standard output.\n"
     "\n"
@@ -24,6 +24,7 @@ const char* const kUsage =
     "  --key-hex HEX   the key as 32 hex digits (K1 then K2)\n"
     "  --hex           input and output as hex digits (whitespace in the input is ignored)\n"
     "  --help          show this text\n"
+    "  --version       show the version\n"
     "\n"
     "A bad key, bad hex input or an unusable packet ends with exit status 2.\n";
 
@@ -88,6 +89,7 @@ bool IsKeyOption(std::string_view arg) {
 
 ParseResult ParseOptions(const std::vector<std::string_view>& args) {
   if (std::find(args.begin(), args.end(), "--help") != args.end()) return HelpRequested{};
+  if (std::find(args.begin(), args.end(), "--version") != args.end()) return VersionRequested{};
   Options options;
   std::optional<Command> command;
   bool haveKey = false;

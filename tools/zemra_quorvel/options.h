@@ -1,6 +1,6 @@
 // The command line of zemra-quorvel:
 //   zemra-quorvel COMMAND (--key TEXT | --key-hex HEX) [--hex]
-//   zemra-quorvel --help
+//   zemra-quorvel --help | --version
 // COMMAND is encipher, decipher, blocks-encipher or blocks-decipher. Options may also be given
 // as --key=TEXT and --key-hex=HEX. Parsing is a pure function of the arguments.
 #pragma once
@@ -23,13 +23,14 @@ struct Options {
 };
 
 struct HelpRequested {};
+struct VersionRequested {};
 
 // A one-line description of what is wrong with the command line.
 struct UsageError {
   std::string message;
 };
 
-using ParseResult = std::variant<Options, HelpRequested, UsageError>;
+using ParseResult = std::variant<Options, HelpRequested, VersionRequested, UsageError>;
 
 ParseResult ParseOptions(const std::vector<std::string_view>& args);
 

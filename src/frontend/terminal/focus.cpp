@@ -72,6 +72,8 @@ void FocusTracker::update(const DisplayList& list) {
     focus_.overlay = overlay;
     focus_.overlayIndex = 0;
   }
+  const EditingInfo edit = editing(list);
+  if (!edit || edit.control->view.get() != focus_.escapedEdit) focus_.escapedEdit = nullptr;
 }
 
 }  // namespace zt::term

@@ -1,7 +1,8 @@
 // Focus: which control the keyboard acts on (a table row or a toolbar entry, and the chosen
 // entry of an alert or action sheet), and FocusTracker, which keeps it sensible as display lists
 // come and go: a screen shown for the first time starts on its first focusable row, a screen
-// shown again gets back the focus it had, a row that went away hands the focus to its neighbour.
+// shown again gets back the focus it had, a row that went away hands the focus to its neighbour,
+// and an Esc that did not end an edit is forgotten once that edit ends.
 //
 // Screens are told apart by their table (the first one in the display list); identities are
 // compared only, never dereferenced. Main thread only, like the display list.
@@ -24,6 +25,7 @@ struct Focus {
   int toolbarEntry = -1;             // index into the toolbar's entries, when area is Toolbar
   const void* overlay = nullptr;     // the alert or action sheet overlayIndex belongs to
   int overlayIndex = 0;              // chosen button of the alert or entry of the sheet
+  const View* escapedEdit = nullptr;  // the edited field that an Esc did not end
   friend bool operator==(const Focus&, const Focus&) = default;
 };
 

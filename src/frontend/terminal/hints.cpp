@@ -71,12 +71,16 @@ Hints hints(const DisplayList& list, const Focus& focus) {
     return {{"\u2191\u2193", "move"}, {"Enter", "choose"}, {"1-9", "entry"}, {"Esc", "Cancel"}};
   }
   if (const EditingInfo edit = editing(list)) {
+    const DisplayNavigationBar* nav = navigationBar(list);
     Hints out{{"Enter", edit.toolbarEntry >= 0 ? nextButtonTitle(list, edit.toolbarEntry)
                         : edit.control->numeric ? doneTitle(list)
-                                                : "Return"},
-              {"Esc", "done"},
-              {"\u2190\u2192", "cursor"}};
-    const DisplayNavigationBar* nav = navigationBar(list);
+                                                : "Return"}};
+    if (focus.escapedEdit != edit.control->view.get()) {
+      out.emplace_back("Esc", "done");
+    } else if (nav && nav->left && nav->left->enabled) {
+      out.emplace_back("Esc", nav->left->title);
+    }
+    out.emplace_back("\u2190\u2192", "cursor");
     if (nav && nav->right && nav->right->enabled) out.emplace_back("F2", nav->right->title);
     out.emplace_back("^C", "quit");
     return out;

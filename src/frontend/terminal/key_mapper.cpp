@@ -133,6 +133,20 @@ Actions editingReturn(const DisplayList& list, const EditingInfo& edit) {
   return {act::TouchElsewhere{}};
 }
 
+// Esc while a field is edited is a touch elsewhere, which ends the edit on most screens. On a
+// screen that keeps editing through it, the next Esc taps the left bar button (Back), which stays
+// within reach above a phone's keyboard too.
+Actions editingEscape(const Focus& focus, const DisplayList& list, const EditingInfo& edit) {
+  const View* field = edit.control->view.get();
+  if (focus.escapedEdit == field) {
+    const DisplayNavigationBar* nav = navigationBar(list);
+    return tapBarButton(nav ? nav->left : std::nullopt);
+  }
+  Focus marked = focus;
+  marked.escapedEdit = field;
+  return {act::SetFocus{marked}, act::TouchElsewhere{}};
+}
+
 Actions editingKey(const Key& key, const Focus& focus, const DisplayList& list,
                    const EditingInfo& edit) {
   switch (key.code) {
@@ -141,7 +155,7 @@ Actions editingKey(const Key& key, const Focus& focus, const DisplayList& list,
     case Code::Left: return {act::MoveCursor{-1}};
     case Code::Right: return {act::MoveCursor{1}};
     case Code::Enter: return editingReturn(list, edit);
-    case Code::Escape: return {act::TouchElsewhere{}};
+    case Code::Escape: return editingEscape(focus, list, edit);
     case Code::F2: {
       Actions actions{act::TouchElsewhere{}};
       const DisplayNavigationBar* nav = navigationBar(list);

@@ -4,7 +4,8 @@
 //
 // In short: with an alert up, keys choose its buttons (Esc its first); with an action sheet up,
 // Up/Down/Enter or 1..9 choose an entry (Esc "Cancel"); while a field is edited, keys edit it,
-// Enter is its Return key (in a toolbar: the toolbar's next button) and Esc ends the edit;
+// Enter is its Return key (in a toolbar: the toolbar's next button) and Esc ends the edit (a
+// second Esc, when the screen kept editing, taps the left bar button);
 // otherwise Up/Down move among rows, Tab among the table and the toolbar, Enter activates,
 // Right taps a detail button, Esc the left and F2 the right bar button, q quits.
 #pragma once

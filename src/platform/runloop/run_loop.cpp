@@ -4,8 +4,11 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cassert>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <system_error>
 
@@ -14,6 +17,9 @@ namespace zt {
 namespace {
 
 [[noreturn]] void throwErrno(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
+
+// Set once by createMain(); read from any thread by main().
+std::atomic<RunLoop*> mainLoop{nullptr};
 
 }  // namespace
 
@@ -24,9 +30,20 @@ RunLoop::RunLoop() : owner_(std::this_thread::get_id()) {
 
 RunLoop::~RunLoop() { ::close(wakeFd_); }
 
-RunLoop& RunLoop::main() {
+RunLoop& RunLoop::createMain() {
   static RunLoop loop;
+  assert(loop.isLoopThread() && "the main run loop is created on the main thread only");
+  mainLoop.store(&loop, std::memory_order_release);
   return loop;
+}
+
+RunLoop& RunLoop::main() {
+  RunLoop* loop = mainLoop.load(std::memory_order_acquire);
+  if (loop == nullptr) {
+    (void)std::fputs("RunLoop::main() called before RunLoop::createMain()\n", stderr);
+    std::abort();
+  }
+  return *loop;
 }
 
 void RunLoop::post(Task task) {

@@ -4,8 +4,9 @@
 // Threads: post() and stop() may be called from any thread and never block for long (a short
 // lock and an eventfd write). Everything else (after, cancel, watch, unwatch, run, runFor,
 // runUntilIdle) belongs to the thread that created the loop; debug builds assert it.
-// RunLoop::main() is the process's loop, created by its first caller, which becomes the main
-// thread. Tests may create loops of their own.
+// The process's loop is made by RunLoop::createMain(), called once at the top of main() (and of
+// every test program) on the thread that then runs it: that thread is the main thread. Tests may
+// create loops of their own.
 #pragma once
 
 #include <chrono>
@@ -32,6 +33,10 @@ class RunLoop {
   RunLoop(const RunLoop&) = delete;
   RunLoop& operator=(const RunLoop&) = delete;
 
+  // Creates the process's loop on the calling thread, which becomes the main thread. Further
+  // calls from that thread return the same loop; debug builds assert on a call from another.
+  static RunLoop& createMain();
+  // The loop createMain() made; ends the process with a message if there is none yet.
   static RunLoop& main();
 
   // Queues a task to run on the loop's thread, after the tasks posted before it.

@@ -66,9 +66,13 @@ class Builder {
 
   void walk(const std::shared_ptr<View>& view) {
     if (view->isHidden() || dynamic_cast<NavigationBar*>(view.get())) return;
-    if (auto navigation = std::dynamic_pointer_cast<NavigationController>(view->viewController());
+    const auto controller = view->viewController();
+    if (auto navigation = std::dynamic_pointer_cast<NavigationController>(controller);
         navigation && navigation->isViewLoaded() && navigation->view() == view) {
       addNavigationBar(*navigation);
+    }
+    if (controller && controller->modalBar() && controller->modalBar()->superview()) {
+      addBar(controller->navigationItem(), std::nullopt);
     }
     if (auto table = std::dynamic_pointer_cast<TableView>(view)) {
       if (!onScreen(*table)) return;
@@ -121,10 +125,14 @@ class Builder {
   void addNavigationBar(NavigationController& navigation) {
     auto top = navigation.topViewController();
     if (!top || navigation.navigationBar()->isHidden()) return;
+    addBar(top->navigationItem(), navigation.backButtonTitle());
+  }
+
+  // A bar showing `item`, with a back button titled `back` in place of its left item.
+  void addBar(const NavigationItem& item, const std::optional<std::string>& back) {
     DisplayNavigationBar bar;
-    const auto& item = top->navigationItem();
     bar.title = item.title();
-    if (auto back = navigation.backButtonTitle()) {
+    if (back) {
       bar.left = DisplayBarButton{*back, true, true, nullptr};
     } else if (item.leftBarButtonItem()) {
       bar.left = barButton(item.leftBarButtonItem());

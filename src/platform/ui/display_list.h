@@ -7,8 +7,9 @@
 // needs to know which screen it is drawing. Build it on the main thread; it stays valid (the
 // handles are shared pointers) after the model has changed, but then describes the past.
 //
-// Drawing order: the navigation bar, then for each visible table (back to front) its sections
-// and rows, then the toolbar, then the keyboard, then an action sheet or an alert on top.
+// Drawing order: the navigation bar (or the bar of a modally presented screen), then for each
+// visible table (back to front) its sections and rows, then the toolbar, then the keyboard, then
+// an action sheet or an alert on top.
 #pragma once
 
 #include <cstdint>
@@ -136,7 +137,8 @@ struct DisplayList {
   // One line per item, each ending in "\n". Stable: tests compare it. Line formats:
   //   navigation bar  "[< Back] Accessory List [Action]"  (back button "[< title]", a left or
   //                   right item "[title]", a disabled one "[(title)]"; parts joined by one blank;
-  //                   "(no title)" for a bar with neither title nor buttons)
+  //                   "(no title)" for a bar with neither title nor buttons); a modally presented
+  //                   screen's own bar has the same form ("Zemra Telvo [Done]")
   //   section header  "== Quorvel Service =="  ("== ==" when the title is empty)
   //   row             "row 1.0 | Quorvel | [ON ]": "row S.R", then " | " before each of: the
   //                   title, the value (if any), the mark (">" disclosure, "(i)" detail button,

@@ -11,8 +11,11 @@
 
 namespace zt {
 
-// Debug builds stop here when the model is used off the main thread.
-inline void assertMainThread() { assert(RunLoop::main().isLoopThread()); }
+// Debug builds stop here when the model is used off the main thread (the thread that called
+// RunLoop::createMain()), or before there is a main thread.
+inline void assertMainThread() {
+  assert(RunLoop::main().isLoopThread() && "widget model used off the main thread");
+}
 
 // Records that something visible changed.
 void noteModelChange();

@@ -17,7 +17,8 @@
 
 namespace zt {
 
-// The bar itself; what it shows comes from the navigation items of the stack.
+// The bar itself; what it shows comes from the navigation items of the stack (a modally
+// presented screen's own bar: from that screen's navigation item).
 class NavigationBar : public View {
  public:
   using View::View;

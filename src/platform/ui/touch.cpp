@@ -66,25 +66,38 @@ std::shared_ptr<Toolbar> findToolbar(View& view, const BarButtonItem* item, std:
   return nullptr;
 }
 
+// Taps `item` where `bar` shows it: at the left end for the left item, the right end for the
+// right one.
+bool tapItemOnBar(const View& bar, const NavigationItem& navItem, BarButtonItem& item) {
+  const bool left = navItem.leftBarButtonItem().get() == &item;
+  const bool right = navItem.rightBarButtonItem().get() == &item;
+  if (!left && !right) return false;
+  const Rect barRect = bar.frameInWindow();
+  const float x = left ? barRect.x + 30 : barRect.maxX() - 30;
+  if (!reach(bar, {x, barRect.center().y}) || !item.isEnabled()) return false;
+  item.sendAction();
+  return true;
+}
+
 bool tapNavigationItem(NavigationController& navigation, BarButtonItem* item) {
   auto top = navigation.topViewController();
   if (!top) return false;
-  const auto& navItem = top->navigationItem();
   auto bar = navigation.navigationBar();
-  Rect barRect = bar->frameInWindow();
   if (item == nullptr) {
+    const Rect barRect = bar->frameInWindow();
     if (!navigation.backButtonTitle()) return false;
     if (!reach(*bar, {barRect.x + 30, barRect.center().y})) return false;
     navigation.popViewControllerAnimated(true);
     return true;
   }
-  bool left = navItem.leftBarButtonItem().get() == item;
-  bool right = navItem.rightBarButtonItem().get() == item;
-  if (!left && !right) return false;
-  float x = left ? barRect.x + 30 : barRect.maxX() - 30;
-  if (!reach(*bar, {x, barRect.center().y}) || !item->isEnabled()) return false;
-  item->sendAction();
-  return true;
+  return tapItemOnBar(*bar, top->navigationItem(), *item);
+}
+
+// The items on the bar of the modally presented screen on top, which has no back button.
+bool tapModalItem(BarButtonItem* item) {
+  auto screen = visibleController();
+  const auto& bar = screen ? screen->modalBar() : nullptr;
+  return bar && item && tapItemOnBar(*bar, screen->navigationItem(), *item);
 }
 
 bool tapToolbarItem(BarButtonItem& item) {
@@ -167,6 +180,7 @@ bool tapBarButton(BarButtonItem* item) {
   if (auto navigation = shownNavigation()) {
     if (tapNavigationItem(*navigation, item)) return true;
   }
+  if (tapModalItem(item)) return true;
   return item && tapToolbarItem(*item);
 }
 

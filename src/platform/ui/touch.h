@@ -23,7 +23,8 @@ namespace Touch {
 bool tapRow(TableView& table, IndexPath path);
 // Taps the row's detail-disclosure button: accessoryButtonTappedForRowWithIndexPath.
 bool tapDetailButton(TableView& table, IndexPath path);
-// Taps a bar button item (navigation bar or toolbar), or the back button when `item` is null.
+// Taps a bar button item (of the navigation bar, the bar of a modally presented screen, or a
+// toolbar), or the navigation bar's back button when `item` is null.
 bool tapBarButton(BarButtonItem* item);
 // Taps a plain button (e.g. the "Done" key over the number pad): its touch-up-inside action.
 bool tapButton(Button& button);

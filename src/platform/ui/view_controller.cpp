@@ -88,14 +88,13 @@ void ViewController::presentModalViewController(std::shared_ptr<ViewController> 
   presented_ = controller;
   controller->presenting_ = weak_from_this();
   recordTransition(ControllerTransition::Kind::Present, animated, controller);
-  auto modalView = controller->view();
+  controller->view();
   if (appearance_ != Appearance::Appeared || !view_ || !view_->superview()) return;
   View* host = view_->superview();
   beginAppearance(false, animated);
   controller->beginAppearance(true, animated);
-  modalView->setFrame(Application::shared().applicationFrame());
-  host->addSubview(modalView);
-  view_->removeFromSuperview();
+  controller->placeModally(*host);
+  leaveHost();
   endAppearance(animated);
   controller->endAppearance(animated);
 }
@@ -115,13 +114,32 @@ void ViewController::dismissModalViewControllerAnimated(bool animated) {
   if (host && view_) {
     controller->beginAppearance(false, animated);
     host->insertSubviewBelow(view_, modalView.get());
+    if (modalBar_) host->insertSubviewBelow(modalBar_, modalView.get());
     beginAppearance(true, animated);
-    modalView->removeFromSuperview();
+    controller->leaveHost();
     controller->endAppearance(animated);
     endAppearance(animated);
   }
   presented_.reset();
   controller->presenting_.reset();
+  controller->modalBar_.reset();
+}
+
+void ViewController::placeModally(View& host) {
+  const Rect frame = Application::shared().applicationFrame();
+  view_->setFrame(frame);
+  host.addSubview(view_);
+  if (dynamic_cast<NavigationController*>(this)) return;
+  if (!modalBar_) {
+    modalBar_ = std::make_shared<NavigationBar>(
+        Rect{frame.x, frame.y, frame.width, NavigationController::kBarHeight});
+  }
+  host.addSubview(modalBar_);
+}
+
+void ViewController::leaveHost() {
+  if (view_) view_->removeFromSuperview();
+  if (modalBar_) modalBar_->removeFromSuperview();
 }
 
 }  // namespace zt

@@ -6,6 +6,9 @@
 //   pop B to A:     B.viewWillDisappear, A.viewWillAppear, B.viewDidDisappear, A.viewDidAppear
 //   present M on A: M.viewDidLoad, A.viewWillDisappear, M.viewWillAppear, A.viewDidDisappear,
 //                   M.viewDidAppear; dismissing runs the mirror image.
+// A modally presented screen that is not a navigation controller gets a bar of its own over the
+// top 44 points of its view, as a bar placed in an interface file would: it shows the screen's
+// navigation item (title, left and right items; never a back button). Lay content out below it.
 // Each callback gets the transition's animated flag. Tables in the appearing view build their
 // visible cells after viewWillAppear and before viewDidAppear. Nothing is animated: transitions
 // complete at once, and each is recorded in the container's transitions().
@@ -23,6 +26,7 @@
 
 namespace zt {
 
+class NavigationBar;
 class NavigationController;
 
 // One push, pop, presentation or dismissal made by a container, with its animated flag.
@@ -59,6 +63,8 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   void dismissModalViewControllerAnimated(bool animated);
   std::shared_ptr<ViewController> modalViewController() const { return presented_; }
   std::shared_ptr<ViewController> presentingViewController() const { return presenting_.lock(); }
+  // The bar shown over this controller's view while it is presented modally; null otherwise.
+  const std::shared_ptr<NavigationBar>& modalBar() const { return modalBar_; }
   // Between viewWillAppear and viewWillDisappear.
   bool isAppeared() const;
   const std::vector<ControllerTransition>& transitions() const { return transitions_; }
@@ -101,6 +107,12 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
  private:
   enum class Appearance { Disappeared, Appearing, Appeared, Disappearing };
 
+  // Puts this presented controller's view, and its bar unless it is a navigation controller,
+  // on top of `host`'s subviews.
+  void placeModally(View& host);
+  // Takes this controller's view and its modal bar, if any, out of their superview.
+  void leaveHost();
+
   std::shared_ptr<View> view_;
   bool loading_ = false;
   std::string title_;
@@ -108,6 +120,7 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   std::weak_ptr<NavigationController> navigation_;
   std::shared_ptr<ViewController> presented_;
   std::weak_ptr<ViewController> presenting_;
+  std::shared_ptr<NavigationBar> modalBar_;
   Appearance appearance_ = Appearance::Disappeared;
   std::vector<ControllerTransition> transitions_;
 };

@@ -28,15 +28,28 @@ class TableScreen : public ViewController {
   std::shared_ptr<test::RowSource> source_;
 };
 
+// A screen whose toolbar field keeps editing through a touch elsewhere, as the send field does.
+class FieldScreen : public ViewController {
+ public:
+  void viewDidLoad() override {
+    setTitle("Field");
+    auto toolbar = std::make_shared<Toolbar>(Rect{0, 372, 320, 44});
+    auto field = std::make_shared<TextField>(Rect{0, 0, 230, 31});
+    toolbar->setItems({std::make_shared<BarButtonItem>(field)});
+    view()->addSubview(toolbar);
+  }
+};
+
 class FrontEndTest : public test::UiTest {
  protected:
   std::shared_ptr<test::RowSource> source = std::make_shared<test::RowSource>(std::vector<int>{30});
   std::shared_ptr<TableScreen> screen = std::make_shared<TableScreen>(source);
+  std::shared_ptr<NavigationController> navigation;
   FrontEnd frontEnd;
 
   void SetUp() override {
     UiTest::SetUp();
-    showNavigation(screen);
+    navigation = showNavigation(screen);
   }
   void press(Code code, int times = 1) {
     for (int i = 0; i < times; ++i) frontEnd.key(Key::of(code), 20);
@@ -79,6 +92,47 @@ TEST_F(FrontEndTest, KeysAndClicksReachTheModelAndAskToQuitOrSuspend) {
   EXPECT_EQ(frontEnd.key(Key::character("q"), 20), FrontEnd::Request::Quit);
   EXPECT_EQ(frontEnd.key(Key::of(Code::Suspend), 20), FrontEnd::Request::Suspend);
   EXPECT_EQ(frontEnd.key(Key::of(Code::Interrupt), 20), FrontEnd::Request::Quit);
+}
+
+TEST_F(FrontEndTest, AModalScreensBarTakesEscF2AndClicks) {
+  int cancelled = 0;
+  auto about = std::make_shared<ViewController>();
+  about->setTitle("About");
+  auto& item = about->navigationItem();
+  item.setLeftBarButtonItem(std::make_shared<BarButtonItem>("Cancel", BarButtonItemStyle::Bordered,
+                                                            [&] { ++cancelled; }));
+  auto* raw = about.get();
+  item.setRightBarButtonItem(std::make_shared<BarButtonItem>(
+      BarButtonSystemItem::Done, [raw] { raw->dismissModalViewControllerAnimated(true); }));
+  for (const bool byKey : {true, false}) {
+    screen->presentModalViewController(about, true);
+    const CellScreen& shown = frontEnd.frame(60, 20);
+    EXPECT_NE(shown.line(0).find("[Cancel]"), std::string::npos) << shown.text();
+    EXPECT_NE(shown.line(0).find("About"), std::string::npos);
+    const auto done = shown.find("[Done]");
+    ASSERT_TRUE(done && done->second == 0) << shown.text();
+    press(Code::Escape);
+    EXPECT_EQ(cancelled, byKey ? 1 : 2);
+    if (byKey) {
+      press(Code::F2);
+    } else {
+      frontEnd.click(done->first, done->second);
+    }
+    EXPECT_EQ(screen->modalViewController(), nullptr);
+  }
+}
+
+TEST_F(FrontEndTest, EscTwiceLeavesAFieldThatKeepsEditingByTheBackButton) {
+  navigation->pushViewController(std::make_shared<FieldScreen>(), false);
+  frontEnd.frame(60, 20);
+  press(Code::Tab);  // into the field: editing begins
+  EXPECT_NE(frontEnd.frame(60, 20).line(19).find("Esc done"), std::string::npos);
+  press(Code::Escape);
+  EXPECT_TRUE(Application::shared().keyboard().firstResponder()) << "the screen keeps editing";
+  EXPECT_NE(frontEnd.frame(60, 20).line(19).find("Esc Rows"), std::string::npos);
+  press(Code::Escape);
+  EXPECT_EQ(navigation->topViewController(), screen);
+  EXPECT_FALSE(Application::shared().keyboard().firstResponder());
 }
 
 }  // namespace

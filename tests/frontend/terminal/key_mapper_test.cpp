@@ -125,11 +125,24 @@ TEST(KeyMapper, EscapeAndF2InEveryState) {
   std::get<DisplayNavigationBar>(bare.items[0]).left->enabled = false;
   EXPECT_TRUE(mapKey(Key::of(Code::Escape), focus, bare).empty());
   EXPECT_TRUE(mapKey(Key::of(Code::F2), focus, bare).empty());
-  // While editing: Esc ends the edit; F2 ends it, then taps the right button.
+  // While editing: Esc ends the edit and remembers it; an Esc that finds that edit still going
+  // taps the left button (Back), and the tracker forgets the Esc once the edit ends. F2 ends
+  // the edit, then taps the right button.
   TransferLike editing("", true);
   const Focus editFocus = initialFocus(editing.list);
-  EXPECT_EQ(mapKey(Key::of(Code::Escape), editFocus, editing.list).size(), 1u);
-  only<act::TouchElsewhere>(mapKey(Key::of(Code::Escape), editFocus, editing.list));
+  const auto escape = mapKey(Key::of(Code::Escape), editFocus, editing.list);
+  EXPECT_EQ(escape.size(), 2u);
+  const Focus escaped = only<act::SetFocus>(escape).focus;
+  only<act::TouchElsewhere>(escape, 1);
+  EXPECT_EQ(only<act::TapBarButton>(mapKey(Key::of(Code::Escape), escaped, editing.list)).item,
+            nullptr);
+  FocusTracker tracker;
+  tracker.update(editing.list);
+  tracker.set(escaped);
+  editing.toolbar().entries[0].control->editing = false;
+  tracker.update(editing.list);
+  EXPECT_EQ(tracker.focus().escapedEdit, nullptr);
+  editing.toolbar().entries[0].control->editing = true;
   const auto f2 = mapKey(Key::of(Code::F2), editFocus, editing.list);
   only<act::TouchElsewhere>(f2);
   only<act::TapBarButton>(f2, 1);

@@ -6,17 +6,16 @@ namespace zt::test {
 namespace {
 
 // A modal screen in the about screen's shape: a table screen with two sections, the second row
-// carrying three centred labels that are replaced each time the row is built, and a toolbar
-// button that ends the presentation.
+// carrying three centred labels that are replaced each time the row is built, and a "Done" item
+// on its bar that ends the presentation.
 class AboutScreen : public TableViewController {
  public:
   void viewDidLoad() override {
+    setTitle("About");
     tableView()->setAllowsSelection(false);
-    close = std::make_shared<BarButtonItem>("Close", BarButtonItemStyle::Done,
-                                            [this] { dismissModalViewControllerAnimated(true); });
-    auto bar = std::make_shared<Toolbar>(Rect{0, 372, 320, 44});
-    bar->setItems({std::make_shared<BarButtonItem>(BarButtonSystemItem::FlexibleSpace), close});
-    view()->addSubview(bar);
+    done = std::make_shared<BarButtonItem>(BarButtonSystemItem::Done,
+                                           [this] { dismissModalViewControllerAnimated(true); });
+    navigationItem().setRightBarButtonItem(done);
   }
   int numberOfSectionsInTableView(TableView&) override { return 2; }
   int numberOfRowsInSection(TableView&, int s) override { return s == 0 ? 2 : 1; }
@@ -48,12 +47,12 @@ class AboutScreen : public TableViewController {
     return cell;
   }
 
-  std::shared_ptr<BarButtonItem> close;
+  std::shared_ptr<BarButtonItem> done;
 };
 
 class Display : public UiTest {};
 
-TEST_F(Display, ModalScreenReplacesTheStackOnScreenAndRebuiltRowsDoNotDuplicate) {
+TEST_F(Display, ModalScreenReplacesTheStackUnderABarOfItsOwnAndRebuiltRowsDoNotDuplicate) {
   auto main = std::make_shared<ViewController>();
   main->setTitle("Zemra Telvo");
   auto navigation = showNavigation(std::make_shared<ViewController>());
@@ -63,18 +62,19 @@ TEST_F(Display, ModalScreenReplacesTheStackOnScreenAndRebuiltRowsDoNotDuplicate)
   main->presentModalViewController(about, true);
 
   const std::string expected =
+      "About [Done]\n"
       "== Zemra  Application ==\n"
       "row 0.0 | Platform | any\n"
       "row 0.1 | Version | 1.6.0\n"
-      "row 1.0 |  | one | two | three\n"
-      "toolbar: [Close]\n";
+      "row 1.0 |  | one | two | three\n";
   EXPECT_EQ(screenText(), expected);
   about->tableView()->reloadData();
   about->tableView()->scrollToRowAtIndexPath({1, 0}, TableViewScrollPosition::Top, false);
   EXPECT_EQ(screenText(), expected) << "the table fits: nothing scrolls, no line is doubled";
   EXPECT_FALSE(Touch::tapRow(*about->tableView(), {0, 0})) << "selection is off";
+  EXPECT_FALSE(Touch::tapBarButton(nullptr)) << "a modal screen has no back button";
 
-  EXPECT_TRUE(Touch::tapBarButton(about->close.get()));
+  EXPECT_TRUE(Touch::tapBarButton(about->done.get()));
   EXPECT_EQ(navigation->modalViewController(), nullptr);
   EXPECT_EQ(screenText(), "Zemra Telvo\n");
 }
@@ -86,9 +86,9 @@ TEST_F(Display, BuildingTheListTwiceChangesNothingAndChangesBumpTheGeneration) {
   auto generation = modelGeneration();
   EXPECT_EQ(screenText(), first);
   EXPECT_EQ(modelGeneration(), generation) << "a renderer must not redraw for nothing";
-  screen->close->setTitle("Done");
+  screen->done->setTitle("Close");
   EXPECT_GT(modelGeneration(), generation);
-  EXPECT_NE(screenText().find("toolbar: [Done]"), std::string::npos);
+  EXPECT_NE(screenText().find("About [Close]\n"), std::string::npos);
 }
 
 TEST_F(Display, TextsAreEscapedAndControlsShowTheirState) {

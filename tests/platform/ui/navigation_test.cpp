@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/ui/hit_test.h"
 #include "ui_test_support.h"
 
@@ -197,6 +199,13 @@ TEST_F(Navigation, PushWhileCoveredByAModalScreenAppearsOnlyWhenUncovered) {
                      "late.viewWillAppear()", "modal.viewDidDisappear()", "late.viewDidAppear()"}));
   EXPECT_EQ(modal->presentingViewController(), nullptr);
   EXPECT_EQ(visibleController(), navigation->topViewController());
+}
+
+// The main thread is the one that created the main run loop (the test program's main()), even
+// when another thread is the first to reach the model. The death test runs in a fresh process.
+TEST(MainThread, AModelCallFromAnotherThreadStopsACheckedBuild) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEBUG_DEATH(std::thread([] { View().setHidden(true); }).join(), "off the main thread");
 }
 
 }  // namespace

@@ -1,0 +1,67 @@
+#include "settings/text_codec.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "settings/utf8_sequence.h"
+
+namespace zt {
+namespace {
+
+// The length of the leading part of `bytes` made of whole UTF-8 characters, the rest being at
+// most the start of one character that the end cuts short; nothing when a byte is invalid.
+std::optional<std::size_t> WholeUtf8Prefix(std::string_view bytes) {
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    const Utf8Sequence sequence = ScanUtf8(bytes, pos);
+    if (sequence.kind == Utf8Sequence::Kind::Invalid) return std::nullopt;
+    if (sequence.kind == Utf8Sequence::Kind::Truncated) break;
+    pos += sequence.length;
+  }
+  return pos;
+}
+
+}  // namespace
+
+bool IsAscii(std::string_view bytes) {
+  return std::all_of(bytes.begin(), bytes.end(),
+                     [](char byte) { return static_cast<unsigned char>(byte) < 0x80U; });
+}
+
+bool IsUtf8(std::string_view bytes) { return WholeUtf8Prefix(bytes) == bytes.size(); }
+
+namespace {
+
+// Text is held as UTF-8, so encoding and decoding both come down to this check.
+std::optional<std::string> IfCarried(std::string_view bytes, std::uint8_t format) {
+  const bool carried = format == kDataFormatUtf8 ? IsUtf8(bytes) : IsAscii(bytes);
+  if (!carried) return std::nullopt;
+  return std::string(bytes);
+}
+
+}  // namespace
+
+std::optional<std::string> EncodeText(std::string_view text, std::uint8_t format) {
+  return IfCarried(text, format);
+}
+
+std::optional<std::string> DecodeText(std::string_view bytes, std::uint8_t format) {
+  return IfCarried(bytes, format);
+}
+
+DecodedChunk TextDecoder::decode(std::string_view chunk, std::uint8_t format) {
+  std::string bytes = std::exchange(keptBack_, {});
+  bytes.append(chunk);
+  if (format != kDataFormatUtf8) {
+    if (!IsAscii(bytes)) return {std::nullopt, std::move(bytes)};
+    return {std::move(bytes), {}};
+  }
+  const std::optional<std::size_t> whole = WholeUtf8Prefix(bytes);
+  if (!whole) return {std::nullopt, std::move(bytes)};
+  keptBack_ = bytes.substr(*whole);
+  bytes.resize(*whole);
+  if (bytes.empty()) return {};
+  return {std::move(bytes), {}};
+}
+
+}  // namespace zt

@@ -1,0 +1,120 @@
+#include "transfer/session_capture.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <system_error>
+
+namespace zt {
+
+namespace {
+
+std::string systemReason(int error) { return std::generic_category().message(error); }
+
+std::string stamped(std::string_view word, SessionCapture::Time at, std::string_view text) {
+  std::string block = "[";
+  block.append(word).append(word.empty() ? "" : " ").append(captureDate(at)).append("]");
+  return block.append(text).append("\n");
+}
+
+std::string hexDigits(std::span<const std::uint8_t> bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (const std::uint8_t b : bytes) text.append({kDigits[b >> 4], kDigits[b & 15]});
+  return text;
+}
+
+}  // namespace
+
+SessionCapture::~SessionCapture() {
+  // Every entry is already with the kernel; close() has nothing left to report for it.
+  if (fd_ >= 0) (void)::close(fd_);
+}
+
+std::optional<std::string> SessionCapture::open(const std::filesystem::path& path) {
+  if (fd_ >= 0) (void)::close(fd_);
+  fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
+  struct stat status {};
+  if (fd_ < 0 || ::fstat(fd_, &status) != 0) {
+    const std::string reason = systemReason(errno);
+    if (fd_ >= 0) (void)::close(fd_);
+    fd_ = -1;
+    return "cannot open the log file '" + path.string() + "' for appending: " + reason;
+  }
+  atStart_ = status.st_size == 0;
+  lineOpen_ = false;
+  failureTold_ = false;
+  return std::nullopt;
+}
+
+SessionCapture::Failure SessionCapture::beginSession(std::string_view name,
+                                                     std::string_view serial, Time at) {
+  std::string block = atStart_ ? "=== " : "\n=== ";
+  block.append(name).append(" (").append(serial).append(") ").append(captureDate(at));
+  return append(block.append("\n"));
+}
+
+SessionCapture::Failure SessionCapture::received(std::string_view text, Time at) {
+  return append(stamped("Received", at, text));
+}
+
+SessionCapture::Failure SessionCapture::sent(std::string_view text, Time at) {
+  return append(stamped("Sent", at, text));
+}
+
+SessionCapture::Failure SessionCapture::finished(Time at) {
+  return append(stamped("", at, kTestFileFinishedText));
+}
+
+SessionCapture::Failure SessionCapture::undecodable(std::span<const std::uint8_t> bytes,
+                                                    Time at) {
+  return append(stamped("Received", at,
+                        "(" + std::to_string(bytes.size()) +
+                            " bytes not shown: " + hexDigits(bytes) + ")"));
+}
+
+SessionCapture::Failure SessionCapture::append(std::string block) {
+  if (fd_ < 0) return std::nullopt;
+  if (lineOpen_) block.insert(0, 1, '\n');
+  std::string_view rest = block;
+  while (!rest.empty()) {
+    const ssize_t count = ::write(fd_, rest.data(), rest.size());
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) {
+      lineOpen_ = lineOpen_ || rest.size() < block.size();
+      atStart_ = atStart_ && rest.size() == block.size();
+      return fail(count < 0 ? systemReason(errno) : "the file took no bytes");
+    }
+    rest.remove_prefix(static_cast<std::size_t>(count));
+  }
+  lineOpen_ = false;
+  atStart_ = false;
+  return std::nullopt;
+}
+
+SessionCapture::Failure SessionCapture::fail(const std::string& reason) {
+  if (failureTold_) return std::nullopt;
+  failureTold_ = true;
+  return reason;
+}
+
+std::string captureDate(SessionCapture::Time at) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(at);
+  std::tm local{};
+  char text[32] = {};
+  if (::localtime_r(&seconds, &local) == nullptr ||
+      std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0) {
+    return "0000-00-00 00:00:00";  // not reached: every system_clock time fits a std::tm
+  }
+  return text;
+}
+
+std::string captureFailureMessage(std::string_view reason) {
+  return "The log file could not be written: " + std::string(reason) + ".";
+}
+
+}  // namespace zt

@@ -1,0 +1,87 @@
+// SessionCapture: the file given with --log, to which every transfer screen appends its log in
+// full (the screen itself keeps only the last few hundred characters).
+//
+// The file is a sequence of entries, each one line block ended by one "\n" that is not part of
+// its text (dates in local time):
+//
+//   === Zemra Demo Module (ZD0001) 2024-03-05 11:05:07     a session begins
+//   [Received 2024-03-05 11:05:08]TEXT                     TEXT exactly as it came
+//   [Sent 2024-03-05 11:05:09]TEXT
+//   [2024-03-05 11:05:10]the app finish sending test file data operation
+//   [Received 2024-03-05 11:05:11](3 bytes not shown: c328ff)
+//
+// Line breaks inside TEXT stay as they came ("\r\n" included), so a TEXT is everything between
+// its stamp and the last "\n" of its block, and a TEXT that ends in a line break is followed by
+// an empty line. Bytes that cannot be shown are written as lower-case hex digits without
+// separators, the form that `zemra-quorvel --hex` reads. An empty line comes before each session
+// except at the very start of the file.
+//
+// The file is opened for appending and, when it does not exist, created with mode 0600 (it may
+// hold deciphered traffic); an existing file keeps its mode. Each entry is one write() of the
+// whole block with no buffering in the process, so once an entry call returns the entry survives
+// a crash of the program (no fsync: a power cut may still lose it).
+//
+// A write that fails is told once: the first entry call that fails returns the reason (the
+// system's text, e.g. "No space left on device"); later entries are still tried, so the capture
+// goes on when room is made, and return nothing. An entry cut short is left as it is and the next
+// entry written begins on a new line. A capture that is not open ignores every entry.
+//
+// Threads: main thread only (the transfer screens and main() call it there); not synchronized.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zt {
+
+// The line a test file's transmission ends with, on the screen and in the file.
+inline constexpr std::string_view kTestFileFinishedText =
+    "the app finish sending test file data operation";
+
+class SessionCapture {
+ public:
+  using Time = std::chrono::system_clock::time_point;
+  // The reason of the first failed write, returned once; nothing otherwise.
+  using Failure = std::optional<std::string>;
+
+  SessionCapture() = default;
+  ~SessionCapture();
+  SessionCapture(const SessionCapture&) = delete;
+  SessionCapture& operator=(const SessionCapture&) = delete;
+
+  // Opens `path` for appending, closing the file opened before. Nothing on success, else one
+  // line naming the path and the system's reason.
+  std::optional<std::string> open(const std::filesystem::path& path);
+  bool isOpen() const { return fd_ >= 0; }
+
+  // "=== NAME (SERIAL) DATE": a transfer screen opened a session with this accessory.
+  [[nodiscard]] Failure beginSession(std::string_view name, std::string_view serial, Time at);
+  [[nodiscard]] Failure received(std::string_view text, Time at);
+  [[nodiscard]] Failure sent(std::string_view text, Time at);
+  // A test file's transmission ended.
+  [[nodiscard]] Failure finished(Time at);
+  // Received bytes that did not decode, or a Quorvel batch that did not open.
+  [[nodiscard]] Failure undecodable(std::span<const std::uint8_t> bytes, Time at);
+
+ private:
+  Failure append(std::string block);
+  Failure fail(const std::string& reason);
+
+  int fd_ = -1;
+  bool atStart_ = true;   // nothing in the file yet
+  bool lineOpen_ = false; // the last block was cut short
+  bool failureTold_ = false;
+};
+
+// "YYYY-MM-DD HH:mm:ss" in local time.
+std::string captureDate(SessionCapture::Time at);
+
+// The text of the alert that tells a write failure: "The log file could not be written: REASON."
+std::string captureFailureMessage(std::string_view reason);
+
+}  // namespace zt

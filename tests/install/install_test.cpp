@@ -1,0 +1,135 @@
+// The install tree, the manual pages and the Debian package, made by the real cmake and cpack
+// from this build into temporary folders; the programs run from where they were installed.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <vector>
+
+#include "support/io.h"
+#include "support/watchdog.h"
+#include "version/version.h"
+
+namespace zt {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kPrograms = {"zemra-telvo", "zemra-module", "zemra-quorvel"};
+
+// Every file an install writes, under its prefix, with its mode.
+const std::map<std::string, fs::perms> kInstalledFiles = {
+    {"bin/zemra-module", fs::perms(0755)},
+    {"bin/zemra-quorvel", fs::perms(0755)},
+    {"bin/zemra-telvo", fs::perms(0755)},
+    {"share/doc/zemra-telvo/README.md", fs::perms(0644)},
+    {"share/man/man1/zemra-module.1", fs::perms(0644)},
+    {"share/man/man1/zemra-quorvel.1", fs::perms(0644)},
+    {"share/man/man1/zemra-telvo.1", fs::perms(0644)},
+};
+
+// The words that look like long options ("--key-hex") in a text.
+std::set<std::string> longOptions(const std::string& text) {
+  std::set<std::string> options;
+  for (auto at = text.find("--"); at != std::string::npos; at = text.find("--", at + 2)) {
+    auto end = text.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2);
+    end = text.find_last_not_of('-', end == std::string::npos ? end : end - 1) + 1;
+    if (end > at + 2) options.insert(text.substr(at, end - at));
+  }
+  return options;
+}
+
+class Installed : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto install =
+        test::runProgram({ZT_CMAKE, "--install", ZT_BUILD_DIR, "--prefix", prefix_.string()});
+    ASSERT_EQ(install.status, 0) << install.out << install.err;
+  }
+  test::Watchdog dog_;
+  test::TempDir dir_;
+  fs::path prefix_ = dir_.path() / "prefix";
+};
+
+TEST_F(Installed, WritesTheProgramsTheirPagesAndTheReadmeOnly) {
+  std::map<std::string, fs::perms> files;
+  for (const auto& entry : fs::recursive_directory_iterator(prefix_)) {
+    if (!entry.is_directory()) {
+      files[fs::relative(entry.path(), prefix_).string()] =
+          entry.status().permissions() & fs::perms::mask;
+    }
+  }
+  EXPECT_EQ(files, kInstalledFiles);
+  EXPECT_EQ(test::readFile(prefix_ / "share/doc/zemra-telvo/README.md"),
+            test::readFile(ZT_SOURCE_DIR "/README.md"));
+}
+
+class InstalledProgram : public Installed, public ::testing::WithParamInterface<std::string> {};
+
+// Each program's page renders without a warning and names every option its --help prints.
+TEST_P(InstalledProgram, ProgramTellsItsVersionAndItsPageEveryOption) {
+  const std::string program = GetParam();
+  const std::string page = (prefix_ / "share/man/man1" / (program + ".1")).string();
+  const auto lint = test::runProgram({"groff", "-ww", "-z", "-man", page});
+  EXPECT_EQ(lint.status, 0);
+  EXPECT_EQ(lint.err, "");
+  EXPECT_EQ(test::runProgram({"lexgrog", page}).status, 0) << "NAME section for whatis";
+
+  const std::string binary = (prefix_ / "bin" / program).string();
+  const auto help = test::runProgram({binary, "--help"});
+  if (help.err.find("not built yet") != std::string::npos) {
+    GTEST_SKIP() << program << " has no command line yet";
+  }
+  EXPECT_EQ(help.status, 0) << help.err;
+  EXPECT_EQ(test::runProgram({binary, "--version"}).out, program + " " + kVersion + "\n");
+  const auto helpOptions = longOptions(help.out);
+  EXPECT_TRUE(helpOptions.count("--help") && helpOptions.count("--version")) << help.out;
+  const auto text =
+      test::runProgram({"groff", "-man", "-Tascii", "-P-cbou", "-rLL=1000n", "-rHY=0", page});
+  const auto pageOptions = longOptions(text.out);
+  for (const auto& option : helpOptions) EXPECT_TRUE(pageOptions.count(option)) << option;
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, InstalledProgram, ::testing::ValuesIn(kPrograms));
+
+TEST(Package, DebCarriesTheVersionAndTheLibrariesTheProgramsNeedAndInstallsUnderUsr) {
+  test::Watchdog dog(std::chrono::seconds(240));
+  test::TempDir dir;
+  const fs::path build = ZT_BUILD_DIR;
+  const auto made = test::runProgram(
+      {ZT_CPACK, "-G", "DEB", "--config", build / "CPackConfig.cmake", "-B", dir.path()});
+  ASSERT_EQ(made.status, 0) << made.out << made.err;
+  std::string arch = test::runProgram({"dpkg", "--print-architecture"}).out;
+  ASSERT_FALSE(arch.empty());
+  arch.pop_back();  // the line end
+  const auto deb = dir.path() / ("zemra-telvo_" + std::string(kVersion) + "_" + arch + ".deb");
+  ASSERT_TRUE(fs::exists(deb)) << made.out;
+
+  const auto field = [&](const std::string& name) {
+    return test::runProgram({"dpkg-deb", "--field", deb, name}).out;
+  };
+  EXPECT_EQ(field("Package"), "zemra-telvo\n");
+  EXPECT_EQ(field("Version"), std::string(kVersion) + "\n");
+  EXPECT_EQ(field("Architecture"), arch + "\n");
+  // Each library a program links brings its package (libc6 always).
+  const std::string depends = field("Depends");
+  EXPECT_NE(depends.find("libc6 ("), std::string::npos) << depends;
+  std::string needed;
+  for (const auto& program : kPrograms) {
+    needed += test::runProgram({"readelf", "-d", build / "bin" / program}).out;
+  }
+  for (const auto& [library, package] :
+       std::map<std::string, std::string>{{"libstdc++.so.6", "libstdc++6"},
+                                          {"libsqlite3.so.0", "libsqlite3-0"},
+                                          {"libncursesw.so.6", "libncursesw6"},
+                                          {"libudev.so.1", "libudev1"},
+                                          {"libsystemd.so.0", "libsystemd0"}}) {
+    if (needed.find("[" + library + "]") == std::string::npos) continue;
+    EXPECT_NE(depends.find(package + " ("), std::string::npos) << library << " in " << depends;
+  }
+  const auto contents = test::runProgram({"dpkg-deb", "--contents", deb}).out;
+  EXPECT_NE(contents.find(" ./usr/bin/zemra-telvo\n"), std::string::npos) << contents;
+}
+
+}  // namespace
+}  // namespace zt

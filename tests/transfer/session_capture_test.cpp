@@ -1,0 +1,108 @@
+// The --log file as a person reads it afterwards: two sessions' entries in order with their
+// dates, nothing cut, and failures told with their reason, once.
+#include "transfer/session_capture.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+
+#include "support/bytes.h"
+#include "support/io.h"
+
+namespace zt {
+namespace {
+
+using namespace std::chrono_literals;
+
+// 2024-03-05 09:05:07 UTC; the tests run two hours east of UTC, so local time shows 11:05:07.
+const SessionCapture::Time kStart{1709629507s};
+
+class SessionCaptureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("TZ", "UTC-2", 1);  // NOLINT(concurrency-mt-unsafe): no other thread runs
+    ::tzset();
+  }
+  std::string contents() const { return test::readFile(path_); }
+
+  test::TempDir dir_;
+  std::filesystem::path path_ = dir_.path() / "capture.log";
+};
+
+TEST_F(SessionCaptureTest, TwoSessionsFollowInOrderWithDatesAndNothingCut) {
+  std::string longText;
+  for (int i = 0; i < 100; ++i) longText += "line " + std::to_string(i) + " of a long answer\r\n";
+  const std::string first =
+      "=== Zemra Demo Module (ZD0001) 2024-03-05 11:05:07\n"
+      "[Received 2024-03-05 11:05:08]hello\r\nworld\n"
+      "[Sent 2024-03-05 11:05:09]" + longText + "\n"
+      "[2024-03-05 11:05:10]the app finish sending test file data operation\n"
+      "[Received 2024-03-05 11:05:11](4 bytes not shown: c328ff00)\n";
+  {
+    SessionCapture capture;
+    ASSERT_EQ(capture.open(path_), std::nullopt);
+    EXPECT_EQ(capture.beginSession("Zemra Demo Module", "ZD0001", kStart), std::nullopt);
+    EXPECT_EQ(capture.received("hello\r\nworld", kStart + 1s), std::nullopt);
+    EXPECT_EQ(capture.sent(longText, kStart + 2s), std::nullopt);
+    EXPECT_EQ(capture.finished(kStart + 3s), std::nullopt);
+    EXPECT_EQ(capture.undecodable(test::fromHex("c328ff00"), kStart + 4s), std::nullopt);
+    EXPECT_EQ(contents(), first) << "each entry is in the file once its call returns";
+  }
+  SessionCapture capture;
+  ASSERT_EQ(capture.open(path_), std::nullopt);
+  EXPECT_EQ(capture.beginSession("ttyUSB0", "/dev/ttyUSB0", kStart + 24h), std::nullopt);
+  EXPECT_EQ(capture.received("OK\r\n", kStart + 24h + 1s), std::nullopt);
+  EXPECT_EQ(contents(), first +
+                            "\n=== ttyUSB0 (/dev/ttyUSB0) 2024-03-06 11:05:07\n"
+                            "[Received 2024-03-06 11:05:08]OK\r\n\n");
+  struct stat status {};
+  ASSERT_EQ(::stat(path_.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0600U);
+}
+
+TEST_F(SessionCaptureTest, OpenFailureNamesThePathAndTheReason) {
+  const std::vector<std::pair<std::filesystem::path, std::string>> cases = {
+      {dir_.path() / "no-such-folder" / "capture.log", "No such file or directory"},
+      {dir_.path(), "Is a directory"},
+  };
+  for (const auto& [path, reason] : cases) {
+    SessionCapture capture;
+    const auto error = capture.open(path);
+    ASSERT_TRUE(error.has_value()) << path;
+    EXPECT_NE(error->find("'" + path.string() + "'"), std::string::npos) << *error;
+    EXPECT_NE(error->find(reason), std::string::npos) << *error;
+  }
+}
+
+TEST_F(SessionCaptureTest, AWriteFailureIsToldOnceAndLaterEntriesStillGoIn) {
+  SessionCapture full;
+  ASSERT_EQ(full.open("/dev/full"), std::nullopt);
+  EXPECT_EQ(full.beginSession("Zemra Demo Module", "ZD0001", kStart), "No space left on device");
+  EXPECT_EQ(full.received("hello", kStart), std::nullopt);
+  EXPECT_EQ(full.sent("hello", kStart), std::nullopt);
+
+  // A size limit cuts an entry short; once lifted, the next entry begins on a line of its own.
+  SessionCapture capture;
+  ASSERT_EQ(capture.open(path_), std::nullopt);
+  ASSERT_EQ(capture.beginSession("ttyUSB0", "/dev/ttyUSB0", kStart), std::nullopt);
+  const auto header = contents();
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit cut = limit;
+  cut.rlim_cur = header.size() + 10;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &cut), 0);
+  EXPECT_EQ(capture.received("cut short", kStart + 1s), "File too large");
+  EXPECT_EQ(capture.received("lost", kStart + 2s), std::nullopt);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  (void)std::signal(SIGXFSZ, ignored);
+  EXPECT_EQ(capture.received("again", kStart + 3s), std::nullopt);
+  EXPECT_EQ(contents(), header + "[Received \n[Received 2024-03-05 11:05:10]again\n");
+}
+
+}  // namespace
+}  // namespace zt
