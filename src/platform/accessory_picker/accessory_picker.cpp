@@ -3,7 +3,6 @@
 #include "platform/accessory_picker/accessory_picker_view_controller.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/application.h"
-#include "platform/ui/navigation_controller.h"
 #include "platform/ui/window.h"
 
 namespace zt {
@@ -50,7 +49,7 @@ void presentBluetoothAccessoryPicker(EAAccessoryManager& manager,
   auto picker = std::make_shared<AccessoryPickerViewController>(std::move(client), nameFilter,
                                                                 std::move(completion));
   openPicker() = picker;
-  host->presentModalViewController(NavigationController::withRoot(picker), true);
+  host->presentModalViewController(picker, true);
 }
 
 void showBluetoothWarning(const std::string& message) {

@@ -1,8 +1,8 @@
 #include "platform/accessory_picker/accessory_picker_view_controller.h"
 
 #include "platform/accessory_picker/accessory_picker.h"
+#include "platform/ui/application.h"
 #include "platform/ui/navigation_controller.h"
-#include "platform/ui/table_view.h"
 
 namespace zt {
 
@@ -28,6 +28,13 @@ AccessoryPickerViewController::AccessoryPickerViewController(
 
 void AccessoryPickerViewController::viewDidLoad() {
   setTitle("Bluetooth Devices");
+  // Below the bar that a modally presented screen shows.
+  const Rect app = Application::shared().applicationFrame();
+  const float bar = NavigationController::kBarHeight;
+  table_ = std::make_shared<TableView>(Rect{0, bar, app.width, app.height - bar});
+  table_->setDataSource(weakAs<TableViewDataSource>());
+  table_->setDelegate(weakAs<TableViewDelegate>());
+  view()->addSubview(table_);
   const auto weak = weakAs<AccessoryPickerViewController>();
   navigationItem().setLeftBarButtonItem(
       std::make_shared<BarButtonItem>(BarButtonSystemItem::Cancel, [weak] {
@@ -49,7 +56,7 @@ void AccessoryPickerViewController::refresh() {
   for (auto& device : inChoosingOrder(client_->devices(), nameFilter_)) {
     groups_.at(static_cast<std::size_t>(groupOf(device))).push_back(std::move(device));
   }
-  tableView()->reloadData();
+  table_->reloadData();
 }
 
 int AccessoryPickerViewController::numberOfSectionsInTableView(TableView& /*table*/) {
@@ -95,7 +102,7 @@ void AccessoryPickerViewController::connected(const std::optional<BluetoothFailu
   connecting_.reset();
   if (!failure) return finish({}, std::nullopt);
   if (failure->lasting) return finish(failure->code, failure->message);
-  tableView()->reloadData();
+  table_->reloadData();
   showBluetoothWarning(failure->message);
 }
 
@@ -107,9 +114,7 @@ void AccessoryPickerViewController::finish(std::error_code code,
   client_->setListener(nullptr);
   client_->setDiscovering(false);
   client_.reset();
-  if (const auto navigation = navigationController()) {
-    navigation->dismissModalViewControllerAnimated(true);  // it is what was presented
-  }
+  dismissModalViewControllerAnimated(true);
   if (warning) showBluetoothWarning(*warning);
   if (completion_) completion_(code);
 }

@@ -1,5 +1,5 @@
-// AccessoryPickerViewController: the Bluetooth accessory picker's screen, shown modally inside a
-// navigation controller of its own: "Bluetooth Devices" with "Cancel" at the left, and the
+// AccessoryPickerViewController: the Bluetooth accessory picker's screen, presented modally: its
+// bar reads "Bluetooth Devices" with "Cancel" at the left, and the table below it lists the
 // devices the Bluetooth daemon knows in choosing order, grouped under "Serial Port Devices"
 // (paired, with the Serial Port Profile), "Other Paired Devices" and "Other Devices"; each row
 // shows the alias, then the address and the state. Adapters discover while it is open.
@@ -19,11 +19,14 @@
 
 #include "platform/bluetooth/bluez_client.h"
 #include "platform/external_accessory/accessory_manager.h"
-#include "platform/ui/table_view_controller.h"
+#include "platform/ui/table_view.h"
+#include "platform/ui/view_controller.h"
 
 namespace zt {
 
-class AccessoryPickerViewController : public TableViewController {
+class AccessoryPickerViewController : public ViewController,
+                                      public TableViewDataSource,
+                                      public TableViewDelegate {
  public:
   AccessoryPickerViewController(std::shared_ptr<BluezClient> client,
                                 std::optional<std::string> nameFilter,
@@ -43,6 +46,7 @@ class AccessoryPickerViewController : public TableViewController {
   // Closes the picker, tells `warning` (if any), then the completion.
   void finish(std::error_code code, const std::optional<std::string>& warning);
 
+  std::shared_ptr<TableView> table_;
   std::shared_ptr<BluezClient> client_;
   std::optional<std::string> nameFilter_;
   EAAccessoryManager::PickerCompletion completion_;

@@ -41,10 +41,8 @@ bool reachCentre(const View& target) { return reach(target, target.frameInWindow
 
 std::shared_ptr<NavigationController> shownNavigation() {
   auto window = Application::shared().keyWindow();
-  auto shown = window ? window->rootViewController() : nullptr;
-  // A modal presentation covers its presenter: the bar on screen is the top one's.
-  while (shown && shown->modalViewController()) shown = shown->modalViewController();
-  auto navigation = std::dynamic_pointer_cast<NavigationController>(shown);
+  auto root = window ? window->rootViewController() : nullptr;
+  auto navigation = std::dynamic_pointer_cast<NavigationController>(root);
   if (!navigation || !navigation->isViewLoaded() || !navigation->view()->isOnScreen())
     return nullptr;
   return navigation;
