@@ -109,7 +109,7 @@ TEST_F(BluetoothPicker, ListsPairedSerialDevicesFirstAndFollowsChangesWhileDisco
                "== Other Devices ==\n"
                "row 2.0 | Another | 44:55:66:77:88:00, not paired\n"
                "row 2.1 | Neighbour | 44:55:66:77:88:99, not paired\n");
-  EXPECT_TRUE(bluez.discovering(adapter));
+  EXPECT_TRUE(test::runUntil(loop_, [&] { return bluez.discovering(adapter); }));
 
   // A module switched on nearby appears and gets paired; a device is removed.
   const auto module2 = bluez.addDevice("98:D3:31:00:00:02", "HC-06", false, true);
