@@ -2,6 +2,7 @@
 // the option store's failures, the menu, and the accessory notifications.
 #include <sqlite3.h>
 
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>

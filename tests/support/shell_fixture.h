@@ -1,6 +1,6 @@
 // Test support for the application's screens: the real shell, launched without its pause, over
-// the shared accessory manager, whose devices a test plugs in and pulls out (files at paths given
-// with --device; the manager rescans at once). Every test starts from a fresh application and
+// the shared accessory manager, whose devices a test plugs in and pulls out (pseudo-terminals
+// linked at paths given with --device; the manager rescans at once). Every test starts from a fresh application and
 // settings object, with a documents folder of its own. Screens are driven through Touch by what
 // they show: rows, bar buttons, menu entries and alert buttons are picked by their text.
 #pragma once
@@ -9,12 +9,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/zemra_demo_app_delegate.h"
+#include "platform/external_accessory/accessory_test_support.h"
 #include "platform/external_accessory/accessory_manager.h"
 #include "platform/ui/ui.h"
 #include "settings/db_process.h"
@@ -120,9 +121,12 @@ class ShellTest : public ::testing::Test {
     GlbParam::ReleaseResource();
   }
   void plug(const std::string& name) {
-    std::ofstream(devicePath(name)).put('\n');
+    auto& pty = ptys_[name] = std::make_unique<PtyPair>();
+    std::filesystem::create_symlink(pty->slavePath(), devicePath(name));
     EAAccessoryManager::sharedAccessoryManager().rescan();
   }
+  // The device's end of a plugged pseudo-terminal (non-blocking).
+  int deviceEnd(const std::string& name) const { return ptys_.at(name)->master(); }
   void pull(const std::string& name) {
     std::filesystem::remove(devicePath(name));
     EAAccessoryManager::sharedAccessoryManager().rescan();
@@ -134,6 +138,7 @@ class ShellTest : public ::testing::Test {
   TempDir docs_;
   ShellSettings settings_;
   std::shared_ptr<ZemraDemoAppDelegate> shell_;
+  std::map<std::string, std::unique_ptr<PtyPair>> ptys_;
 
  private:
   static std::filesystem::path devices() {
