@@ -15,18 +15,26 @@
 #include "transfer/data_transfers_view_controller.h"
 
 namespace zt {
+namespace {
+
+// How long quitting waits for the send workers, which stop at once when asked.
+constexpr std::chrono::seconds kWorkerStopLimit{10};
+
+}  // namespace
 
 ZemraDemoAppDelegate::ZemraDemoAppDelegate(ShellSettings settings)
     : settings_(std::move(settings)),
       window_(std::make_shared<Window>()),
       navigationController_(NavigationController::withRoot(std::make_shared<RootViewController>())) {}
 
-// The option store closes before the settings object that holds it goes.
+// The option store closes before the settings object that holds it goes. A send worker that
+// never handed its screen back may still read the settings: then they stay for the process's
+// last moments rather than go from under it.
 ZemraDemoAppDelegate::~ZemraDemoAppDelegate() {
   if (DBProcess* store = GlbParam::instance().dbProcess()) store->CloseDB();
   navigationController_.reset();
   window_.reset();
-  GlbParam::ReleaseResource();
+  if (DataTransfersViewController::runningWorkers() == 0) GlbParam::ReleaseResource();
 }
 
 bool ZemraDemoAppDelegate::didFinishLaunchingWithOptions(Application& /*app*/,
@@ -52,6 +60,7 @@ void ZemraDemoAppDelegate::applicationWillEnterForeground(Application& /*app*/) 
 
 void ZemraDemoAppDelegate::applicationWillTerminate(Application& /*app*/) {
   endTransferScreens();
+  DataTransfersViewController::waitForWorkers(kWorkerStopLimit);
 }
 
 void ZemraDemoAppDelegate::endTransferScreens() {

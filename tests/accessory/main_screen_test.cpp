@@ -193,5 +193,27 @@ TEST_F(MainScreenTest, RecordsFollowEveryConnectAndTheFirstMatchingDisconnect) {
   }
 }
 
+// Devices come and go beside a session all the time here: only its own accessory ends it.
+TEST_F(MainScreenTest, TransferScreenHearsOnlyOfItsOwnAccessoryGoing) {
+  for (const char* device : {"ttyZ0", "ttyZ1", "ttyZ2"}) plug(device);
+  launch();
+  ASSERT_TRUE(tapRow("Accessory Devices List"));
+  ASSERT_TRUE(tapRow(devicePath("ttyZ0").string()));
+  const char* gone = "alert: Warning | The bluetooth device is disconnected with the phone";
+  pull("ttyZ1");
+  EXPECT_EQ(screen().find(gone), std::string::npos) << screen();
+  ASSERT_TRUE(tapBar("Action"));
+  ASSERT_TRUE(choose("Settings"));
+  pull("ttyZ0");  // the settings screen is on top: the transfer screen is not told
+  EXPECT_EQ(screen().find(gone), std::string::npos) << screen();
+  ASSERT_TRUE(tapBar("Cancel"));
+  plug("ttyZ3");
+  ASSERT_TRUE(tapBar("Accessory List"));
+  ASSERT_TRUE(tapRow(devicePath("ttyZ2").string()));
+  pull("ttyZ2");
+  EXPECT_NE(screen().find(gone), std::string::npos) << screen();
+  EXPECT_EQ(GlbParam::instance().accessoryList().size(), 1U);
+}
+
 }  // namespace
 }  // namespace zt::test

@@ -52,7 +52,13 @@ INSTANTIATE_TEST_SUITE_P(
         BackgroundCase{"About",
                        [] { return tapBar("Action") && choose("About"); },
                        2},
-        BackgroundCase{"Transfer", [] { return OpenList() && tapRow(Device()); }, 3}),
+        BackgroundCase{"Transfer", [] { return OpenList() && tapRow(Device()); }, 3},
+        BackgroundCase{"TransferSettings",
+                       [] {
+                         return OpenList() && tapRow(Device()) && tapBar("Action") &&
+                                choose("Settings");
+                       },
+                       3}),
     [](const auto& param) { return param.param.name; });
 
 // What changed while the application was away (the manager told nobody) shows when it comes
