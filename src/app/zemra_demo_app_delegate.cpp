@@ -25,7 +25,8 @@ constexpr std::chrono::seconds kWorkerStopLimit{10};
 ZemraDemoAppDelegate::ZemraDemoAppDelegate(ShellSettings settings)
     : settings_(std::move(settings)),
       window_(std::make_shared<Window>()),
-      navigationController_(NavigationController::withRoot(std::make_shared<RootViewController>())) {}
+      navigationController_(
+          NavigationController::withRoot(std::make_shared<RootViewController>())) {}
 
 // The option store closes before the settings object that holds it goes. A send worker that
 // never handed its screen back may still read the settings: then they stay for the process's

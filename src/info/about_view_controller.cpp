@@ -1,6 +1,7 @@
 #include "info/about_view_controller.h"
 
 #include <array>
+#include <cmath>
 
 #include "version/version.h"
 
@@ -31,7 +32,8 @@ void AboutViewController::loadView() {
 }
 
 void AboutViewController::viewDidLoad() {
-  if (auto navigation = std::dynamic_pointer_cast<NavigationController>(presentingViewController())) {
+  const auto presenter = presentingViewController();
+  if (auto* navigation = dynamic_cast<NavigationController*>(presenter.get())) {
     if (auto visible = navigation->visibleViewController()) {
       visible->navigationItem().setBackBarButtonItem(
           std::make_shared<BarButtonItem>("Back", BarButtonItemStyle::Bordered));
@@ -57,7 +59,7 @@ void AboutViewController::viewDidLoad() {
 void AboutViewController::layOut() {
   const Rect app = Application::shared().applicationFrame();
   const float designHeight = logoImageView_->frame().height;
-  const float logoHeight = static_cast<float>(static_cast<int>(designHeight / 2));
+  const float logoHeight = std::floor(designHeight / 2);
   logoImageView_->setFrame(Rect{160, 44, 160, logoHeight});
   aboutTableView_->setFrame(Rect{0, designHeight + 30, app.width, app.height - logoHeight});
 }

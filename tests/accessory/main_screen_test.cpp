@@ -44,7 +44,8 @@ class MainScreenTest : public ShellTest {
     const auto path = OptionDatabasePath(docs_.path());
     EXPECT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "select optionValue from AppOption where optionID=3", -1, &stmt, nullptr);
+    sqlite3_prepare_v2(db, "select optionValue from AppOption where optionID=3", -1, &stmt,
+                       nullptr);
     if (sqlite3_step(stmt) == SQLITE_ROW) {
       value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
     }

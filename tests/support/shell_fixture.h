@@ -1,8 +1,9 @@
 // Test support for the application's screens: the real shell, launched without its pause, over
 // the shared accessory manager, whose devices a test plugs in and pulls out (pseudo-terminals
-// linked at paths given with --device; the manager rescans at once). Every test starts from a fresh application and
-// settings object, with a documents folder of its own. Screens are driven through Touch by what
-// they show: rows, bar buttons, menu entries and alert buttons are picked by their text.
+// linked at paths given with --device; the manager rescans at once). Every test starts from a
+// fresh application and settings object, with a documents folder of its own. Screens are driven
+// through Touch by what they show: rows, bar buttons, menu entries and alert buttons are picked
+// by their text.
 #pragma once
 
 #include <gtest/gtest.h>
