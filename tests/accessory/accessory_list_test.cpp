@@ -35,7 +35,7 @@ TEST_F(AccessoryListTest, ListsWhatIsConnectedNowAndFollowsItWhileOnTop) {
   plug("ttyZ2");
   plug("ttyZ1");
   EXPECT_EQ(screen(), kBar + row(0, "ttyZ2") + row(1, "ttyZ1"));
-  const auto& shown = std::get<DisplayRow>(buildDisplayList(Application::shared()).items.at(2));
+  const auto shown = std::get<DisplayRow>(buildDisplayList(Application::shared()).items.at(2));
   EXPECT_EQ(shown.image, "bluetooth.png");
   pull("ttyZ2");
   EXPECT_EQ(screen(), kBar + row(0, "ttyZ1"));

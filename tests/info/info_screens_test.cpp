@@ -23,7 +23,7 @@ TEST_F(InfoScreensTest, AboutScreenShowsProductPlatformVersionAndClosesWithDone)
   EXPECT_EQ(screen(), about);
   auto* shown = dynamic_cast<AboutViewController*>(navigation().modalViewController().get());
   ASSERT_NE(shown, nullptr);
-  const auto& row = std::get<DisplayRow>(buildDisplayList(Application::shared()).items.at(2));
+  const auto row = std::get<DisplayRow>(buildDisplayList(Application::shared()).items.at(2));
   EXPECT_FALSE(Touch::tapRow(*row.table, row.path)) << "nothing is selected";
   row.table->reloadData();
   EXPECT_EQ(screen(), about) << "three lines, not six";
