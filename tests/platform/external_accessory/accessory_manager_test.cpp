@@ -33,6 +33,7 @@ TEST(AccessoryManagerTest, SymlinkedPtyAppearingAndDisappearingIsConnectAndDisco
   const auto link = dir.path() / "bt-module";
   auto options = quietOptions(dir);
   options.devices.push_back({link.string(), 9600});
+  options.rescanInterval = std::chrono::hours(1);  // only the folder watch can notice in time
   RunLoop loop;
   EAAccessoryManager manager(options, loop);
   NotificationLog log;
@@ -70,6 +71,11 @@ TEST(AccessoryManagerTest, SymlinkedPtyAppearingAndDisappearingIsConnectAndDisco
   ASSERT_EQ(log.entries.size(), 4u);
   EXPECT_FALSE(log.entries[2].connected);
   EXPECT_TRUE(log.entries[3].connected);
+
+  // The device at the end of the link goes while the link stays: noticed in the device's folder.
+  other.closeMaster();
+  ASSERT_TRUE(test::runUntil(loop, [&] { return log.entries.size() == 5; }));
+  EXPECT_FALSE(log.entries[4].connected);
   manager.unregisterForLocalNotifications();
 }
 
