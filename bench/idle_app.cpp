@@ -37,7 +37,8 @@ class AccessoryListScreen : public ViewController, public TableViewDataSource {
   }
 
   int numberOfRowsInSection(TableView& /*table*/, int /*section*/) override {
-    return static_cast<int>(EAAccessoryManager::sharedAccessoryManager().connectedAccessories().size());
+    const auto& manager = EAAccessoryManager::sharedAccessoryManager();
+    return static_cast<int>(manager.connectedAccessories().size());
   }
   std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& /*table*/,
                                                        IndexPath path) override {
@@ -55,7 +56,8 @@ class AccessoryListScreen : public ViewController, public TableViewDataSource {
 
 class IdleDelegate : public ApplicationDelegate {
  public:
-  bool didFinishLaunchingWithOptions(Application& /*app*/, const LaunchOptions& /*options*/) override {
+  bool didFinishLaunchingWithOptions(Application& /*app*/,
+                                     const LaunchOptions& /*options*/) override {
     window_ = std::make_shared<Window>();
     navigation_ = NavigationController::withRoot(std::make_shared<AccessoryListScreen>());
     window_->setRootViewController(navigation_);

@@ -183,7 +183,8 @@ EAAccessoryManager::EAAccessoryManager(AccessoryOptions options, RunLoop& loop)
   for (const auto& endpoint : s.options.tcpEndpoints) {
     const auto& added = s.tcp.emplace_back(State::TcpEndpoint{
         "tcp:" + endpointText(endpoint), tcpIdentity(endpoint),
-        std::make_shared<TcpTransport>(endpoint.host, endpoint.port)});
+        std::make_shared<TcpTransport>(endpoint.host, endpoint.port, loop,
+                                       s.options.tcpConnectTimeout)});
     s.add(added.key, added.identity, added.transport, false);
   }
   if (s.options.demo) {

@@ -45,7 +45,8 @@ bool FolderWatch::watch(const FolderEntries& entries) {
       it->second.names = names;
       continue;
     }
-    const int wd = ::inotify_add_watch(fd_, folder.c_str(), kEntryEvents | kFolderEvents | IN_ONLYDIR);
+    const int wd =
+        ::inotify_add_watch(fd_, folder.c_str(), kEntryEvents | kFolderEvents | IN_ONLYDIR);
     if (wd < 0) {
       all = false;  // missing, not a folder, or out of watches
       continue;

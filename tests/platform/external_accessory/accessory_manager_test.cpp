@@ -1,8 +1,12 @@
 // The accessory manager against real devices: a symlinked pseudo-terminal coming and going,
-// TCP endpoints that refuse, accept and drop, the demo module's echo, and the picker's alert.
+// TCP endpoints that refuse, do not answer, accept and drop, the demo module's echo, and the
+// picker's alert.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <optional>
+#include <thread>
 
 #include "accessory_test_support.h"
 #include "platform/external_accessory/session.h"
@@ -84,7 +88,8 @@ TEST(AccessoryManagerTest, TcpEndpointCarriesBytesAndADropRelistsIt) {
   TempDir dir;
   test::Listener listener;
   auto options = quietOptions(dir);
-  options.tcpEndpoints.push_back({"127.0.0.1", listener.port()});
+  // A name, looked up off the loop's thread; it may resolve to ::1 first, which refuses.
+  options.tcpEndpoints.push_back({"localhost", listener.port()});
   RunLoop loop;
   EAAccessoryManager manager(options, loop);
   NotificationLog log;
@@ -93,10 +98,19 @@ TEST(AccessoryManagerTest, TcpEndpointCarriesBytesAndADropRelistsIt) {
   const auto accessory = manager.connectedAccessories().at(0);
   const auto session = EASession::create(accessory, kDefaultProtocolString);
   ASSERT_TRUE(session);
-  const int peer = listener.accept();
-  ASSERT_GE(peer, 0);
   auto collector = std::make_shared<Collector>();
   test::openStreams(*session, loop, collector);
+  // The connection is made on the loop: until then there is no space to write, and a worker
+  // waiting for space waits for the connection.
+  EXPECT_FALSE(session->outputStream()->hasSpaceAvailable());
+  EXPECT_EQ(test::writeText(*session->outputStream(), "early"), 0);
+  std::atomic<int> waited{-1};
+  std::thread worker([&] { waited = session->outputStream()->waitForSpace(60s) ? 1 : 0; });
+  ASSERT_TRUE(test::runUntil(loop, [&] { return waited != -1; }));
+  worker.join();
+  EXPECT_EQ(waited, 1);
+  const int peer = listener.accept();
+  ASSERT_GE(peer, 0);
 
   ASSERT_TRUE(test::writeAll(peer, "from bridge"));
   ASSERT_TRUE(test::runUntil(loop, [&] { return collector->data == "from bridge"; }));
@@ -126,9 +140,10 @@ TEST(AccessoryManagerTest, TcpEndpointCarriesBytesAndADropRelistsIt) {
   // The new connection works as the first did.
   const auto again = EASession::create(relisted[0], kDefaultProtocolString);
   ASSERT_TRUE(again);
+  test::openStreams(*again, loop, std::make_shared<Collector>());
+  ASSERT_TRUE(test::runUntil(loop, [&] { return again->outputStream()->hasSpaceAvailable(); }));
   const int peer2 = listener.accept();
   ASSERT_GE(peer2, 0);
-  test::openStreams(*again, loop, std::make_shared<Collector>());
   ASSERT_EQ(test::writeText(*again->outputStream(), "again"), 5);
   EXPECT_EQ(test::readFor(peer2, 5), "again");
   ::close(peer2);
@@ -203,11 +218,56 @@ TEST(AccessoryManagerTest, ListsInAStableOrderEvenWhatGivesNoSession) {
   EXPECT_EQ(list[2]->name(), "Zemra Demo Module");
   EXPECT_LT(list[0]->connectionID(), list[1]->connectionID());
   EXPECT_LT(list[1]->connectionID(), list[2]->connectionID());
-  // A plain file is no tty and the endpoint refuses: no session, yet both stay listed.
+  // A plain file is no tty: no session, yet it stays listed.
   EXPECT_FALSE(EASession::create(list[0], kDefaultProtocolString));
-  EXPECT_FALSE(EASession::create(list[1], kDefaultProtocolString));
   loop.runFor(150ms);
   EXPECT_EQ(manager.connectedAccessories(), list);
+}
+
+// A connection refused or not answered in time is the endpoint going away: the streams fail,
+// and the endpoint is listed again as a new connection, as after a drop.
+TEST(AccessoryManagerTest, TcpEndpointThatRefusesOrDoesNotAnswerIsGoneAndListedAgain) {
+  test::Watchdog dog;
+  struct Case {
+    const char* what;
+    bool refuses;  // else a listener whose backlog is full never answers
+  };
+  for (const Case& c : {Case{"refused", true}, Case{"timed out", false}}) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    std::optional<test::Listener> listener(std::in_place);
+    const std::uint16_t port = listener->port();
+    if (c.refuses) {
+      listener.reset();  // nothing listens on the port any more
+    } else {
+      listener->fillBacklog();
+    }
+    auto options = quietOptions(dir);
+    options.tcpEndpoints.push_back({"127.0.0.1", port});
+    options.tcpConnectTimeout = 200ms;
+    RunLoop loop;
+    EAAccessoryManager manager(options, loop);
+    NotificationLog log;
+    manager.registerForLocalNotifications();
+
+    const auto accessory = manager.connectedAccessories().at(0);
+    const auto session = EASession::create(accessory, kDefaultProtocolString);
+    ASSERT_TRUE(session) << "the session exists while it connects";
+    auto collector = std::make_shared<Collector>();
+    test::openStreams(*session, loop, collector);
+    ASSERT_TRUE(test::runUntil(loop, [&] { return log.entries.size() == 2; }));
+    EXPECT_FALSE(log.entries[0].connected);
+    EXPECT_EQ(log.entries[0].accessory, accessory);
+    EXPECT_TRUE(log.entries[1].connected);
+    EXPECT_EQ(log.entries[1].accessory->name(), accessory->name());
+    EXPECT_GT(log.entries[1].accessory->connectionID(), accessory->connectionID());
+    ASSERT_TRUE(
+        test::runUntil(loop, [&] { return collector->count(StreamEvent::ErrorOccurred) == 1; }));
+    EXPECT_TRUE(session->outputStream()->hasSpaceAvailable()) << "a failed stream fails at once";
+    EXPECT_EQ(test::writeText(*session->outputStream(), "x"), -1);
+    EXPECT_FALSE(session->outputStream()->waitForSpace(60s));
+    manager.unregisterForLocalNotifications();
+  }
 }
 
 TEST(AccessoryManagerTest, BluetoothPickerShowsTheUnavailableAlert) {
