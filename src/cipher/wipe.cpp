@@ -1,6 +1,6 @@
 #include "cipher/wipe.h"
 
-#include <string.h>  // explicit_bzero
+#include <cstring>  // explicit_bzero (glibc)
 
 namespace zt {
 
