@@ -83,23 +83,52 @@ TEST(AccessoryManagerTest, SymlinkedPtyAppearingAndDisappearingIsConnectAndDisco
   manager.unregisterForLocalNotifications();
 }
 
+// A manager listing one TCP endpoint, its notifications logged, and a session on the endpoint
+// with both streams open.
+struct TcpSession {
+  TcpSession(const std::string& host, std::uint16_t port, std::chrono::milliseconds timeout) {
+    auto options = quietOptions(dir);
+    options.tcpEndpoints.push_back({host, port});
+    options.tcpConnectTimeout = timeout;
+    manager.emplace(options, loop);
+    manager->registerForLocalNotifications();
+    accessory = manager->connectedAccessories().at(0);
+    session = EASession::create(accessory, kDefaultProtocolString);
+    if (session) test::openStreams(*session, loop, collector);
+  }
+  ~TcpSession() { manager->unregisterForLocalNotifications(); }
+  TcpSession(const TcpSession&) = delete;
+  TcpSession& operator=(const TcpSession&) = delete;
+
+  // The accessory's disconnect, then its endpoint listed again as a new connection.
+  void expectGoneAndListedAgain() const {
+    ASSERT_EQ(log.entries.size(), 2u);
+    EXPECT_FALSE(log.entries[0].connected);
+    EXPECT_EQ(log.entries[0].accessory, accessory);
+    EXPECT_TRUE(log.entries[1].connected);
+    EXPECT_EQ(log.entries[1].accessory->name(), accessory->name());
+    EXPECT_GT(log.entries[1].accessory->connectionID(), accessory->connectionID());
+    EXPECT_EQ(manager->connectedAccessories(),
+              std::vector<std::shared_ptr<EAAccessory>>{log.entries[1].accessory});
+  }
+
+  TempDir dir;
+  RunLoop loop;
+  std::optional<EAAccessoryManager> manager;
+  NotificationLog log;
+  std::shared_ptr<EAAccessory> accessory;
+  std::shared_ptr<EASession> session;
+  std::shared_ptr<Collector> collector = std::make_shared<Collector>();
+};
+
 TEST(AccessoryManagerTest, TcpEndpointCarriesBytesAndADropRelistsIt) {
   test::Watchdog dog;
-  TempDir dir;
   test::Listener listener;
-  auto options = quietOptions(dir);
   // A name, looked up off the loop's thread; it may resolve to ::1 first, which refuses.
-  options.tcpEndpoints.push_back({"localhost", listener.port()});
-  RunLoop loop;
-  EAAccessoryManager manager(options, loop);
-  NotificationLog log;
-  manager.registerForLocalNotifications();
-
-  const auto accessory = manager.connectedAccessories().at(0);
-  const auto session = EASession::create(accessory, kDefaultProtocolString);
-  ASSERT_TRUE(session);
-  auto collector = std::make_shared<Collector>();
-  test::openStreams(*session, loop, collector);
+  TcpSession s("localhost", listener.port(), 3s);
+  ASSERT_TRUE(s.session);
+  auto& loop = s.loop;
+  const auto& session = s.session;
   // The connection is made on the loop: until then there is no space to write, and a worker
   // waiting for space waits for the connection.
   EXPECT_FALSE(session->outputStream()->hasSpaceAvailable());
@@ -113,22 +142,15 @@ TEST(AccessoryManagerTest, TcpEndpointCarriesBytesAndADropRelistsIt) {
   ASSERT_GE(peer, 0);
 
   ASSERT_TRUE(test::writeAll(peer, "from bridge"));
-  ASSERT_TRUE(test::runUntil(loop, [&] { return collector->data == "from bridge"; }));
+  ASSERT_TRUE(test::runUntil(loop, [&] { return s.collector->data == "from bridge"; }));
   ASSERT_EQ(test::writeText(*session->outputStream(), "to bridge"), 9);
   EXPECT_EQ(test::readFor(peer, 9), "to bridge");
 
   ::close(peer);
-  ASSERT_TRUE(test::runUntil(loop, [&] { return log.entries.size() >= 2; }));
+  ASSERT_TRUE(test::runUntil(loop, [&] { return s.log.entries.size() >= 2; }));
   loop.runFor(200ms);
-  ASSERT_EQ(log.entries.size(), 2u);
-  EXPECT_FALSE(log.entries[0].connected);
-  EXPECT_EQ(log.entries[0].accessory, accessory);
-  EXPECT_TRUE(log.entries[1].connected);
-  const auto relisted = manager.connectedAccessories();
-  ASSERT_EQ(relisted.size(), 1u);
-  EXPECT_EQ(relisted[0], log.entries[1].accessory);
-  EXPECT_GT(relisted[0]->connectionID(), accessory->connectionID());
-  EXPECT_EQ(collector->count(StreamEvent::EndEncountered), 1);
+  ASSERT_NO_FATAL_FAILURE(s.expectGoneAndListedAgain());
+  EXPECT_EQ(s.collector->count(StreamEvent::EndEncountered), 1);
 
   // The writing side of the dropped connection fails instead of raising SIGPIPE.
   std::ptrdiff_t result = 0;
@@ -138,7 +160,7 @@ TEST(AccessoryManagerTest, TcpEndpointCarriesBytesAndADropRelistsIt) {
   EXPECT_EQ(test::writeText(*session->outputStream(), "x"), -1);
 
   // The new connection works as the first did.
-  const auto again = EASession::create(relisted[0], kDefaultProtocolString);
+  const auto again = EASession::create(s.log.entries[1].accessory, kDefaultProtocolString);
   ASSERT_TRUE(again);
   test::openStreams(*again, loop, std::make_shared<Collector>());
   ASSERT_TRUE(test::runUntil(loop, [&] { return again->outputStream()->hasSpaceAvailable(); }));
@@ -147,7 +169,6 @@ TEST(AccessoryManagerTest, TcpEndpointCarriesBytesAndADropRelistsIt) {
   ASSERT_EQ(test::writeText(*again->outputStream(), "again"), 5);
   EXPECT_EQ(test::readFor(peer2, 5), "again");
   ::close(peer2);
-  manager.unregisterForLocalNotifications();
 }
 
 TEST(AccessoryManagerTest, DemoModuleEchoesEverythingWithoutLoss) {
@@ -234,7 +255,6 @@ TEST(AccessoryManagerTest, TcpEndpointThatRefusesOrDoesNotAnswerIsGoneAndListedA
   };
   for (const Case& c : {Case{"refused", true}, Case{"timed out", false}}) {
     SCOPED_TRACE(c.what);
-    TempDir dir;
     std::optional<test::Listener> listener(std::in_place);
     const std::uint16_t port = listener->port();
     if (c.refuses) {
@@ -242,31 +262,16 @@ TEST(AccessoryManagerTest, TcpEndpointThatRefusesOrDoesNotAnswerIsGoneAndListedA
     } else {
       listener->fillBacklog();
     }
-    auto options = quietOptions(dir);
-    options.tcpEndpoints.push_back({"127.0.0.1", port});
-    options.tcpConnectTimeout = 200ms;
-    RunLoop loop;
-    EAAccessoryManager manager(options, loop);
-    NotificationLog log;
-    manager.registerForLocalNotifications();
-
-    const auto accessory = manager.connectedAccessories().at(0);
-    const auto session = EASession::create(accessory, kDefaultProtocolString);
-    ASSERT_TRUE(session) << "the session exists while it connects";
-    auto collector = std::make_shared<Collector>();
-    test::openStreams(*session, loop, collector);
-    ASSERT_TRUE(test::runUntil(loop, [&] { return log.entries.size() == 2; }));
-    EXPECT_FALSE(log.entries[0].connected);
-    EXPECT_EQ(log.entries[0].accessory, accessory);
-    EXPECT_TRUE(log.entries[1].connected);
-    EXPECT_EQ(log.entries[1].accessory->name(), accessory->name());
-    EXPECT_GT(log.entries[1].accessory->connectionID(), accessory->connectionID());
-    ASSERT_TRUE(
-        test::runUntil(loop, [&] { return collector->count(StreamEvent::ErrorOccurred) == 1; }));
-    EXPECT_TRUE(session->outputStream()->hasSpaceAvailable()) << "a failed stream fails at once";
-    EXPECT_EQ(test::writeText(*session->outputStream(), "x"), -1);
-    EXPECT_FALSE(session->outputStream()->waitForSpace(60s));
-    manager.unregisterForLocalNotifications();
+    TcpSession s("127.0.0.1", port, 200ms);
+    ASSERT_TRUE(s.session) << "the session exists while it connects";
+    ASSERT_TRUE(test::runUntil(s.loop, [&] {
+      return s.log.entries.size() == 2 && s.collector->count(StreamEvent::ErrorOccurred) == 1;
+    }));
+    ASSERT_NO_FATAL_FAILURE(s.expectGoneAndListedAgain());
+    const auto& out = s.session->outputStream();
+    EXPECT_TRUE(out->hasSpaceAvailable()) << "a failed stream fails at once";
+    EXPECT_EQ(test::writeText(*out, "x"), -1);
+    EXPECT_FALSE(out->waitForSpace(60s));
   }
 }
 
