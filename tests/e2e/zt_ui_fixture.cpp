@@ -1,14 +1,15 @@
 // zt_ui_fixture: a small application on the widget model, run through the terminal front end,
 // for the end-to-end tests. Its one screen has what the real screens use: a log row (fed with an
 // escape sequence at launch), a switch row, a row that opens a second screen, a row with a
-// detail button that raises an alert, a toolbar with a send field and a Send button, and an
-// Action menu. Going to the background and coming back are written to the log.
+// detail button that raises an alert, a toolbar with a send field and a Send button (whose text
+// is echoed back a moment later, through the run loop), and an Action menu. Going to the background and coming back are written to the log.
 #include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "frontend/terminal/run_terminal.h"
+#include "platform/runloop/run_loop.h"
 #include "platform/ui/ui.h"
 
 namespace zt {
@@ -136,6 +137,8 @@ class FixtureScreen : public ViewController,
   }
   void send() {
     log("\r\n[Sent]" + field_->text());
+    // Answered later, from the run loop, as a module's echo arrives.
+    RunLoop::main().post([this, text = field_->text()] { log("\r\n[Echo]" + text); });
     field_->setText("");
     field_->resignFirstResponder();
   }
