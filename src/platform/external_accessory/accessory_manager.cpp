@@ -141,7 +141,6 @@ void EAAccessoryManager::State::rescan(bool notifying) {
 // of those paths. Only what neither can tell is looked for again on a timer, so an idle manager
 // is not woken at all.
 void EAAccessoryManager::State::followChanges() {
-  if (!monitor || !folders) return;  // still being made
   const bool pathsWatched = folders->watch(givenPathEntries(options));
   const bool polling = !monitor->active() || !pathsWatched;
   if (polling && timer == 0) armTimer();
