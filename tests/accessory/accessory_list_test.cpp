@@ -1,8 +1,7 @@
-// The accessory list and detail screens as a person uses them: what they list and show, the
-// menu, the row tap against the detail button, and devices coming and going under them.
+// The accessory list and detail screens: what they show as devices come and go, the menu, the
+// row tap against the detail button, and a row that went stale.
 #include <string>
 
-#include "accessory/accessory_detail_view_controller.h"
 #include "accessory/accessory_list_view_controller.h"
 #include "support/shell_fixture.h"
 #include "transfer/data_transfers_view_controller.h"
@@ -10,86 +9,57 @@
 namespace zt::test {
 namespace {
 
-class AccessoryListTest : public ShellTest {
- protected:
-  void openList() {
-    launch();
-    ASSERT_TRUE(tapRow("Accessory Devices List"));
-    ASSERT_NE(list(), nullptr);
-  }
-  AccessoryListViewController* list() const {
-    return dynamic_cast<AccessoryListViewController*>(top().get());
-  }
-  static std::string row(int index, const std::string& device) {
-    return "row 0." + std::to_string(index) + " | " + devicePath(device).string() + " | (i)\n";
-  }
-  static constexpr char kBar[] = "[< Back] Accessory List [Action]\n";
-};
+using AccessoryListTest = ShellTest;
 
-TEST_F(AccessoryListTest, ListsWhatIsConnectedNowAndFollowsItWhileOnTop) {
-  openList();
-  EXPECT_EQ(screen(), std::string(kBar));
-  ASSERT_TRUE(tapBar("Action"));
-  ASSERT_TRUE(choose("Refresh"));
-  EXPECT_EQ(screen(), std::string(kBar));
+std::string List(const std::vector<std::string>& devices) {
+  std::string text = "[< Back] Accessory List [Action]\n";
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    text += "row 0." + std::to_string(i) + " | " + ShellTest::path(devices[i]) + " | (i)\n";
+  }
+  return text;
+}
+
+TEST_F(AccessoryListTest, ListFollowsTheDevicesAndARowTapOpensATransferScreenOnANewRecord) {
+  launch();
+  ASSERT_TRUE(tapRow("Accessory Devices List") && tapBar("Action") && choose("Refresh"));
+  EXPECT_EQ(screen(), List({}));
   plug("ttyZ2");
   plug("ttyZ1");
-  EXPECT_EQ(screen(), kBar + row(0, "ttyZ2") + row(1, "ttyZ1"));
-  const auto shown = std::get<DisplayRow>(buildDisplayList(Application::shared()).items.at(2));
-  EXPECT_EQ(shown.image, "bluetooth.png");
-  pull("ttyZ2");
-  EXPECT_EQ(screen(), kBar + row(0, "ttyZ1"));
-}
-
-TEST_F(AccessoryListTest, DetailButtonOpensTheDetailScreenWhichListsTheIdentityOnly) {
-  plug("ttyZ0");
-  openList();
-  ASSERT_TRUE(tapRow(devicePath("ttyZ0").string(), true));
-  auto* detail = dynamic_cast<AccessoryDetailViewController*>(top().get());
-  ASSERT_NE(detail, nullptr);
-  EXPECT_EQ(detail->accessoryInfo()->accessory(),
-            EAAccessoryManager::sharedAccessoryManager().connectedAccessories().at(0));
-  const std::string path = devicePath("ttyZ0").string();
-  const std::string shown =
-      "[< Accessory List] ttyZ0\n"
-      "row 0.0 | Name | ttyZ0\nrow 0.1 | Connected | Yes\nrow 0.2 | firmware\n"
-      "row 0.3 | hardware\nrow 0.4 | manufacturer\nrow 0.5 | modeNumber\n"
-      "row 0.6 | serialNumber | " + path + "\n";
-  EXPECT_EQ(screen(), shown);
-  plug("ttyZ1");  // the detail screen follows nothing
-  EXPECT_EQ(screen(), shown);
-  EXPECT_EQ(GlbParam::instance().accessoryList().size(), 2U);
-  EXPECT_TRUE(tapRow("Name"));
-  EXPECT_EQ(screen(), shown) << "a tap opens nothing";
-  ASSERT_TRUE(tapBar("Accessory List"));
-  EXPECT_EQ(screen(), kBar + row(0, "ttyZ0") + row(1, "ttyZ1")) << "reloaded on return";
-}
-
-// A choice is made on what the row showed at the last reload: a device that went away since
-// (the tap raced the reload that its notification asked for) opens nothing.
-TEST_F(AccessoryListTest, RowTapOpensATransferScreenOnANewRecordUnlessTheRowWentStale) {
-  plug("ttyZ0");
-  plug("ttyZ1");
-  openList();
-  const auto connected = EAAccessoryManager::sharedAccessoryManager().connectedAccessories();
-  std::shared_ptr<AccessoryInfo> first;
+  EXPECT_EQ(screen(), List({"ttyZ2", "ttyZ1"}));
+  EXPECT_EQ(shownRow(path("ttyZ1"))->image, "bluetooth.png");
+  std::shared_ptr<AccessoryInfo> before;
   for (int pass = 0; pass < 2; ++pass) {
-    ASSERT_TRUE(tapRow(devicePath("ttyZ1").string()));
-    auto* transfer = dynamic_cast<DataTransfersViewController*>(top().get());
-    ASSERT_NE(transfer, nullptr);
-    const auto record = transfer->accessoryInfo();
-    EXPECT_EQ(record->accessory(), connected.at(1));
-    EXPECT_EQ(record->protocolString(), connected.at(1)->protocolStrings().front());
-    EXPECT_NE(record, first) << "every choice builds a new record";
-    first = record;
+    ASSERT_TRUE(tapRow(path("ttyZ1")));
+    const auto record = dynamic_cast<DataTransfersViewController&>(*top()).accessoryInfo();
+    EXPECT_EQ(record->accessory(), manager().connectedAccessories()[1]);
+    EXPECT_EQ(record->protocolString(), record->accessory()->protocolStrings().front());
+    EXPECT_NE(record, before) << "every choice builds a new record";
+    before = record;
     ASSERT_TRUE(tapBar("Accessory List"));
   }
-  auto* shownList = list();
-  auto table = std::get<DisplayRow>(buildDisplayList(Application::shared()).items.at(2)).table;
-  pull("ttyZ0");
-  shownList->didSelectRowAtIndexPath(*table, {0, 0});
-  EXPECT_EQ(top().get(), shownList);
-  EXPECT_EQ(screen(), kBar + row(0, "ttyZ1"));
+  // A tap that raced the reload a notification asked for: the row shows another device now.
+  auto& list = dynamic_cast<AccessoryListViewController&>(*top());
+  const auto table = shownRow(path("ttyZ1"))->table;
+  pull("ttyZ2");
+  list.didSelectRowAtIndexPath(*table, {0, 0});
+  EXPECT_EQ(screen(), List({"ttyZ1"}));
+}
+
+TEST_F(AccessoryListTest, DetailButtonShowsTheIdentityWhichFollowsNothing) {
+  plug("ttyZ0");
+  launch();
+  ASSERT_TRUE(tapRow("Accessory Devices List") && tapRow(path("ttyZ0"), RowPart::DetailButton));
+  const std::string detail =
+      "[< Accessory List] ttyZ0\nrow 0.0 | Name | ttyZ0\nrow 0.1 | Connected | Yes\n"
+      "row 0.2 | firmware\nrow 0.3 | hardware\nrow 0.4 | manufacturer\nrow 0.5 | modeNumber\n"
+      "row 0.6 | serialNumber | " +
+      path("ttyZ0") + "\n";
+  EXPECT_EQ(screen(), detail);
+  plug("ttyZ1");
+  ASSERT_TRUE(tapRow("Name"));
+  EXPECT_EQ(screen(), detail);
+  ASSERT_TRUE(tapBar("Accessory List"));
+  EXPECT_EQ(screen(), List({"ttyZ0", "ttyZ1"})) << "reloaded on return";
 }
 
 }  // namespace

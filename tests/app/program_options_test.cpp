@@ -1,50 +1,34 @@
-// zemra-telvo's command line, run as a program: what it says for --help and --version, and one
-// clear line on stderr with status 2 for anything it cannot use (before any terminal is needed).
+// zemra-telvo's command line, run as a program: --help and --version, and one clear line on
+// stderr with status 2 for anything it cannot use (before any terminal is needed).
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "support/io.h"
-#include "version/version.h"
 
 namespace zt::test {
 namespace {
 
-const std::string kProgram = ZT_TELVO;
-
-TEST(ProgramOptions, HelpAndVersionPrintAndExitZero) {
-  const auto version = runProgram({kProgram, "--version"});
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "zemra-telvo " + std::string(kVersion) + "\n");
-  const auto help = runProgram({kProgram, "--no-demo", "--help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("a path that does not exist yet is accepted"), std::string::npos);
-  EXPECT_EQ(help.err, "");
-}
-
-TEST(ProgramOptions, WhatCannotBeUsedIsOneLineAndStatusTwo) {
-  TempDir dir;
+TEST(ProgramOptions, HelpAndVersionPrintOrOneLineTellsWhatCannotBeUsed) {
   const struct {
     std::vector<std::string> args;
+    int status;
     std::string says;
   } cases[] = {
-      {{"--colour"}, "unknown option '--colour'"},
-      {{"stray"}, "unknown option 'stray'"},
-      {{"--device", "/dev/ttyUSB0@fast"}, "/dev/ttyUSB0@fast"},
-      {{"--tcp", "localhost"}, "localhost"},
-      {{"--data-dir"}, "--data-dir needs a value"},
-      {{"--data-dir="}, "--data-dir needs a non-empty value"},
-      {{"--log", (dir.path() / "missing" / "log").string()}, "cannot open the log file"},
+      {{"--version"}, 0, "zemra-telvo 1.6.0\n"},
+      {{"--no-demo", "--help"}, 0, "a path that does not exist yet is accepted"},
+      {{"stray"}, 2, "zemra-telvo: unknown option 'stray' (see --help)\n"},
+      {{"--device", "/dev/ttyUSB0@fast"}, 2, "zemra-telvo: bad baud rate in --device"},
+      {{"--tcp", "localhost"}, 2, "zemra-telvo: --tcp expects HOST:PORT, got 'localhost'\n"},
+      {{"--data-dir="}, 2, "zemra-telvo: --data-dir needs a non-empty value\n"},
+      {{"--log", "/nonexistent/log"}, 2, "zemra-telvo: cannot open the log file"},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> argv{kProgram};
+    std::vector<std::string> argv{ZT_TELVO};
     argv.insert(argv.end(), c.args.begin(), c.args.end());
     const auto outcome = runProgram(argv);
-    EXPECT_EQ(outcome.status, 2) << c.args.front();
-    EXPECT_EQ(outcome.err.rfind("zemra-telvo: ", 0), 0U) << outcome.err;
-    EXPECT_NE(outcome.err.find(c.says), std::string::npos) << outcome.err;
-    EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+    EXPECT_EQ(outcome.status, c.status);
+    const std::string& told = c.status == 0 ? outcome.out : outcome.err;
+    EXPECT_NE(told.find(c.says), std::string::npos) << told;
+    EXPECT_TRUE(c.status == 0 || told.find('\n') == told.size() - 1) << "one line: " << told;
   }
 }
 

