@@ -1,5 +1,6 @@
 // The settings screen while a field is edited: the table's shift, the overlay that ends the edit
 // at a touch, the Done key over the number pad, the Return rule and the delayed cursor move.
+#include <algorithm>
 #include <any>
 #include <cmath>
 
@@ -74,9 +75,10 @@ void DTSettingsViewController::textViewDidBeginEditing(TextView& textView) {
   curSection_ = kTestFileSection;
   curRow_ = *row;
   curTextView_ = std::static_pointer_cast<UIZemraTextView>(textView.shared_from_this());
+  // Before the keyboard's height is known the table stays put, the interval's row included.
   float shift = 0;
   if (curRow_ == kIntervalRow) {
-    shift = static_cast<float>(keyboardHeight_) - kIntervalShiftReduction;
+    shift = std::max(0.0f, static_cast<float>(keyboardHeight_) - kIntervalShiftReduction);
   } else if (curRow_ != kLineRow) {
     shift = static_cast<float>(keyboardHeight_);
   }
