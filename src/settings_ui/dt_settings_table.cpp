@@ -94,8 +94,9 @@ std::shared_ptr<TableViewCell> DTSettingsViewController::mainCell(TableView& tab
 
 void DTSettingsViewController::fillTestFileRow(TableViewCell& cell, int row) {
   const GlbParam& param = GlbParam::instance();
-  static const char* const kLabels[] = {"",           "Auto-repeat Interval (S)", "Repetitions",
-                                        "Total Characters", "Packet Size",        "Sleep Time (ms)"};
+  static const char* const kLabels[] = {"",           "Auto-repeat Interval (S)",
+                                        "Repetitions", "Total Characters",
+                                        "Packet Size", "Sleep Time (ms)"};
   cell.textLabel()->setText(kLabels[row]);
   switch (row) {
     case kLineRow:

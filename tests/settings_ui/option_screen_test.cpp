@@ -1,4 +1,4 @@
-// The Quorvel key screen with a real option store: what a typed key does to the settings, the
+// The Quorvel key screen over a real option store: what a typed key does to the settings, the
 // database and the cipher's key in force, and a store that refuses the write.
 #include "settings_ui/option_view_controller.h"
 
@@ -15,19 +15,16 @@ const std::string kPrevious = "previous-key-000";
 
 class OptionScreenTest : public test::SettingsScreenTest {
  protected:
-  void SetUp() override {
-    SettingsScreenTest::SetUp();
-    ASSERT_TRUE(StartOptionStore(GlbParam::instance(), docs_.path()));
-    GlbParam::instance().setQuorvelKey(kPrevious);
-    ASSERT_TRUE(GlbParam::instance().dbProcess()->UpdateQuorvelKey(kPrevious));
-    test::SetCipherKey(kPrevious);
-  }
-  // Types `key` on a new key screen and confirms it.
-  std::shared_ptr<OptionViewController> enter(std::string_view key) {
-    auto screen = open<OptionViewController>();
-    retype(*screen->tableview(), {0, 0}, key);
-    EXPECT_TRUE(tapRight());
-    return screen;
+  // A process whose option store, settings and cipher hold kPrevious; `key`'s probe first.
+  std::array<std::uint8_t, 8> startWithPreviousKey(std::string_view key) {
+    test::SetCipherKey(key);
+    const auto probe = test::EncipherProbe();
+    SetUp();
+    GlbParam& param = GlbParam::instance();
+    EXPECT_TRUE(StartOptionStore(param, docs_.path()) &&
+                param.dbProcess()->UpdateQuorvelKey(kPrevious) &&
+                param.dbProcess()->ReadAppOption(param));
+    return probe;
   }
   // The key the option store gives the next process.
   std::optional<std::string> storedKey() {
@@ -35,86 +32,50 @@ class OptionScreenTest : public test::SettingsScreenTest {
     EXPECT_TRUE(StartOptionStore(GlbParam::instance(), docs_.path()));
     return GlbParam::instance().quorvelKey();
   }
-  static std::array<std::uint8_t, 8> probeFor(std::string_view key) {
-    const auto inForce = test::EncipherProbe();
-    test::SetCipherKey(key);
-    const auto probe = test::EncipherProbe();
-    test::SetCipherKey(kPrevious);
-    EXPECT_EQ(test::EncipherProbe(), inForce);
-    return probe;
-  }
 
   test::TempDir docs_;
 };
 
-TEST_F(OptionScreenTest, ShowsTheKeyInForceOrAnEmptyField) {
-  auto screen = open<OptionViewController>();
-  EXPECT_EQ(screenText(),
-            "[Cancel] Quorvel key [OK]\n"
-            "== Quorvel key(16 bytes in ASCII) ==\n"
-            "row 0.0 |  | [text field: " + kPrevious + "]\n");
-  GlbParam::instance().setQuorvelKey(std::nullopt);
-  ASSERT_TRUE(tapLeft());
-  open<OptionViewController>();
-  EXPECT_NE(screenText().find("[text field: ]"), std::string::npos);
-}
-
-TEST_F(OptionScreenTest, OkTakesTheFirst16AsciiCharactersAndPutsThemInForce) {
-  const std::string tooShort = "alert: The Quorvel key length at least is 16, please enter it again. | [OK]\n";
+TEST_F(OptionScreenTest, OkPutsTheFirst16AsciiCharactersInForceAndInTheStore) {
+  const std::string tooShort = "The Quorvel key length at least is 16, please enter it again.";
   const std::string notAscii =
-      "alert: The Quorvel key must be 16 ASCII characters, please enter it again. | [OK]\n";
-  const struct {
-    std::string typed;
-    std::string alert;  // empty: accepted
-    std::string key;
-  } cases[] = {
-      {"", tooShort, kPrevious},
-      {"0123456789abcde", tooShort, kPrevious},
-      {"0123456789abcdef", "", "0123456789abcdef"},
-      {"0123456789abcdefGHIJ", "", "0123456789abcdef"},
-      {"it's 'quoted' ok", "", "it's 'quoted' ok"},
-      {"\xC3\xBC" "123456789abcdef", notAscii, kPrevious},            // u-umlaut first
-      {"0123456789abcde\xF0\x9F\x98\x80", notAscii, kPrevious},       // 16th unit half an emoji
-  };
+      "The Quorvel key must be 16 ASCII characters, please enter it again.";
+  // What is typed, whether OK (or Cancel) is tapped, the alert (if any) and the key afterwards.
+  const struct { std::string typed; bool ok; std::string alert, key; } cases[] = {
+      {"", true, tooShort, kPrevious}, {"0123456789abcde", true, tooShort, kPrevious},
+      {"0123456789abcdef", true, "", "0123456789abcdef"},
+      {"0123456789abcdefGHIJ", true, "", "0123456789abcdef"},
+      {"it's 'quoted' ok", true, "", "it's 'quoted' ok"},
+      {"\xC3\xBC" "123456789abcdef", true, notAscii, kPrevious},
+      {"0123456789abcde\xF0\x9F\x98\x80", true, notAscii, kPrevious},  // half an emoji at 16
+      {"fedcba9876543210", false, "", kPrevious}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.typed);
-    const auto probe = probeFor(c.key);
-    auto screen = enter(c.typed);
+    const auto probe = startWithPreviousKey(c.key);
+    auto screen = open<OptionViewController>();
+    retype(*screen->tableview(), {0, 0}, c.typed);
+    ASSERT_TRUE(c.ok ? tapOk() : tapCancel());
     EXPECT_EQ(isOnTop(*screen), !c.alert.empty());
-    if (!c.alert.empty()) {
-      EXPECT_NE(screenText().find(c.alert), std::string::npos);
-      ASSERT_TRUE(dismissAlert());
-      ASSERT_TRUE(tapLeft());
-    }
+    EXPECT_TRUE(c.alert.empty() || (shows("alert: " + c.alert + " | [OK]\n") && dismissAlert() &&
+                                    tapCancel()));
     EXPECT_EQ(GlbParam::instance().quorvelKey(), c.key);
     EXPECT_EQ(test::EncipherProbe(), probe);
-    auto again = open<OptionViewController>();
-    EXPECT_NE(screenText().find("[text field: " + c.key + "]"), std::string::npos);
-    ASSERT_TRUE(tapLeft());
+    open<OptionViewController>();  // shows the key in force
+    EXPECT_EQ(screenText(), "[Cancel] Quorvel key [OK]\n== Quorvel key(16 bytes in ASCII) ==\n"
+                            "row 0.0 |  | [text field: " + c.key + "]\n");
     EXPECT_EQ(storedKey(), c.key);
-    SetUp();  // the next case starts afresh
   }
 }
 
-TEST_F(OptionScreenTest, CancelDropsWhatWasTyped) {
-  auto screen = open<OptionViewController>();
-  retype(*screen->tableview(), {0, 0}, "fedcba9876543210");
-  ASSERT_TRUE(tapLeft());
-  EXPECT_FALSE(isOnTop(*screen));
-  EXPECT_EQ(GlbParam::instance().quorvelKey(), kPrevious);
-  EXPECT_EQ(test::EncipherProbe(), probeFor(kPrevious));
-  EXPECT_EQ(storedKey(), kPrevious);
-}
-
 TEST_F(OptionScreenTest, AKeyTheStoreRefusesIsInForceAndSaidToBeUnsaved) {
+  const auto probe = startWithPreviousKey("0123456789abcdef");
   ASSERT_TRUE(GlbParam::instance().dbProcess()->ExecSql(
       "create trigger refuse before insert on AppOption begin select raise(abort, 'no'); end"));
-  const auto probe = probeFor("0123456789abcdef");
-  auto screen = enter("0123456789abcdef");
-  EXPECT_EQ(screenText(),
-            "Beneath\n"
-            "alert: Warning | The key could not be saved; it is in force until Zemra Telvo "
-            "ends. | [OK]\n");
+  auto screen = open<OptionViewController>();
+  retype(*screen->tableview(), {0, 0}, "0123456789abcdef");
+  ASSERT_TRUE(tapOk());
+  EXPECT_EQ(screenText(), "Beneath\nalert: Warning | The key could not be saved; it is in force "
+                          "until Zemra Telvo ends. | [OK]\n");
   EXPECT_EQ(GlbParam::instance().quorvelKey(), "0123456789abcdef");
   EXPECT_EQ(test::EncipherProbe(), probe);
   EXPECT_EQ(storedKey(), kPrevious);
