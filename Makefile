@@ -14,7 +14,8 @@ CMAKE_CHECKED := -G Ninja -DCMAKE_BUILD_TYPE=Debug
 # Debian packages the build and the tests need; installed only when missing.
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
             googletest libgtest-dev libgmock-dev libbenchmark-dev \
-            libsqlite3-dev libssl-dev openssl libncurses-dev libudev-dev tmux
+            libsqlite3-dev libssl-dev openssl libncurses-dev libudev-dev tmux \
+            libsystemd-dev python3-dbusmock dbus-daemon
 # Installing and packaging: cpack's Debian package (dpkg-shlibdeps), the manual pages' checks.
 PACKAGES += dpkg-dev groff-base man-db
 

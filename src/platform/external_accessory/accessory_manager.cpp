@@ -8,7 +8,6 @@
 #include "platform/external_accessory/serial_port.h"
 #include "platform/external_accessory/tcp_transport.h"
 #include "platform/external_accessory/uevent_monitor.h"
-#include "platform/ui/alert_view.h"
 #include "platform/ui/notification_center.h"
 
 namespace zt {
@@ -18,6 +17,11 @@ namespace {
 std::optional<AccessoryOptions>& configuredOptions() {
   static std::optional<AccessoryOptions> options;
   return options;
+}
+
+EAAccessoryManager::PickerPresenter& pickerPresenter() {
+  static EAAccessoryManager::PickerPresenter presenter;
+  return presenter;
 }
 
 std::string endpointText(const TcpEndpointOption& endpoint) {
@@ -190,13 +194,33 @@ void EAAccessoryManager::unregisterForLocalNotifications() {
   if (state_->registrations > 0) --state_->registrations;
 }
 
-void EAAccessoryManager::showBluetoothAccessoryPickerWithNameFilter(
-    const std::optional<std::string>& /*nameFilter*/, const PickerCompletion& completion) {
-  std::make_shared<AlertView>("Warning", "Bluetooth is not available on this system.",
-                              std::weak_ptr<AlertViewDelegate>(), "OK")
-      ->show();
-  if (completion) completion(std::make_error_code(std::errc::not_supported));
+void EAAccessoryManager::setBluetoothAccessoryPickerPresenter(PickerPresenter presenter) {
+  pickerPresenter() = std::move(presenter);
 }
+
+void EAAccessoryManager::showBluetoothAccessoryPickerWithNameFilter(
+    const std::optional<std::string>& nameFilter, const PickerCompletion& completion) {
+  const PickerCompletion done = completion ? completion : [](std::error_code) {};
+  if (const auto presenter = pickerPresenter()) {
+    presenter(*this, nameFilter, done);
+  } else {
+    done(std::make_error_code(std::errc::not_supported));
+  }
+}
+
+std::shared_ptr<EAAccessory> EAAccessoryManager::addConnectedAccessory(
+    AccessoryIdentity identity, std::shared_ptr<AccessoryTransport> transport) {
+  State& s = *state_;
+  s.add("linked:" + std::to_string(s.nextConnectionID), std::move(identity), std::move(transport),
+        true);
+  return s.entries.back().accessory;
+}
+
+void EAAccessoryManager::removeConnectedAccessory(const std::shared_ptr<EAAccessory>& accessory) {
+  state_->goneReported(accessory);
+}
+
+RunLoop& EAAccessoryManager::runLoop() const { return state_->loop; }
 
 void EAAccessoryManager::rescan() { state_->rescan(true); }
 
