@@ -7,9 +7,10 @@
 
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
-CMAKE_COMMON := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Our own builds stop at any warning; a plain cmake build (a user's, a packager's) only warns.
+CMAKE_COMMON := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZT_WERROR=ON
 # The sanitizer passes build without NDEBUG, so the model's main-thread assertions run too.
-CMAKE_CHECKED := -G Ninja -DCMAKE_BUILD_TYPE=Debug
+CMAKE_CHECKED := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZT_WERROR=ON
 
 # Debian packages the build and the tests need; installed only when missing.
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \

@@ -4,7 +4,9 @@
 // endpoints given (always: a session connects when it opens) and the built-in demo module,
 // in order of appearance, and the accessories that another layer connected (Bluetooth links);
 // every connection gets a new, higher connectionID. Devices coming and
-// going are noticed through the kernel's uevents and a rescan timer. An accessory whose session
+// going are noticed through the kernel's uevents, the given paths through inotify on their
+// folders; a rescan timer runs only where those cannot tell (no uevent socket, a folder that
+// cannot be watched), so an idle manager costs no wakeups. An accessory whose session
 // finds its device gone (end of data, hangup) is retired at once; a TCP endpoint is then listed
 // again as a new connection. While registered (registerForLocalNotifications), each change
 // posts EAAccessoryDidConnectNotification or EAAccessoryDidDisconnectNotification on the
@@ -71,9 +73,9 @@ class EAAccessoryManager {
   void removeConnectedAccessory(const std::shared_ptr<EAAccessory>& accessory);
   RunLoop& runLoop() const;
 
-  // Looks at the devices now (the timer and the uevent monitor call it too).
+  // Looks at the devices now (the timer, the uevent monitor and the folder watch call it too).
   void rescan();
-  // Whether the kernel's uevents are being followed (else the timer alone finds changes).
+  // Whether the kernel's uevents are being followed (else the timer finds sysfs changes).
   bool followsUevents() const;
 
  private:
