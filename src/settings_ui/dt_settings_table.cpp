@@ -1,4 +1,6 @@
 // The settings screen's two tables: the main table with its fields, and the format picker.
+#include <iterator>
+
 #include "settings/glb_param.h"
 #include "settings_ui/dt_settings_view_controller.h"
 
