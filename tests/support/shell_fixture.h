@@ -73,8 +73,10 @@ class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
     static const bool configured = [] {
-      AccessoryOptions options{
-          {{path("ttyZ0")}, {path("ttyZ1")}, {path("ttyZ2")}, {path("ttyZ3")}}};
+      AccessoryOptions options;
+      for (const char* name : {"ttyZ0", "ttyZ1", "ttyZ2", "ttyZ3"}) {
+        options.devices.push_back({path(name), kDefaultBaud});
+      }
       options.demo = false;
       options.sysfsRoot = devices() / "no-sysfs";
       EAAccessoryManager::configure(options);
