@@ -111,7 +111,9 @@ bool TmuxSession::clickOn(const std::string& text) const {
     int x = 0;  // cells before the text: characters, not bytes
     for (std::size_t i = 0; i < at; ++i) x += (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80;
     const std::string cell{static_cast<char>(33 + x), static_cast<char>(33 + y)};
-    type("\x1b[M " + cell + "\x1b[M#" + cell);  // in one write: a click, not a hold
+    std::string click = "\x1b[M ";  // in one write: a press and a release, not a hold
+    click.append(cell).append("\x1b[M#").append(cell);
+    type(click);
     return true;
   }
   return false;
