@@ -22,7 +22,8 @@ inline std::string screen() { return buildDisplayList(Application::shared()).toT
 inline bool shows(const std::string& text) { return screen().find(text) != std::string::npos; }
 
 inline std::optional<DisplayRow> shownRow(const std::string& title) {
-  for (const auto& item : buildDisplayList(Application::shared()).items) {
+  const DisplayList shown = buildDisplayList(Application::shared());
+  for (const auto& item : shown.items) {
     const auto* row = std::get_if<DisplayRow>(&item);
     if (row && row->title == title) return *row;
   }
@@ -39,7 +40,8 @@ inline bool tapRow(const std::string& title, RowPart part = RowPart::Row) {
 }
 // A bar button by its title (the back button by the title it shows).
 inline bool tapBar(const std::string& title) {
-  for (const auto& item : buildDisplayList(Application::shared()).items) {
+  const DisplayList shown = buildDisplayList(Application::shared());
+  for (const auto& item : shown.items) {
     const auto* bar = std::get_if<DisplayNavigationBar>(&item);
     for (const auto& button : {bar ? bar->left : std::nullopt, bar ? bar->right : std::nullopt}) {
       if (button && button->title == title) return Touch::tapBarButton(button->item.get());
