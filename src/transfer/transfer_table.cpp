@@ -14,6 +14,13 @@ const char* const kCellIdentifier = "DataTransViewControllerCell";
 // A log longer than this (in UTF-16 units) is emptied before the next entry.
 constexpr std::size_t kLogLimit = 500;
 
+// Whether `log` is longer than kLogLimit units, counting only where its size leaves a doubt: a
+// unit takes 1 to 3 bytes of UTF-8 (an invalid byte counts as one unit).
+bool pastLimit(const std::string& log) {
+  if (log.size() <= kLogLimit) return false;
+  return log.size() > 3 * kLogLimit || Utf16Length(log) > kLogLimit;
+}
+
 // "HH:mm:ss" in local time.
 std::string timeStamp(std::chrono::system_clock::time_point at) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(at);
@@ -76,7 +83,7 @@ std::shared_ptr<TableViewCell> DataTransfersViewController::cellForRowAtIndexPat
 
 void DataTransfersViewController::appendLogEntry(const char* kind, const std::string& text,
                                                  Clock::time_point at) {
-  if (Utf16Length(log_) > kLogLimit) log_.clear();
+  if (pastLimit(log_)) log_.clear();
   log_ += "\r\n[";
   log_ += kind;
   log_ += " " + timeStamp(at) + "]";

@@ -22,6 +22,8 @@ constexpr milliseconds kSpaceWait{100};
 constexpr std::size_t kLargestWrite = std::size_t{1} << 20;
 // Sent lines the main thread has not shown yet before the worker waits for it to catch up.
 constexpr int kMostResultsWaiting = 64;
+// How often at most the Sent count of a flowing test file is told the main thread.
+constexpr std::chrono::steady_clock::duration kCountUpdateGap = milliseconds(30);
 
 // The packet size of the settings; below 1 it is 1.
 std::size_t packetSize() {
@@ -135,30 +137,39 @@ void DataTransfersViewController::writeData_SendTestFileEx(const RepeatedBlock& 
   const milliseconds gap{std::max(0, GlbParam::instance().sleepTime())};
   std::vector<std::uint8_t> chunk;
   std::uint64_t total = 0;
+  // The Sent count goes to the main thread at most once a frame while bytes flow, and once more
+  // when they stall.
+  std::chrono::steady_clock::time_point told;
+  bool untold = false;
+  const auto tellCount = [&](bool flowing) {
+    const auto now = std::chrono::steady_clock::now();
+    untold = untold || flowing;
+    if (!untold || (flowing && now - told < kCountUpdateGap)) return;
+    postSendResult(std::nullopt);
+    told = now;
+    untold = false;
+  };
   while (total < block.length()) {
     if (stopSendThrd_ || operatType_ != OperatTestFile) return;
     if (!usable(out)) {
       pause(kIdlePause, OperatTestFile);
       continue;
     }
-    if (!out->hasSpaceAvailable()) {
-      out->waitForSpace(kSpaceWait);
-      continue;
-    }
     // A burst: the mode is not looked at while the stream takes the bytes.
-    while (out->hasSpaceAvailable()) {
+    for (;;) {
       chunk.resize(static_cast<std::size_t>(std::min<std::uint64_t>(block.length() - total, packet)));
       block.copy(total, chunk.size(), chunk.data());
       const std::ptrdiff_t n = out->write(chunk.data(), chunk.size());
       if (n < 0) return;
-      if (n == 0) break;
+      if (n == 0) break;  // no space now
       total += static_cast<std::uint64_t>(n);
       sendDataByteLen_ += n;
-      postSendResult(std::nullopt);
-      if (total >= block.length()) return;
+      tellCount(true);
+      if (total >= block.length()) return;  // the finish shows the count
       pause(gap, std::nullopt);  // ended at once by the stop request
       if (stopSendThrd_) return;
     }
+    if (!out->waitForSpace(kSpaceWait)) tellCount(false);
   }
 }
 
@@ -167,12 +178,12 @@ std::size_t DataTransfersViewController::writeWhole(const std::vector<std::uint8
   const std::size_t packet = packetSize();
   std::size_t total = 0;
   while (total < bytes.size() && !stopSendThrd_ && usable(out)) {
-    if (!out->hasSpaceAvailable()) {
+    const std::ptrdiff_t n = out->write(bytes.data() + total, std::min(bytes.size() - total, packet));
+    if (n < 0) break;
+    if (n == 0) {  // no space now
       out->waitForSpace(kSpaceWait);
       continue;
     }
-    const std::ptrdiff_t n = out->write(bytes.data() + total, std::min(bytes.size() - total, packet));
-    if (n < 0) break;
     total += static_cast<std::size_t>(n);
     sendDataByteLen_ += n;
   }
