@@ -7,14 +7,16 @@
 
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
-CMAKE_COMMON := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Our own builds stop at any warning; a plain cmake build (a user's, a packager's) only warns.
+CMAKE_COMMON := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZT_WERROR=ON
 # The sanitizer passes build without NDEBUG, so the model's main-thread assertions run too.
-CMAKE_CHECKED := -G Ninja -DCMAKE_BUILD_TYPE=Debug
+CMAKE_CHECKED := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZT_WERROR=ON
 
 # Debian packages the build and the tests need; installed only when missing.
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
             googletest libgtest-dev libgmock-dev libbenchmark-dev \
-            libsqlite3-dev libssl-dev openssl libncurses-dev libudev-dev tmux
+            libsqlite3-dev libssl-dev openssl libncurses-dev libudev-dev tmux \
+            libsystemd-dev python3-dbusmock dbus-daemon
 # Installing and packaging: cpack's Debian package (dpkg-shlibdeps), the manual pages' checks.
 PACKAGES += dpkg-dev groff-base man-db
 

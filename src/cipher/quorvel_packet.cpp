@@ -1,10 +1,10 @@
 #include "cipher/quorvel_packet.h"
 
 #include <algorithm>
-#include <array>
 #include <random>
 
 #include "cipher/triple_des.h"
+#include "cipher/wipe.h"
 
 namespace zt {
 
@@ -20,14 +20,14 @@ std::uint32_t QuorvelEncipher(std::span<const std::uint8_t> data, std::span<std:
   const std::uint32_t m = n + pad;
   if (out.size() < m + 2) return 0;
 
-  std::array<std::uint8_t, kQuorvelMaxCiphertext> work{};
+  WipedBytes<kQuorvelMaxCiphertext> work{};  // holds the plaintext
   std::copy(data.begin(), data.end(), work.begin());
   std::minstd_rand generator(static_cast<std::minstd_rand::result_type>(seconds));
   for (std::uint32_t i = 0; i < pad; ++i) {
     work[n + i] = static_cast<std::uint8_t>(generator() % 255);
   }
   std::uint32_t written = 0;
-  TripleDesEncipher(m, work, out, written);
+  if (!TripleDesEncipher(m, work, out, written)) return 0;
   out[m] = static_cast<std::uint8_t>(n & 0xffU);
   out[m + 1] = static_cast<std::uint8_t>(n >> 8);
   return m + 2;
@@ -41,7 +41,7 @@ std::optional<std::uint32_t> QuorvelDecipher(std::span<const std::uint8_t> packe
   const std::uint32_t n = packet[cipherLength] + 256U * packet[cipherLength + 1];
   if (n > cipherLength || n > out.size()) return std::nullopt;
 
-  std::array<std::uint8_t, kQuorvelMaxCiphertext> plain{};
+  WipedBytes<kQuorvelMaxCiphertext> plain{};
   TripleDesDecipher(static_cast<std::uint16_t>(cipherLength), packet.first(cipherLength), plain);
   std::copy_n(plain.begin(), n, out.begin());
   return n;

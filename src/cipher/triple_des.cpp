@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "cipher/des_core.h"
+#include "cipher/wipe.h"
 
 namespace zt {
 namespace {
@@ -39,11 +40,12 @@ constexpr std::uint64_t RoundUpToBlock(std::uint64_t length) {
 }  // namespace
 
 void QuorvelSetKey(std::span<const std::uint8_t> key) {
-  std::array<std::uint8_t, 16> bytes{};
+  WipedBytes<16> bytes{};
   std::copy_n(key.begin(), std::min(key.size(), bytes.size()), bytes.begin());
   const std::span<const std::uint8_t, 8> k1(bytes.data(), 8);
   const std::span<const std::uint8_t, 8> k2(bytes.data() + 8, 8);
-  auto table = std::make_shared<des::SubkeyTable>();
+  // The table replaced by the next key is wiped when its last reader lets it go.
+  auto table = std::allocate_shared<des::SubkeyTable>(WipingAllocator<des::SubkeyTable>());
   table->sets[0] = des::MakeSubkeySet(k1);
   table->sets[1] = des::MakeSubkeySet(k2);
   table->sets[2] = table->sets[0];

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <utility>
 
+#include "cipher/wipe.h"
 #include "settings/db_process.h"
 
 namespace zt {
@@ -16,6 +17,11 @@ std::mutex& InstanceMutex() {
 std::unique_ptr<GlbParam>& InstanceSlot() {
   static std::unique_ptr<GlbParam> slot;
   return slot;
+}
+
+// The key's characters are overwritten before their storage goes.
+void WipeKeyText(std::optional<std::string>& key) {
+  if (key) Wipe(key->data(), key->size());
 }
 
 }  // namespace
@@ -42,13 +48,17 @@ GlbParam::GlbParam() = default;
 GlbParam::~GlbParam() {
   accessoryList_.clear();
   dbProcess_.reset();
+  WipeKeyText(quorvelKey_);
 }
 
 void GlbParam::setAccessoryList(AccessoryList list) { accessoryList_ = std::move(list); }
 
 void GlbParam::setLargeData_LineCharacter(std::string line) { lineCharacter_ = std::move(line); }
 
-void GlbParam::setQuorvelKey(std::optional<std::string> key) { quorvelKey_ = std::move(key); }
+void GlbParam::setQuorvelKey(std::optional<std::string> key) {
+  WipeKeyText(quorvelKey_);
+  quorvelKey_ = std::move(key);
+}
 
 void GlbParam::setDbProcess(std::unique_ptr<DBProcess> store) { dbProcess_ = std::move(store); }
 

@@ -4,8 +4,8 @@
 
 namespace zt {
 
-std::array<std::uint8_t, kQuorvelKeyBufferSize> QuorvelKeyBuffer(std::string_view key) {
-  std::array<std::uint8_t, kQuorvelKeyBufferSize> buffer{};
+WipedBytes<kQuorvelKeyBufferSize> QuorvelKeyBuffer(std::string_view key) {
+  WipedBytes<kQuorvelKeyBufferSize> buffer{};
   const bool isAscii = std::all_of(key.begin(), key.end(), [](char c) {
     return static_cast<unsigned char>(c) < 0x80U;
   });

@@ -6,18 +6,18 @@
 // terminating zero, at most 50 bytes in all. When the key cannot be converted that way (it
 // holds a character outside ASCII, or more than 49 characters) the buffer stays all zero, so
 // the subkeys become those of an all-zero key. Only the first 16 bytes reach the cipher.
-// Pure function; safe from any thread.
+// The buffer wipes itself when it ends. Pure function; safe from any thread.
 #pragma once
 
-#include <array>
 #include <cstddef>
-#include <cstdint>
 #include <string_view>
+
+#include "cipher/wipe.h"
 
 namespace zt {
 
 inline constexpr std::size_t kQuorvelKeyBufferSize = 50;
 
-std::array<std::uint8_t, kQuorvelKeyBufferSize> QuorvelKeyBuffer(std::string_view key);
+WipedBytes<kQuorvelKeyBufferSize> QuorvelKeyBuffer(std::string_view key);
 
 }  // namespace zt

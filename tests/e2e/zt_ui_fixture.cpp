@@ -1,9 +1,9 @@
 // zt_ui_fixture: a small application on the widget model, run through the terminal front end,
 // for the end-to-end tests. Its one screen has what the real screens use: a log row (fed with an
 // escape sequence at launch), a switch row, a row that opens a second screen, a row with a
-// detail button that raises an alert, a toolbar with a send field and a Send button, and an
-// Action menu, whose "About" presents a screen modally. Going to the background and coming back
-// are written to the log.
+// detail button that raises an alert, a toolbar with a send field and a Send button (whose text
+// is echoed back a moment later, through the run loop), and an Action menu, whose "About"
+// presents a screen modally. Going to the background and coming back are written to the log.
 #include <chrono>
 #include <memory>
 #include <string>
@@ -150,6 +150,8 @@ class FixtureScreen : public ViewController,
   }
   void send() {
     log("\r\n[Sent]" + field_->text());
+    // Answered later, from the run loop, as a module's echo arrives.
+    RunLoop::main().post([this, text = field_->text()] { log("\r\n[Echo]" + text); });
     field_->setText("");
     field_->resignFirstResponder();
   }

@@ -76,10 +76,11 @@ inline std::string readFor(int fd, std::size_t count,
 }
 
 // A program (looked up on PATH) running as a child, its standard input, output and error on
-// pipes; killed and reaped when the object goes unless it was waited for.
+// pipes; killed and reaped when the object goes unless it was waited for. With `ownGroup` it
+// leads a process group of its own, and its whole group is killed.
 class Child {
  public:
-  explicit Child(std::vector<std::string> argv) {
+  explicit Child(std::vector<std::string> argv, bool ownGroup = false) : ownGroup_(ownGroup) {
     static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
     int pipes[3][2];
     for (auto& p : pipes) {
@@ -90,12 +91,19 @@ class Child {
     posix_spawn_file_actions_adddup2(&actions, pipes[0][0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, pipes[1][1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, pipes[2][1], STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    if (ownGroup) {
+      posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+      posix_spawnattr_setpgroup(&attributes, 0);
+    }
     std::vector<char*> args;
     args.reserve(argv.size() + 1);
     for (auto& arg : argv) args.push_back(arg.data());
     args.push_back(nullptr);
-    const int error = ::posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
+    const int error = ::posix_spawnp(&pid_, args[0], &actions, &attributes, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     ::close(pipes[0][0]);
     ::close(pipes[1][1]);
     ::close(pipes[2][1]);
@@ -106,7 +114,7 @@ class Child {
   }
   ~Child() {
     if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
+      ::kill(ownGroup_ ? -pid_ : pid_, SIGKILL);
       wait();
     }
     for (int fd : {in_, out_, err_}) {
@@ -139,6 +147,7 @@ class Child {
   }
 
  private:
+  bool ownGroup_;
   pid_t pid_ = -1;
   int in_ = -1;
   int out_ = -1;

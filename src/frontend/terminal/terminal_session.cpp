@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/ui/application.h"
+#include "platform/ui/model_state.h"
 
 namespace zt::term {
 
@@ -14,6 +15,7 @@ TerminalSession::TerminalSession(CursesTerminal& terminal, SignalWatch& signals,
     : terminal_(terminal), signals_(signals), loop_(loop), options_(std::move(options)) {}
 
 TerminalSession::~TerminalSession() {
+  setModelChangeHandler(nullptr);
   if (inputWatch_) loop_.unwatch(inputWatch_);
   if (signalWatch_) loop_.unwatch(signalWatch_);
   if (frameTimer_) loop_.cancel(frameTimer_);
@@ -22,21 +24,33 @@ TerminalSession::~TerminalSession() {
 void TerminalSession::start() {
   inputWatch_ = loop_.watch(terminal_.inputFd(), POLLIN, [this](short events) { onInput(events); });
   signalWatch_ = loop_.watch(signals_.fd(), POLLIN, [this](short) { onSignals(); });
+  setModelChangeHandler([this] { requestFrame(); });
   render();
-  frameTimer_ = loop_.after(options_.frameSeconds, [this] { onFrame(); });
 }
 
 // The model is drawn again only when it changed, and at most once a frame: a stream of
-// received bytes costs one redraw per frame, however many changes it makes.
-void TerminalSession::onFrame() {
-  frameTimer_ = 0;
-  if (stopped_) return;
-  if (dirty_ || frontEnd_.modelChanged()) render();
-  frameTimer_ = loop_.after(options_.frameSeconds, [this] { onFrame(); });
+// received bytes costs one redraw per frame, however many changes it makes. Building the
+// frame may itself count as a change (tables lay out their rows): that asks for nothing.
+void TerminalSession::requestFrame() {
+  if (frameTimer_ != 0 || rendering_ || stopped_) return;
+  const auto due = lastFrame_ + std::chrono::duration<double>(options_.frameSeconds);
+  const std::chrono::duration<double> wait = due - std::chrono::steady_clock::now();
+  frameTimer_ = loop_.after(wait.count(), [this] { onFrame(); });
 }
 
+void TerminalSession::onFrame() {
+  frameTimer_ = 0;
+  if (!stopped_ && (dirty_ || frontEnd_.modelChanged())) render();
+}
+
+// Draws now; a frame already asked for has nothing left to draw.
 void TerminalSession::render() {
+  if (frameTimer_ != 0) loop_.cancel(frameTimer_);
+  frameTimer_ = 0;
+  rendering_ = true;
   terminal_.draw(frontEnd_.frame(terminal_.width(), terminal_.height()));
+  rendering_ = false;
+  lastFrame_ = std::chrono::steady_clock::now();
   dirty_ = false;
 }
 

@@ -1,7 +1,11 @@
-// TerminalSession: the running front end on a real terminal. It redraws when the model changed
-// (polled from a timer, at most once a frame), and feeds keys, clicks and signals to the
-// FrontEnd; it quits the run loop or suspends the process when asked. Main thread only.
+// TerminalSession: the running front end on a real terminal. A change of the model asks for
+// one frame, drawn at most once per frame time however many changes come; with nothing
+// changing nothing runs. It feeds keys, clicks and signals to the FrontEnd and quits the run
+// loop or suspends the process when asked. Main thread only; one session at a time (it holds
+// the model's change handler while started).
 #pragma once
+
+#include <chrono>
 
 #include "frontend/terminal/curses_terminal.h"
 #include "frontend/terminal/front_end.h"
@@ -25,6 +29,7 @@ class TerminalSession {
  private:
   void onInput(short events);
   void onSignals();
+  void requestFrame();
   void onFrame();
   void render();
   void handle(FrontEnd::Request request);
@@ -38,6 +43,8 @@ class TerminalSession {
   FrontEnd frontEnd_;
   bool dirty_ = true;
   bool stopped_ = false;
+  bool rendering_ = false;
+  std::chrono::steady_clock::time_point lastFrame_;
   RunLoop::Id inputWatch_ = 0;
   RunLoop::Id signalWatch_ = 0;
   RunLoop::Id frameTimer_ = 0;

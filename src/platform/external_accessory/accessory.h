@@ -27,13 +27,27 @@ struct AccessoryIdentity {
   std::vector<std::string> protocolStrings;
 };
 
-// An open byte channel to a device: one descriptor for both directions.
+// A connection still being made. It reports its outcome once, on the loop's thread: the
+// connected descriptor (which the listener takes over) and 0, or -1 and the errno that ended
+// the attempt. Dropping it abandons the attempt.
+class PendingConnection {
+ public:
+  using Outcome = std::function<void(int fd, int error)>;
+  virtual ~PendingConnection() = default;
+  // Sets who hears the outcome; an outcome already known is reported at once.
+  virtual void onOutcome(Outcome outcome) = 0;
+};
+
+// A byte channel to a device: one descriptor for both directions, or, while the connection is
+// still being made, none yet and the pending connection that will give it.
 struct TransportChannel {
   int fd = -1;
   bool socket = false;  // send() instead of write()
+  std::shared_ptr<PendingConnection> pending;
 };
 
-// How a session reaches a device. open() throws std::system_error when it cannot.
+// How a session reaches a device. open() throws std::system_error when it cannot, its what()
+// the reason in words fit for the person (for a device path: "PATH: system error text").
 class AccessoryTransport {
  public:
   virtual ~AccessoryTransport() = default;

@@ -5,10 +5,10 @@
 
 #include "platform/external_accessory/demo_module.h"
 #include "platform/external_accessory/discovery.h"
+#include "platform/external_accessory/folder_watch.h"
 #include "platform/external_accessory/serial_port.h"
 #include "platform/external_accessory/tcp_transport.h"
 #include "platform/external_accessory/uevent_monitor.h"
-#include "platform/ui/alert_view.h"
 #include "platform/ui/notification_center.h"
 
 namespace zt {
@@ -18,6 +18,11 @@ namespace {
 std::optional<AccessoryOptions>& configuredOptions() {
   static std::optional<AccessoryOptions> options;
   return options;
+}
+
+EAAccessoryManager::PickerPresenter& pickerPresenter() {
+  static EAAccessoryManager::PickerPresenter presenter;
+  return presenter;
 }
 
 std::string endpointText(const TcpEndpointOption& endpoint) {
@@ -54,6 +59,7 @@ struct EAAccessoryManager::State : std::enable_shared_from_this<State> {
   void goneReported(const std::shared_ptr<EAAccessory>& accessory);
   void notify(const std::string& name, const std::shared_ptr<EAAccessory>& accessory) const;
   void rescan(bool notify);
+  void followChanges();
   void armTimer();
 
   AccessoryOptions options;
@@ -69,6 +75,7 @@ struct EAAccessoryManager::State : std::enable_shared_from_this<State> {
   };
   std::vector<TcpEndpoint> tcp;
   std::unique_ptr<UeventMonitor> monitor;
+  std::unique_ptr<FolderWatch> folders;
   RunLoop::Id timer = 0;
 };
 
@@ -131,14 +138,28 @@ void EAAccessoryManager::State::rescan(bool notifying) {
           std::make_shared<SerialTransport>(candidate.path, candidate.baud), notifying);
     }
   }
+  followChanges();
+}
+
+// The kernel's uevents tell of every tty that sysfs lists; the folders of the given paths tell
+// of those paths. Only what neither can tell is looked for again on a timer, so an idle manager
+// is not woken at all.
+void EAAccessoryManager::State::followChanges() {
+  const bool pathsWatched = folders->watch(givenPathEntries(options));
+  const bool polling = !monitor->active() || !pathsWatched;
+  if (polling && timer == 0) armTimer();
+  if (!polling && timer != 0) {
+    loop.cancel(timer);
+    timer = 0;
+  }
 }
 
 void EAAccessoryManager::State::armTimer() {
   const double seconds = static_cast<double>(options.rescanInterval.count()) / 1000.0;
   timer = loop.after(seconds, [weak = weak_from_this()] {
     if (const auto state = weak.lock()) {
+      state->timer = 0;
       state->rescan(true);
-      state->armTimer();
     }
   });
 }
@@ -156,25 +177,28 @@ EAAccessoryManager::EAAccessoryManager(AccessoryOptions options, RunLoop& loop)
     : state_(std::make_shared<State>(std::move(options), loop)) {
   State& s = *state_;
   s.sender = this;
+  const auto rescanOnChange = [weak = std::weak_ptr(state_)] {
+    if (const auto state = weak.lock()) state->rescan(true);
+  };
+  s.monitor = std::make_unique<UeventMonitor>(loop, rescanOnChange);
+  s.folders = std::make_unique<FolderWatch>(loop, rescanOnChange);
   s.rescan(false);
   for (const auto& endpoint : s.options.tcpEndpoints) {
     const auto& added = s.tcp.emplace_back(State::TcpEndpoint{
         "tcp:" + endpointText(endpoint), tcpIdentity(endpoint),
-        std::make_shared<TcpTransport>(endpoint.host, endpoint.port)});
+        std::make_shared<TcpTransport>(endpoint.host, endpoint.port, loop,
+                                       s.options.tcpConnectTimeout)});
     s.add(added.key, added.identity, added.transport, false);
   }
   if (s.options.demo) {
     s.add("demo", demoModuleIdentity(), std::make_shared<DemoModule>(loop), false);
   }
-  s.monitor = std::make_unique<UeventMonitor>(loop, [weak = std::weak_ptr(state_)] {
-    if (const auto state = weak.lock()) state->rescan(true);
-  });
-  s.armTimer();
 }
 
 EAAccessoryManager::~EAAccessoryManager() {
   state_->loop.cancel(state_->timer);
   state_->monitor.reset();
+  state_->folders.reset();
 }
 
 std::vector<std::shared_ptr<EAAccessory>> EAAccessoryManager::connectedAccessories() const {
@@ -190,13 +214,33 @@ void EAAccessoryManager::unregisterForLocalNotifications() {
   if (state_->registrations > 0) --state_->registrations;
 }
 
-void EAAccessoryManager::showBluetoothAccessoryPickerWithNameFilter(
-    const std::optional<std::string>& /*nameFilter*/, const PickerCompletion& completion) {
-  std::make_shared<AlertView>("Warning", "Bluetooth is not available on this system.",
-                              std::weak_ptr<AlertViewDelegate>(), "OK")
-      ->show();
-  if (completion) completion(std::make_error_code(std::errc::not_supported));
+void EAAccessoryManager::setBluetoothAccessoryPickerPresenter(PickerPresenter presenter) {
+  pickerPresenter() = std::move(presenter);
 }
+
+void EAAccessoryManager::showBluetoothAccessoryPickerWithNameFilter(
+    const std::optional<std::string>& nameFilter, const PickerCompletion& completion) {
+  const PickerCompletion done = completion ? completion : [](std::error_code) {};
+  if (const auto presenter = pickerPresenter()) {
+    presenter(*this, nameFilter, done);
+  } else {
+    done(std::make_error_code(std::errc::not_supported));
+  }
+}
+
+std::shared_ptr<EAAccessory> EAAccessoryManager::addConnectedAccessory(
+    AccessoryIdentity identity, std::shared_ptr<AccessoryTransport> transport) {
+  State& s = *state_;
+  s.add("linked:" + std::to_string(s.nextConnectionID), std::move(identity), std::move(transport),
+        true);
+  return s.entries.back().accessory;
+}
+
+void EAAccessoryManager::removeConnectedAccessory(const std::shared_ptr<EAAccessory>& accessory) {
+  state_->goneReported(accessory);
+}
+
+RunLoop& EAAccessoryManager::runLoop() const { return state_->loop; }
 
 void EAAccessoryManager::rescan() { state_->rescan(true); }
 

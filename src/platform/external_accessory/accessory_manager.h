@@ -2,8 +2,11 @@
 //
 // It lists the serial devices found in sysfs, the device paths given while they exist, the TCP
 // endpoints given (always: a session connects when it opens) and the built-in demo module,
-// in order of appearance; every connection gets a new, higher connectionID. Devices coming and
-// going are noticed through the kernel's uevents and a rescan timer. An accessory whose session
+// in order of appearance, and the accessories that another layer connected (Bluetooth links);
+// every connection gets a new, higher connectionID. Devices coming and
+// going are noticed through the kernel's uevents, the given paths through inotify on their
+// folders; a rescan timer runs only where those cannot tell (no uevent socket, a folder that
+// cannot be watched), so an idle manager costs no wakeups. An accessory whose session
 // finds its device gone (end of data, hangup) is retired at once; a TCP endpoint is then listed
 // again as a new connection. While registered (registerForLocalNotifications), each change
 // posts EAAccessoryDidConnectNotification or EAAccessoryDidDisconnectNotification on the
@@ -35,6 +38,10 @@ inline const std::string EAAccessoryKey = "EAAccessoryKey";
 class EAAccessoryManager {
  public:
   using PickerCompletion = std::function<void(std::error_code)>;
+  // Shows the Bluetooth accessory picker for `manager`; `completion` runs once, when it closes.
+  using PickerPresenter = std::function<void(EAAccessoryManager& manager,
+                                             const std::optional<std::string>& nameFilter,
+                                             PickerCompletion completion)>;
 
   // Options of the shared manager; only before its first use (later calls are ignored).
   static void configure(AccessoryOptions options);
@@ -50,15 +57,25 @@ class EAAccessoryManager {
   void registerForLocalNotifications();
   void unregisterForLocalNotifications();
 
-  // No Bluetooth picker exists here: shows the alert "Warning" / "Bluetooth is not available on
-  // this system." / "OK" and
-  // calls `completion` (if any) with std::errc::not_supported.
+  // The program installs the picker once (this layer knows no user interface); null removes it.
+  static void setBluetoothAccessoryPickerPresenter(PickerPresenter presenter);
+  // Asks the installed presenter; without one, `completion` (if any) gets
+  // std::errc::not_supported at once.
   void showBluetoothAccessoryPickerWithNameFilter(const std::optional<std::string>& nameFilter,
                                                   const PickerCompletion& completion);
 
-  // Looks at the devices now (the timer and the uevent monitor call it too).
+  // Lists an accessory connected by another layer (a Bluetooth link): a new connectionID and,
+  // while registered, the connect notification.
+  std::shared_ptr<EAAccessory> addConnectedAccessory(AccessoryIdentity identity,
+                                                     std::shared_ptr<AccessoryTransport> transport);
+  // Takes such an accessory off the list, with its disconnect notification; nothing when it has
+  // gone already.
+  void removeConnectedAccessory(const std::shared_ptr<EAAccessory>& accessory);
+  RunLoop& runLoop() const;
+
+  // Looks at the devices now (the timer, the uevent monitor and the folder watch call it too).
   void rescan();
-  // Whether the kernel's uevents are being followed (else the timer alone finds changes).
+  // Whether the kernel's uevents are being followed (else the timer finds sysfs changes).
   bool followsUevents() const;
 
  private:

@@ -27,7 +27,7 @@ TransportChannel DemoModule::open() {
   Peer& peer = peers_.emplace_back();
   peer.fd = fds[1];
   peer.watch = loop_.watch(peer.fd, POLLIN, [this, &peer](short revents) { onReady(peer, revents); });
-  return {fds[0], true};
+  return {fds[0], true, nullptr};
 }
 
 void DemoModule::onReady(Peer& peer, short revents) {

@@ -23,7 +23,32 @@ AccessoryIdentity identityFor(const AccessoryOptions& options, const std::string
   return pathIdentity(path);
 }
 
+// The folder of `path`, with the links on its way resolved as far as it exists.
+std::string folderOf(const fs::path& path) {
+  std::error_code ec;
+  const fs::path folder = fs::weakly_canonical(path.parent_path(), ec);
+  return ec ? path.parent_path().lexically_normal().string() : folder.string();
+}
+
 }  // namespace
+
+std::map<std::string, std::set<std::string>> givenPathEntries(const AccessoryOptions& options) {
+  constexpr int kMaxLinks = 40;  // as many as the kernel follows
+  std::map<std::string, std::set<std::string>> entries;
+  for (const auto& device : options.devices) {
+    std::error_code absolute;
+    fs::path path = fs::absolute(device.path, absolute).lexically_normal();
+    if (absolute) continue;  // no working folder to resolve a relative path against
+    for (int link = 0; link < kMaxLinks; ++link) {
+      entries[folderOf(path)].insert(path.filename().string());
+      std::error_code ec;
+      const fs::path target = fs::read_symlink(path, ec);
+      if (ec) break;  // not a link (or not there): the end of the way
+      path = (target.is_absolute() ? target : path.parent_path() / target).lexically_normal();
+    }
+  }
+  return entries;
+}
 
 std::vector<SerialCandidate> discoverSerialDevices(const AccessoryOptions& options) {
   std::vector<SerialCandidate> given;

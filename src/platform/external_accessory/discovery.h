@@ -7,6 +7,8 @@
 // Pure file-system reads; any thread.
 #pragma once
 
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,5 +26,9 @@ struct SerialCandidate {
 
 // The serial devices present now: sysfs ones first (by name), then the given paths in order.
 std::vector<SerialCandidate> discoverSerialDevices(const AccessoryOptions& options);
+
+// The entries the given paths run through, by folder: each path itself and every symbolic
+// link on the way to its device, so that a change anywhere on the way shows in a folder.
+std::map<std::string, std::set<std::string>> givenPathEntries(const AccessoryOptions& options);
 
 }  // namespace zt

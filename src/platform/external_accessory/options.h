@@ -29,8 +29,11 @@ struct AccessoryOptions {
   std::vector<TcpEndpointOption> tcpEndpoints;
   bool demo = true;
   std::string sysfsRoot = "/sys";
-  // How often devices are looked for again, beside the kernel's device events.
+  // How often devices are looked for again where neither the kernel's device events nor the
+  // folder watch can tell of a change.
   std::chrono::milliseconds rescanInterval{1000};
+  // How long a TCP endpoint's name lookup, and each of its addresses, may take to connect.
+  std::chrono::milliseconds tcpConnectTimeout{3000};
 };
 
 constexpr unsigned kDefaultBaud = 115200;

@@ -55,12 +55,13 @@ void configure(int fd, const std::string& path, unsigned baud) {
 
 int openSerialPort(const std::string& path, unsigned baud) {
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) fail("open " + path);
+  if (fd < 0) fail(path);
   try {
     configure(fd, path, baud);
-  } catch (...) {
+  } catch (const std::system_error& error) {
     ::close(fd);
-    throw;
+    // Whichever step failed, the person learns the path and the system's words.
+    throw std::system_error(error.code(), path);
   }
   return fd;
 }

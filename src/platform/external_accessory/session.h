@@ -2,9 +2,12 @@
 // output stream over descriptors of their own.
 //
 // create() gives no session when the accessory has gone, does not declare the protocol, or
-// its device cannot be opened (a serial port that fails to open, a TCP endpoint that refuses
-// or does not answer in time). The streams report the device going away to the accessory's
-// manager. Main thread only, except what OutputStream allows.
+// its device cannot be opened (a serial port that fails to open), and then says why in
+// `reason`, in words fit for the person. A session on a TCP endpoint exists at once and
+// connects while it lives: its output stream has no space until the connection is made, and a
+// connection refused or not made in time is the device going away. The streams report the
+// device going away to the accessory's manager. Main thread only, except what OutputStream
+// allows.
 #pragma once
 
 #include <memory>
@@ -18,7 +21,8 @@ namespace zt {
 class EASession {
  public:
   static std::shared_ptr<EASession> create(const std::shared_ptr<EAAccessory>& accessory,
-                                           const std::string& protocolString);
+                                           const std::string& protocolString,
+                                           std::string* reason = nullptr);
 
   const std::shared_ptr<EAAccessory>& accessory() const { return accessory_; }
   const std::string& protocolString() const { return protocolString_; }
@@ -33,6 +37,7 @@ class EASession {
   std::string protocolString_;
   std::shared_ptr<InputStream> input_;
   std::shared_ptr<OutputStream> output_;
+  std::shared_ptr<PendingConnection> pending_;  // while connecting
 };
 
 }  // namespace zt

@@ -60,6 +60,20 @@ void InputStream::open() {
   updateWatch();
 }
 
+void InputStream::attach(int fd) {
+  if (status_ == StreamStatus::Closed) {
+    ::close(fd);
+    return;
+  }
+  fd_ = fd;
+  updateWatch();
+}
+
+void InputStream::fail(int error) {
+  if (status_ == StreamStatus::Closed || atEnd_ || error_ != 0) return;
+  noteGone(error);
+}
+
 void InputStream::close() {
   if (status_ == StreamStatus::Closed) return;
   status_ = StreamStatus::Closed;
@@ -93,8 +107,8 @@ std::ptrdiff_t InputStream::read(std::uint8_t* buffer, std::size_t maxLength) {
 }
 
 void InputStream::updateWatch() {
-  const bool wanted = loop_ != nullptr && status_ == StreamStatus::Open && !atEnd_ &&
-                      error_ == 0 && buffer_.size() < kBufferLimit;
+  const bool wanted = loop_ != nullptr && fd_ >= 0 && status_ == StreamStatus::Open &&
+                      !atEnd_ && error_ == 0 && buffer_.size() < kBufferLimit;
   if (wanted && watch_ == 0) {
     watch_ = loop_->watch(fd_, POLLIN, [this](short revents) { onReadable(revents); });
   } else if (!wanted && watch_ != 0 && loop_ != nullptr) {
@@ -172,7 +186,7 @@ OutputStream::OutputStream(int fd, bool socket)
     : fd_(fd), wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), socket_(socket) {
   if (wakeFd_ < 0) {
     const int error = errno;
-    ::close(fd_);
+    if (fd_ >= 0) ::close(fd_);
     throw std::system_error(error, std::generic_category(), "eventfd");
   }
 }
@@ -186,27 +200,46 @@ void OutputStream::open() {
   if (status_ != StreamStatus::NotOpen) return;
   status_ = StreamStatus::Open;
   postEvent(StreamEvent::OpenCompleted);
-  postEvent(StreamEvent::HasSpaceAvailable);
+  if (fd_ >= 0) postEvent(StreamEvent::HasSpaceAvailable);
 }
 
 void OutputStream::close() {
   std::unique_lock lock(mutex_);
   if (status_ == StreamStatus::Closed) return;
   status_ = StreamStatus::Closed;
+  changed_.notify_all();
   const std::uint64_t one = 1;
   // Raised once on a fresh counter, so it cannot overflow; it wakes every waitForSpace.
   [[maybe_unused]] const ssize_t woken = ::write(wakeFd_, &one, sizeof one);
-  idle_.wait(lock, [this] { return waiters_ == 0; });
-  ::close(fd_);
+  changed_.wait(lock, [this] { return waiters_ == 0; });
+  if (fd_ >= 0) ::close(fd_);
   ::close(wakeFd_);
   fd_ = -1;
   wakeFd_ = -1;
 }
 
+void OutputStream::attach(int fd) {
+  std::lock_guard lock(mutex_);
+  if (status_ == StreamStatus::Closed || status_ == StreamStatus::Error) {
+    ::close(fd);
+    return;
+  }
+  fd_ = fd;
+  changed_.notify_all();
+  if (status_ == StreamStatus::Open) postEvent(StreamEvent::HasSpaceAvailable);
+}
+
+void OutputStream::fail() {
+  std::lock_guard lock(mutex_);
+  if (status_ == StreamStatus::Closed) return;
+  status_ = StreamStatus::Error;
+  changed_.notify_all();
+}
+
 bool OutputStream::hasSpaceAvailable() {
   std::lock_guard lock(mutex_);
   if (status_ == StreamStatus::Error) return true;  // so the writer's next write fails at once
-  if (status_ != StreamStatus::Open) return false;
+  if (status_ != StreamStatus::Open || fd_ < 0) return false;
   pollfd pfd{fd_, POLLOUT, 0};
   if (::poll(&pfd, 1, 0) <= 0) return false;
   // An error or hangup counts as space: the write then fails at once instead of waiting.
@@ -216,7 +249,7 @@ bool OutputStream::hasSpaceAvailable() {
 std::ptrdiff_t OutputStream::write(const std::uint8_t* buffer, std::size_t maxLength) {
   std::lock_guard lock(mutex_);
   if (status_ != StreamStatus::Open) return -1;
-  if (maxLength == 0) return 0;
+  if (maxLength == 0 || fd_ < 0) return 0;
   for (;;) {
     const ssize_t n = socket_ ? ::send(fd_, buffer, maxLength, MSG_NOSIGNAL | MSG_DONTWAIT)
                               : ::write(fd_, buffer, maxLength);
@@ -229,22 +262,31 @@ std::ptrdiff_t OutputStream::write(const std::uint8_t* buffer, std::size_t maxLe
 }
 
 bool OutputStream::waitForSpace(std::chrono::milliseconds timeout) {
+  const auto longest = std::chrono::milliseconds(1 << 30);  // about twelve days
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::clamp(timeout, std::chrono::milliseconds(0), longest);
   pollfd fds[2];
   {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (status_ != StreamStatus::Open) return false;
+    // Still connecting: wait for the descriptor first.
+    changed_.wait_until(lock, deadline,
+                        [this] { return fd_ >= 0 || status_ != StreamStatus::Open; });
+    if (status_ != StreamStatus::Open || fd_ < 0) return false;
     ++waiters_;
     fds[0] = {fd_, POLLOUT, 0};
     fds[1] = {wakeFd_, POLLIN, 0};
   }
-  const int ms = static_cast<int>(std::clamp<long long>(timeout.count(), 0, 1 << 30));
+  const auto left =
+      std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  const int ms = static_cast<int>(std::max<long long>(left.count(), 0));
   int n = 0;
   do {
     n = ::poll(fds, 2, ms);
   } while (n < 0 && errno == EINTR);
   std::lock_guard lock(mutex_);
   --waiters_;
-  idle_.notify_all();
+  changed_.notify_all();
   return n > 0 && status_ == StreamStatus::Open &&
          (fds[0].revents & (POLLOUT | POLLERR | POLLHUP)) != 0;
 }

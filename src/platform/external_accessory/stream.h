@@ -1,8 +1,11 @@
 // Byte streams of an accessory session: one InputStream and one OutputStream, each owning its
 // own non-blocking descriptor.
 //
-// A stream reports to its delegate through the run loop it is scheduled on. The input stream's
-// descriptor is watched there: what arrives is read into a bounded buffer (64 KiB; reading
+// A stream reports to its delegate through the run loop it is scheduled on. A stream may start
+// without a descriptor while its connection is being made: attach() hands it the descriptor,
+// fail() the error that ended the attempt (as for a device that went away). Until then the input
+// stream has nothing to read and the output stream no space. The input stream's descriptor is
+// watched on the loop: what arrives is read into a bounded buffer (64 KiB; reading
 // pauses while it is full) and announced with HasBytesAvailable; when the device goes away (end
 // of data, hangup, an I/O error) watching stops, the delegate gets EndEncountered or
 // ErrorOccurred, and the stream's gone handler runs once.
@@ -77,7 +80,8 @@ class Stream : public std::enable_shared_from_this<Stream> {
 
 class InputStream final : public Stream {
  public:
-  // Takes `fd`. `onGone` runs once, on the loop's thread, when the device goes away.
+  // Takes `fd` (-1: none yet). `onGone` runs once, on the loop's thread, when the device goes
+  // away.
   InputStream(int fd, std::function<void()> onGone);
   ~InputStream() override;
 
@@ -85,6 +89,10 @@ class InputStream final : public Stream {
   void removeFromRunLoop(RunLoop& loop) override;
   void open() override;
   void close() override;
+  // The connection is made: takes `fd` (closes it on a closed stream).
+  void attach(int fd);
+  // The connection could not be made: the device went away with `error`.
+  void fail(int error);
   // True while buffered or readable bytes wait; false once closed, at end or failed.
   bool hasBytesAvailable();
   // Copies at most `maxLength` bytes. Returns the count, 0 at end or when nothing is there yet,
@@ -114,28 +122,34 @@ class InputStream final : public Stream {
 
 class OutputStream final : public Stream {
  public:
-  // Takes `fd`; `socket` selects send() without SIGPIPE over write().
+  // Takes `fd` (-1: none yet); `socket` selects send() without SIGPIPE over write().
   OutputStream(int fd, bool socket);
   ~OutputStream() override;
 
   void open() override;
   void close() override;
+  // Loop thread: the connection is made; takes `fd` (closes it on a closed stream).
+  void attach(int fd);
+  // Loop thread: the connection could not be made; the stream fails.
+  void fail();
   // Any thread: whether a write would take at least one byte now, or fail at once (a failed
-  // stream or device). False while full, not yet open, or closed.
+  // stream or device). False while full, not yet connected or open, or closed.
   bool hasSpaceAvailable();
-  // Any thread, never blocks: bytes written, 0 when there is no room, -1 on error or not open.
+  // Any thread, never blocks: bytes written, 0 when there is no room (or no connection yet),
+  // -1 on error or not open.
   std::ptrdiff_t write(const std::uint8_t* buffer, std::size_t maxLength);
-  // Any thread: waits until there is space (true), or the time is up or the stream closed.
-  // On a stream that is not open it returns false at once: a writer that retries should look
-  // at streamStatus() (safe from any thread) and give up once it is Closed.
+  // Any thread: waits until there is space (true), or the time is up or the stream closed or
+  // failed. On a stream that is not open it returns false at once: a writer that retries should
+  // look at streamStatus() (safe from any thread) and give up once it is Closed.
   bool waitForSpace(std::chrono::milliseconds timeout);
 
  private:
-  int fd_;
+  int fd_;  // guarded by mutex_
   int wakeFd_;
   bool socket_;
   std::mutex mutex_;
-  std::condition_variable idle_;
+  // Signalled when fd_ or the status changes, and when a waitForSpace stops polling.
+  std::condition_variable changed_;
   int waiters_ = 0;  // guarded by mutex_: waitForSpace calls polling fd_ right now
 };
 

@@ -1,6 +1,5 @@
 #include "platform/external_accessory/tcp_transport.h"
 
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -8,74 +7,173 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <memory>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace zt {
 
-namespace {
+// What the resolving thread and the connection share: the loop to post the answer to, until
+// the connection no longer waits for it.
+struct TcpConnection::Lookup {
+  std::mutex mutex;
+  RunLoop* loop = nullptr;  // guarded by mutex; null once nobody waits
+  std::weak_ptr<TcpConnection> waiter;
+};
 
-using AddrInfo = std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)>;
-
-AddrInfo resolve(const std::string& host, std::uint16_t port) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* list = nullptr;
-  const int rc = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list);
-  if (rc != 0) {
-    throw std::system_error(EHOSTUNREACH, std::generic_category(),
-                            "resolve " + host + ": " + ::gai_strerror(rc));
-  }
-  return {list, &::freeaddrinfo};
+std::shared_ptr<TcpConnection> TcpConnection::start(const std::string& host, std::uint16_t port,
+                                                    RunLoop& loop,
+                                                    std::chrono::milliseconds timeout) {
+  std::shared_ptr<TcpConnection> connection(new TcpConnection(loop, timeout));
+  connection->resolve(host, port);
+  return connection;
 }
 
-// Waits for a non-blocking connect to finish; returns 0 or the errno that ended it.
-int finishConnect(int fd, std::chrono::milliseconds timeout) {
-  pollfd pfd{fd, POLLOUT, 0};
-  int n = 0;
-  do {
-    n = ::poll(&pfd, 1, static_cast<int>(timeout.count()));
-  } while (n < 0 && errno == EINTR);
-  if (n < 0) return errno;
-  if (n == 0) return ETIMEDOUT;
+TcpConnection::TcpConnection(RunLoop& loop, std::chrono::milliseconds timeout)
+    : loop_(loop), timeout_(timeout) {}
+
+TcpConnection::~TcpConnection() {
+  stopWaiting();
+  if (fd_ >= 0) ::close(fd_);
+  if (doneFd_ >= 0) ::close(doneFd_);
+}
+
+void TcpConnection::onOutcome(Outcome outcome) {
+  outcome_ = std::move(outcome);
+  if (done_ && outcome_) finish(doneFd_, doneError_);
+}
+
+void TcpConnection::resolve(const std::string& host, std::uint16_t port) {
+  lookup_ = std::make_shared<Lookup>();
+  lookup_->loop = &loop_;
+  lookup_->waiter = weak_from_this();
+  armTimer();
+  try {
+    std::thread([lookup = lookup_, host, service = std::to_string(port)] {
+      addrinfo hints{};
+      hints.ai_family = AF_UNSPEC;
+      hints.ai_socktype = SOCK_STREAM;
+      addrinfo* list = nullptr;
+      const int status = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
+      // A name that does not resolve is a host that cannot be reached.
+      const int error = status == 0 ? 0 : status == EAI_SYSTEM ? errno : EHOSTUNREACH;
+      const AddressList owned(list, [](addrinfo* a) {
+        if (a != nullptr) ::freeaddrinfo(a);
+      });
+      const std::lock_guard lock(lookup->mutex);
+      if (lookup->loop == nullptr) return;
+      lookup->loop->post([waiter = lookup->waiter, owned, error] {
+        if (const auto self = waiter.lock()) self->resolved(owned, error);
+      });
+    }).detach();
+  } catch (const std::system_error& error) {
+    // No thread to look the name up on: fail as a lookup would, on a later pass.
+    loop_.post([waiter = weak_from_this(), code = error.code().value()] {
+      if (const auto self = waiter.lock()) self->giveUp(code);
+    });
+  }
+}
+
+void TcpConnection::resolved(const AddressList& list, int error) {
+  if (done_) return;
+  stopWaiting();
+  if (error != 0) {
+    giveUp(error);
+    return;
+  }
+  addresses_ = list;
+  next_ = list.get();
+  tryNext();
+}
+
+// Tries the remaining addresses in turn until one connects at once or is under way.
+void TcpConnection::tryNext() {
+  for (; next_ != nullptr; next_ = next_->ai_next) {
+    const addrinfo& address = *next_;
+    fd_ = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                   address.ai_protocol);
+    if (fd_ < 0) {
+      lastError_ = errno;
+      continue;
+    }
+    const int error = ::connect(fd_, address.ai_addr, address.ai_addrlen) == 0 ? 0 : errno;
+    if (error == 0) {
+      next_ = nullptr;
+      finish(std::exchange(fd_, -1), 0);
+      return;
+    }
+    if (error == EINPROGRESS) {
+      next_ = next_->ai_next;
+      watch_ = loop_.watch(fd_, POLLOUT, [this](short) { onWritable(); });
+      armTimer();
+      return;
+    }
+    lastError_ = error;
+    ::close(std::exchange(fd_, -1));
+  }
+  giveUp(lastError_);
+}
+
+void TcpConnection::onWritable() {
+  stopWaiting();
   int error = 0;
   socklen_t length = sizeof error;
-  if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) < 0) return errno;
-  return error;
-}
-
-// One attempt on one address: the connected descriptor, or -1 with `error` set.
-int tryAddress(const addrinfo& address, std::chrono::milliseconds timeout, int& error) {
-  const int fd = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                          address.ai_protocol);
-  if (fd < 0) {
-    error = errno;
-    return -1;
-  }
-  error = ::connect(fd, address.ai_addr, address.ai_addrlen) == 0 ? 0 : errno;
-  if (error == EINPROGRESS) error = finishConnect(fd, timeout);
+  if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) < 0) error = errno;
   if (error != 0) {
-    ::close(fd);
-    return -1;
+    lastError_ = error;
+    ::close(std::exchange(fd_, -1));
+    tryNext();
+    return;
   }
   const int one = 1;
   // Small writes go out at once, as a terminal sends short lines. Failing only costs latency.
-  [[maybe_unused]] const int nodelay = ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  return fd;
+  [[maybe_unused]] const int nodelay =
+      ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  finish(std::exchange(fd_, -1), 0);
 }
 
-}  // namespace
+void TcpConnection::giveUp(int error) {
+  stopWaiting();
+  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  finish(-1, error);
+}
 
-int connectTcp(const std::string& host, std::uint16_t port, std::chrono::milliseconds timeout) {
-  const AddrInfo list = resolve(host, port);
-  int error = ECONNREFUSED;
-  for (const addrinfo* a = list.get(); a != nullptr; a = a->ai_next) {
-    const int fd = tryAddress(*a, timeout, error);
-    if (fd >= 0) return fd;
+// The lookup, or the address being tried, has `timeout_` to succeed.
+void TcpConnection::armTimer() {
+  const double seconds = std::chrono::duration<double>(timeout_).count();
+  timer_ = loop_.after(seconds, [this] {
+    timer_ = 0;
+    if (fd_ < 0) {
+      giveUp(ETIMEDOUT);  // the lookup took too long
+      return;
+    }
+    stopWaiting();
+    lastError_ = ETIMEDOUT;
+    ::close(std::exchange(fd_, -1));
+    tryNext();
+  });
+}
+
+void TcpConnection::stopWaiting() {
+  if (watch_ != 0) loop_.unwatch(watch_);
+  if (timer_ != 0) loop_.cancel(timer_);
+  watch_ = 0;
+  timer_ = 0;
+  if (lookup_) {
+    const std::lock_guard lock(lookup_->mutex);
+    lookup_->loop = nullptr;
   }
-  throw std::system_error(error, std::generic_category(),
-                          "connect " + host + ":" + std::to_string(port));
+  lookup_.reset();
+}
+
+void TcpConnection::finish(int fd, int error) {
+  done_ = true;
+  doneFd_ = fd;
+  doneError_ = error;
+  if (!outcome_) return;
+  const auto keep = shared_from_this();  // the listener may drop the last other reference
+  doneFd_ = -1;
+  std::exchange(outcome_, nullptr)(fd, error);
 }
 
 }  // namespace zt

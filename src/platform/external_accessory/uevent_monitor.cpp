@@ -32,7 +32,8 @@ void UeventMonitor::start() {
 
 void UeventMonitor::receive(short revents) {
   if ((revents & (POLLERR | POLLNVAL)) != 0) {
-    stop();  // the socket broke: the rescan timer carries on alone
+    stop();  // the socket broke: the caller looks again and, seeing it inactive, polls
+    onChange_();
     return;
   }
   // Drain what is queued; the event's content does not matter, only that something changed.

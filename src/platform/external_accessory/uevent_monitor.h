@@ -1,7 +1,8 @@
 // UeventMonitor: the kernel's device events for ttys, read from the uevent netlink socket
 // without udevd, watched on the run loop. Each event calls `onChange` (the caller then looks
 // at what is there). Where the socket cannot be opened (a container may refuse it), active()
-// is false and the monitor stays silent. Loop thread only.
+// is false and the monitor stays silent; a socket that breaks later makes it inactive and calls
+// `onChange` once more. Loop thread only.
 #pragma once
 
 #include <functional>

@@ -94,7 +94,8 @@ void RunLoop::unwatch(Id watchId) {
 
 void RunLoop::run() {
   assertLoopThread();
-  while (!stopRequested_) iterate(std::chrono::hours(1));
+  // No time limit: with no timer set, the loop sleeps until a descriptor or a post wakes it.
+  while (!stopRequested_) iterate(Clock::duration::max());
   stopRequested_ = false;
 }
 
@@ -144,6 +145,7 @@ int RunLoop::pollTimeoutMs(Clock::duration maxWait) {
     std::lock_guard lock(postMutex_);
     if (!posted_.empty()) return 0;
   }
+  if (timers_.empty() && maxWait == Clock::duration::max()) return -1;
   auto wait = maxWait;
   if (!timers_.empty()) wait = std::min(wait, timers_.begin()->first.first - Clock::now());
   if (wait <= Clock::duration::zero()) return 0;

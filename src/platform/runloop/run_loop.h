@@ -50,7 +50,8 @@ class RunLoop {
   void setEvents(Id watchId, short events);
   void unwatch(Id watchId);
 
-  // Runs until the task posted by stop() has run.
+  // Runs until the task posted by stop() has run. It sleeps while nothing is due: an idle
+  // program with no timer set is not woken at all.
   void run();
   void stop();
   // Runs for about `duration`, then returns (tests).

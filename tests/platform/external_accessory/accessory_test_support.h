@@ -1,6 +1,6 @@
 // Test support for the accessory layer: a pseudo-terminal pair whose master plays the device,
-// a loopback TCP listener, a stream delegate that collects what arrives, and a log of the
-// accessory notifications.
+// a loopback TCP listener (that may be made never to answer), a stream delegate that collects
+// what arrives, and a log of the accessory notifications.
 #pragma once
 
 #include <netinet/in.h>
@@ -66,8 +66,12 @@ class Listener {
       throw std::runtime_error("listener failed");
     }
     port_ = ntohs(address.sin_port);
+    address_ = address;
   }
-  ~Listener() { ::close(fd_); }
+  ~Listener() {
+    ::close(fd_);
+    if (filler_ >= 0) ::close(filler_);
+  }
   Listener(const Listener&) = delete;
   Listener& operator=(const Listener&) = delete;
 
@@ -78,9 +82,21 @@ class Listener {
     if (::poll(&pfd, 1, 20000) <= 0) return -1;
     return ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
   }
+  // Lets one connection fill the queue of connections not yet accepted, so the next one is
+  // never answered: the kernel drops its requests while the queue is full.
+  void fillBacklog() {
+    filler_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::listen(fd_, 0) < 0 || filler_ < 0 ||
+        ::connect(filler_, reinterpret_cast<const sockaddr*>(&address_), sizeof address_) < 0) {
+      throw std::runtime_error("filling the backlog failed");
+    }
+  }
+
  private:
   int fd_ = -1;
+  int filler_ = -1;
   std::uint16_t port_ = 0;
+  sockaddr_in address_{};
 };
 
 // Collects what an input stream announces, reading it as the receive path does.

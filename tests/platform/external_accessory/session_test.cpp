@@ -1,11 +1,13 @@
 // Sessions on real pseudo-terminals: bytes both ways through the streams and the run loop, the
-// device going away, and an output stream that runs out of room.
+// device going away, an output stream that runs out of room, and why there is no session.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
 #include <thread>
 
 #include "accessory_test_support.h"
+#include "platform/external_accessory/serial_port.h"
 #include "platform/external_accessory/session.h"
 #include "support/watchdog.h"
 
@@ -52,7 +54,6 @@ TEST(SessionTest, PtyCarriesBytesBothWaysThroughTheRunLoop) {
   ASSERT_NO_FATAL_FAILURE(s.open());
   EXPECT_EQ(s.accessory->name(), std::filesystem::path(s.pty.slavePath()).filename().string());
   EXPECT_EQ(s.accessory->serialNumber(), s.pty.slavePath());
-  EXPECT_FALSE(EASession::create(s.accessory, "com.example.other"));
 
   // Raw mode: CR, LF, NUL and bytes above 0x7F pass untouched in both directions.
   const std::string fromDevice = std::string("hello\r\nworld\0\xff\x80", 15);
@@ -74,6 +75,39 @@ TEST(SessionTest, PtyCarriesBytesBothWaysThroughTheRunLoop) {
   EXPECT_EQ(test::writeText(*s.session->outputStream(), "x"), -1);
   std::uint8_t byte = 0;
   EXPECT_EQ(s.session->inputStream()->read(&byte, 1), -1);
+}
+
+TEST(SessionTest, NoSessionSaysWhyInThePlatformsWords) {
+  TempDir dir;
+  const std::string file = (dir.path() / "ttyFILE").string();
+  std::ofstream(file) << "";
+  const std::string missing = (dir.path() / "ttyGONE").string();
+  const auto serial = [](const std::string& path) {
+    return std::make_shared<EAAccessory>(AccessoryIdentity{}, 1,
+                                         std::make_shared<SerialTransport>(path, 115200));
+  };
+  const auto gone = serial(file);
+  gone->markDisconnected();
+  struct Case {
+    std::shared_ptr<EAAccessory> accessory;
+    std::string protocol;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {serial(file), kDefaultProtocolString, file + ": Inappropriate ioctl for device"},
+      {serial(missing), kDefaultProtocolString, missing + ": No such file or directory"},
+      {serial(dir.path().string()), kDefaultProtocolString,
+       dir.path().string() + ": Is a directory"},
+      {gone, kDefaultProtocolString, "The accessory is no longer connected."},
+      {nullptr, kDefaultProtocolString, "The accessory is no longer connected."},
+      {serial(file), "com.example.other",
+       "The accessory does not support the protocol com.example.other."},
+  };
+  for (const Case& c : cases) {
+    std::string reason;
+    EXPECT_FALSE(EASession::create(c.accessory, c.protocol, &reason));
+    EXPECT_EQ(reason, c.reason);
+  }
 }
 
 // Reads at most a few bytes per event, or nothing at all while `idle`.

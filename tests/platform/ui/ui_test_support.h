@@ -82,7 +82,9 @@ class RowSource : public TableViewDataSource, public TableViewDelegate {
       ++created;
     }
     built.push_back(p);
-    cell->textLabel()->setText("r" + std::to_string(p.section) + "." + std::to_string(p.row));
+    std::string title = "r";  // appended: g++ 12 at -O3 warns falsely on "r" + std::string
+    title.append(std::to_string(p.section)).append(".").append(std::to_string(p.row));
+    cell->textLabel()->setText(title);
     return cell;
   }
   float heightForRowAtIndexPath(TableView&, IndexPath p) override {

@@ -1,0 +1,289 @@
+// The Bluetooth accessory picker as a person uses it, against a fake Bluetooth daemon on a bus
+// of its own: the listing and its live changes, connecting and bytes through the handed-over
+// link, the link dropping, and every failure's alert.
+#include <gtest/gtest.h>
+
+#include "fake_bluez.h"
+#include "platform/accessory_picker/accessory_picker.h"
+#include "platform/bluetooth/bluez_client.h"
+#include "platform/external_accessory/accessory_test_support.h"
+#include "platform/ui/ui.h"
+#include "support/watchdog.h"
+
+namespace zt {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FakeBluez;
+
+constexpr const char* kModule = "98:D3:31:F6:1A:2B";
+constexpr const char* kPicker = "[Cancel] Bluetooth Devices\n";
+
+class BluetoothPicker : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Application::shared().resetForTesting();
+    auto root = std::make_shared<ViewController>();
+    root->setTitle("Zemra Telvo");
+    window_->setRootViewController(NavigationController::withRoot(root));
+    window_->makeKeyAndVisible();
+    installBluetoothAccessoryPicker();
+    manager_.registerForLocalNotifications();
+  }
+  void TearDown() override {
+    EXPECT_TRUE(test::runUntil(loop_, [] { return !BluezClient::isOpen(); }))
+        << "the system bus is let go once the picker is closed and no link stands";
+    EAAccessoryManager::setBluetoothAccessoryPickerPresenter(nullptr);
+    Application::shared().resetForTesting();
+  }
+
+  static AccessoryOptions quietOptions(const test::TempDir& sysfs) {
+    AccessoryOptions options;
+    options.demo = false;
+    options.sysfsRoot = sysfs.path().string();
+    options.rescanInterval = 1h;
+    return options;
+  }
+
+  void open(const std::optional<std::string>& filter = std::nullopt) {
+    result_.reset();
+    manager_.showBluetoothAccessoryPickerWithNameFilter(filter, [this](std::error_code e) {
+      result_ = e;
+      notificationsAtResult_ = log_.entries.size();
+    });
+  }
+
+  static std::string screen() { return buildDisplayList(Application::shared()).toText(); }
+  bool waitForScreen(const std::function<bool(const std::string&)>& wanted) {
+    return test::runUntil(loop_, [&] { return wanted(screen()); });
+  }
+  void expectScreen(const std::string& expected) {
+    EXPECT_TRUE(waitForScreen([&](const std::string& s) { return s == expected; })) << screen();
+  }
+
+  // Taps the row titled `title`, the left bar button, or the alert's first button.
+  static bool tap(const std::string& title) {
+    for (const auto& item : buildDisplayList(Application::shared()).items) {
+      if (const auto* row = std::get_if<DisplayRow>(&item); row && row->title == title) {
+        return Touch::tapRow(*row->table, row->path);
+      }
+      if (const auto* bar = std::get_if<DisplayNavigationBar>(&item);
+          bar && bar->left && bar->left->title == title) {
+        return Touch::tapBarButton(bar->left->item.get());
+      }
+      if (const auto* alert = std::get_if<DisplayAlert>(&item); alert && title == "OK") {
+        return Touch::tapAlertButton(*alert->alert, 0);
+      }
+    }
+    return false;
+  }
+
+  test::Watchdog dog_;
+  test::TempDir sysfs_;
+  RunLoop loop_;
+  EAAccessoryManager manager_{quietOptions(sysfs_), loop_};
+  test::NotificationLog log_;
+  std::shared_ptr<Window> window_ = std::make_shared<Window>();
+  std::optional<std::error_code> result_;
+  std::size_t notificationsAtResult_ = 0;
+};
+
+TEST_F(BluetoothPicker, ListsPairedSerialDevicesFirstAndFollowsChangesWhileDiscovering) {
+  FakeBluez bluez;
+  const auto adapter = bluez.addAdapter("hci0");
+  bluez.addDevice(kModule, "HC-05", true, true);
+  const auto headset = bluez.addDevice("00:1A:7D:DA:71:13", "Headset", true, false);
+  bluez.update(headset, "org.bluez.Device1", "Connected", true);
+  bluez.addDevice("44:55:66:77:88:99", "Neighbour", false, false);
+  bluez.addDevice("44:55:66:77:88:00", "Another", false, false);
+  // The devices of an adapter that is switched off are not listed.
+  bluez.update(bluez.addAdapter("hci1"), "org.bluez.Adapter1", "Powered", false);
+  bluez.call("/", "org.bluez.Mock", "AddDevice", "sss", "hci1", "11:22:33:44:55:66", "Elsewhere");
+
+  open();
+  expectScreen(std::string(kPicker) +
+               "== Serial Port Devices ==\n"
+               "row 0.0 | HC-05 | 98:D3:31:F6:1A:2B, paired\n"
+               "== Other Paired Devices ==\n"
+               "row 1.0 | Headset | 00:1A:7D:DA:71:13, connected\n"
+               "== Other Devices ==\n"
+               "row 2.0 | Another | 44:55:66:77:88:00, not paired\n"
+               "row 2.1 | Neighbour | 44:55:66:77:88:99, not paired\n");
+  EXPECT_TRUE(test::runUntil(loop_, [&] { return bluez.discovering(adapter); }));
+
+  // A module switched on nearby appears and gets paired; a device is removed.
+  const auto module2 = bluez.addDevice("98:D3:31:00:00:02", "HC-06", false, true);
+  bluez.call(adapter, "org.bluez.Adapter1", "RemoveDevice", "o", headset.c_str());
+  expectScreen(std::string(kPicker) +
+               "== Serial Port Devices ==\n"
+               "row 0.0 | HC-05 | 98:D3:31:F6:1A:2B, paired\n"
+               "== Other Devices ==\n"
+               "row 2.0 | Another | 44:55:66:77:88:00, not paired\n"
+               "row 2.1 | HC-06 | 98:D3:31:00:00:02, not paired\n"
+               "row 2.2 | Neighbour | 44:55:66:77:88:99, not paired\n");
+  bluez.update(module2, "org.bluez.Device1", "Paired", true);
+  expectScreen(std::string(kPicker) +
+               "== Serial Port Devices ==\n"
+               "row 0.0 | HC-05 | 98:D3:31:F6:1A:2B, paired\n"
+               "row 0.1 | HC-06 | 98:D3:31:00:00:02, paired\n"
+               "== Other Devices ==\n"
+               "row 2.0 | Another | 44:55:66:77:88:00, not paired\n"
+               "row 2.1 | Neighbour | 44:55:66:77:88:99, not paired\n");
+
+  ASSERT_TRUE(tap("Cancel"));
+  EXPECT_EQ(screen(), "Zemra Telvo\n");
+  EXPECT_EQ(result_, std::errc::operation_canceled);
+  EXPECT_TRUE(test::runUntil(loop_, [&] { return !bluez.discovering(adapter); }));
+
+  open("HC");  // a name filter keeps the aliases that begin with it
+  expectScreen(std::string(kPicker) +
+               "== Serial Port Devices ==\n"
+               "row 0.0 | HC-05 | 98:D3:31:F6:1A:2B, paired\n"
+               "row 0.1 | HC-06 | 98:D3:31:00:00:02, paired\n");
+  ASSERT_TRUE(tap("Cancel"));
+}
+
+TEST_F(BluetoothPicker, ChosenModuleIsAnAccessoryUntilItsLinkDrops) {
+  struct Case {
+    const char* drop;   // how the fake ends the link
+    const char* fault;  // "stale": the daemon holds an earlier link, to be ended first
+    bool session;       // one is open on the link when it drops
+  };
+  FakeBluez bluez;
+  bluez.addAdapter("hci0");
+  bluez.addDevice(kModule, "HC-05", true, true);
+  for (const Case& c : {Case{"close", "", false}, Case{"request", "stale", true},
+                        Case{"disconnected", "", true}}) {
+    SCOPED_TRACE(c.drop);
+    log_.entries.clear();
+    bluez.knob("SetDeviceFault", "ss", kModule, c.fault);
+    open();
+    ASSERT_TRUE(waitForScreen([](const std::string& s) { return s.find("HC-05") != s.npos; }));
+    ASSERT_TRUE(tap("HC-05"));
+    EXPECT_NE(screen().find("98:D3:31:F6:1A:2B, connecting…"), std::string::npos);
+    ASSERT_TRUE(test::runUntil(loop_, [&] { return result_.has_value(); }));
+    EXPECT_EQ(result_, std::error_code());
+    EXPECT_EQ(notificationsAtResult_, 1U) << "listed before the picker reports";
+    EXPECT_EQ(screen(), "Zemra Telvo\n");
+    const auto list = manager_.connectedAccessories();
+    ASSERT_EQ(list.size(), 1U);
+    const auto& accessory = list[0];
+    EXPECT_EQ(log_.entries.at(0).accessory, accessory);
+    EXPECT_EQ(accessory->name(), "HC-05");
+    EXPECT_EQ(accessory->modelNumber(), "Bluetooth SPP");
+    EXPECT_EQ(accessory->serialNumber(), kModule);
+    EXPECT_EQ(accessory->protocolStrings(), std::vector<std::string>{"com.Zemra.Demo"});
+
+    std::shared_ptr<EASession> session;
+    auto collector = std::make_shared<test::Collector>();
+    if (c.session) {
+      session = EASession::create(accessory, "com.Zemra.Demo");
+      ASSERT_TRUE(session);
+      test::openStreams(*session, loop_, collector);
+      ASSERT_EQ(test::writeText(*session->outputStream(), "AT+VERSION?\r\n"), 13);
+      EXPECT_TRUE(test::runUntil(loop_, [&] { return collector->data == "AT+VERSION?\r\n"; }))
+          << "the module echoes: " << collector->data;
+    }
+    bluez.knob("DropLink", "ss", kModule, c.drop);
+    ASSERT_TRUE(test::runUntil(loop_, [&] { return log_.entries.size() == 2; }));
+    EXPECT_FALSE(log_.entries[1].connected);
+    EXPECT_EQ(log_.entries[1].accessory, accessory);
+    EXPECT_TRUE(manager_.connectedAccessories().empty());
+    EXPECT_TRUE(test::runUntil(loop_, [&] {
+      return !c.session || collector->count(StreamEvent::EndEncountered) == 1;
+    })) << "the session sees the link end";
+    EXPECT_TRUE(test::runUntil(loop_, [] { return !BluezClient::isOpen(); }));
+  }
+}
+
+TEST_F(BluetoothPicker, EachFailureIsToldInOneSentence) {
+  struct Case {
+    const char* adapter;  // "on", "off" or none
+    const char* alias;    // the one device, to choose; none: opening fails already
+    bool paired;
+    bool serialPort;
+    const char* fault;  // of the device, or "profile taken"
+    const char* alert;
+    std::errc closedWith;  // std::errc(): the picker stays open for another choice
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, false, false, "", "No Bluetooth adapter was found on this computer.",
+       std::errc::no_such_device},
+      {"off", nullptr, false, false, "",
+       "Bluetooth is switched off: switch the adapter on (for example with \"bluetoothctl power "
+       "on\") and try again.",
+       std::errc::network_down},
+      {"on", "HC-05", true, true, "profile taken",
+       "Another program already holds the Bluetooth serial port profile (SPP), so no serial module "
+       "can be connected until it lets go of it.",
+       std::errc::operation_not_permitted},
+      {"on", "Headset", true, false, "",
+       "Headset offers no serial port (SPP), so it cannot be used as a serial module.", std::errc()},
+      {"on", "HC-05", false, true, "needs-pin",
+       "HC-05 is not paired and asks for a PIN: pair it first with the system's Bluetooth tools "
+       "(for example bluetoothctl), then choose it again.",
+       std::errc()},
+      {"on", "HC-05", true, true, "page-timeout",
+       "HC-05 did not answer: make sure it is switched on and in range, then try again.",
+       std::errc()},
+      {"on", "HC-05", true, true, "stale-always",
+       "HC-05 is still held by an earlier connection that could not be ended: switch the module "
+       "off and on, then try again.",
+       std::errc()},
+  };
+  FakeBluez bluez;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.alert);
+    bluez.call("/", "org.freedesktop.DBus.Mock", "Reset", "");
+    if (c.adapter) bluez.update(bluez.addAdapter("hci0"), "org.bluez.Adapter1", "Powered",
+                                std::string(c.adapter) == "on");
+    if (c.alias) bluez.addDevice(kModule, c.alias, c.paired, c.serialPort);
+    if (std::string(c.fault) == "profile taken") {
+      bluez.knob("SetProfileTaken", "b", 1);
+    } else {
+      bluez.knob("SetDeviceFault", "ss", kModule, c.fault);
+    }
+    open();
+    if (c.alias) {
+      ASSERT_TRUE(waitForScreen([&](const std::string& s) { return s.find(c.alias) != s.npos; }));
+      ASSERT_TRUE(tap(c.alias));
+    }
+    const std::string alert = std::string("alert: Warning | ") + c.alert + " | [OK]\n";
+    ASSERT_TRUE(waitForScreen([&](const std::string& s) { return s.ends_with(alert); })) << screen();
+    const bool staysOpen = c.closedWith == std::errc();
+    EXPECT_EQ(screen().starts_with(kPicker), staysOpen);
+    ASSERT_TRUE(tap("OK"));
+    if (staysOpen) {
+      EXPECT_FALSE(result_);
+      ASSERT_TRUE(tap("Cancel"));
+    }
+    EXPECT_EQ(result_, staysOpen ? std::errc::operation_canceled : c.closedWith);
+    EXPECT_EQ(screen(), "Zemra Telvo\n");
+    EXPECT_TRUE(manager_.connectedAccessories().empty());
+    ASSERT_TRUE(test::runUntil(loop_, [] { return !BluezClient::isOpen(); }));
+  }
+}
+
+TEST_F(BluetoothPicker, WithoutTheDaemonOrWithoutABusItSaysSo) {
+  {
+    FakeBluez busOnly(FakeBluez::Daemon::Absent);
+    open();
+    expectScreen(
+        "Zemra Telvo\n"
+        "alert: Warning | Bluetooth is not available: the Bluetooth service (bluetoothd) is not "
+        "running. | [OK]\n");
+    EXPECT_EQ(result_, std::errc::no_such_device);
+    ASSERT_TRUE(tap("OK"));
+  }
+  open();  // the address now leads nowhere
+  EXPECT_EQ(screen(),
+            "Zemra Telvo\n"
+            "alert: Warning | Bluetooth is not available: the system message bus cannot be "
+            "reached (No such file or directory). | [OK]\n");
+  EXPECT_EQ(result_, std::errc::no_such_device);
+  EXPECT_FALSE(BluezClient::isOpen());
+  ASSERT_TRUE(tap("OK"));
+}
+
+}  // namespace
+}  // namespace zt
