@@ -43,7 +43,7 @@ double cpuSeconds(clockid_t clock) {
 
 void report(const char* what, std::size_t bytes, Clock::time_point start, double cpu) {
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  std::printf("%s %zu bytes in %.3f s (%.0f B/s), %.3f CPU s\n", what, bytes, seconds,
+  (void)std::printf("%s %zu bytes in %.3f s (%.0f B/s), %.3f CPU s\n", what, bytes, seconds,
               static_cast<double>(bytes) / seconds, cpu);
 }
 
@@ -197,11 +197,11 @@ int main(int argc, char** argv) {
     } else if (mode == "receive-cat") {
       zt::receiveWithCat();
     } else {
-      std::fprintf(stderr, "usage: zt_transfer_bench send PATH | receive | receive-cat\n");
+      (void)std::fprintf(stderr, "usage: zt_transfer_bench send PATH | receive | receive-cat\n");
       return 2;
     }
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "zt_transfer_bench: %s\n", e.what());
+    (void)std::fprintf(stderr, "zt_transfer_bench: %s\n", e.what());
     return 1;
   }
   return 0;

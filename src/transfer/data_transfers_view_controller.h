@@ -20,7 +20,7 @@
 // transfer_table.cpp (the table and the log) and transfer_keyboard.cpp.
 #pragma once
 
-#include <time.h>
+#include <ctime>
 
 #include <atomic>
 #include <chrono>

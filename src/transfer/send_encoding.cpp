@@ -36,7 +36,7 @@ RepeatedBlock::RepeatedBlock(std::vector<std::uint8_t> unit, std::int32_t count,
       serial_(serial) {}
 
 void RepeatedBlock::copy(std::uint64_t offset, std::size_t length, std::uint8_t* out) const {
-  std::size_t at = static_cast<std::size_t>(offset % unit_.size());
+  auto at = static_cast<std::size_t>(offset % unit_.size());
   while (length > 0) {
     const std::size_t take = std::min(length, unit_.size() - at);
     std::memcpy(out, unit_.data() + at, take);

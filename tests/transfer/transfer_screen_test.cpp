@@ -75,9 +75,9 @@ TEST_F(TransferTest, SendsAndReceivesStampedLinesWithCountersUntilCleared) {
   send("hello");
   EXPECT_EQ(peer->record(), "hello");
   // A character split across two events is shown whole; bytes are counted as they come.
-  for (const auto& [event, count] : {std::pair{"hi\r\n\xC3", 5}, {"\xA9", 6}}) {
-    peer->send(event);
-    ASSERT_TRUE(runUntil([&] { return received() == count; }));
+  for (const auto& event : {std::pair{"hi\r\n\xC3", 5}, {"\xA9", 6}}) {
+    peer->send(event.first);
+    ASSERT_TRUE(runUntil([&] { return received() == event.second; }));
   }
   EXPECT_EQ(log(), R"(\r\n[Sent ##:##:##]hello\r\n[Received ##:##:##]hi\r\n\r\n[Received ##:##:##]é)");
   EXPECT_EQ(line("row 1.1"), "row 1.1 | Sent | 5");
@@ -156,7 +156,7 @@ TEST_F(TransferTest, TheCaptureFileGetsEveryEntryAndAFailureIsToldOnce) {
 TEST_F(TransferTest, AnAccessoryThatCannotBeOpenedIsExplained) {
   test::TempDir dir;
   const std::string path = (dir.path() / "not-a-device").string();
-  std::ofstream{path};
+  ASSERT_TRUE(std::ofstream(path));
   open(std::make_shared<SerialTransport>(path, 115200));
   EXPECT_EQ(alert(), "The accessory could not be opened: " + path +
                          ": Inappropriate ioctl for device.");
