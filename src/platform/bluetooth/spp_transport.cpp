@@ -15,7 +15,7 @@ TransportChannel SppTransport::open() {
   if (fd_ < 0) throw std::system_error(ENOTCONN, std::generic_category(), "Bluetooth link");
   const int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
   if (fd < 0) throw std::system_error(errno, std::generic_category(), "Bluetooth link");
-  return {fd, true};
+  return {fd, true, nullptr};
 }
 
 void SppTransport::end(bool breakLink) {
