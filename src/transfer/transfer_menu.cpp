@@ -1,6 +1,7 @@
 // The transfer screen's menu: the settings screen, starting auto-send and a test file, and
 // clearing the log and counters.
 #include "settings/glb_param.h"
+#include "settings_ui/dt_settings_view_controller.h"
 #include "transfer/data_transfers_view_controller.h"
 
 namespace zt {
@@ -59,7 +60,10 @@ bool DataTransfersViewController::refuseWhileRunning() {
 }
 
 void DataTransfersViewController::openSettings() {
-  openSettings_ = true;
+  const auto navigation = navigationController();
+  if (!navigation) return;
+  openSettings_ = true;  // the session goes on under the settings screen
+  navigation->pushViewController(std::make_shared<DTSettingsViewController>(), true);
 }
 
 void DataTransfersViewController::startAutoSend() {

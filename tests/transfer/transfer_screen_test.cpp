@@ -2,6 +2,8 @@
 // their counters, Quorvel packets, the capture file, the terminal's keys, and a device that
 // cannot be opened.
 #include <gtest/gtest.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 
 #include "cipher/quorvel_packet.h"
 #include "frontend/terminal/front_end.h"
@@ -93,6 +95,23 @@ TEST_F(TransferTest, SendsAndReceivesStampedLinesWithCountersUntilCleared) {
   EXPECT_EQ(line("row"), "row 0.0 |  | [text view (read-only): ]");
   EXPECT_EQ(line("row 1."), "row 1.0 | Received | 0");
   EXPECT_EQ(line("row 1.1"), "row 1.1 | Sent | 0");
+}
+
+TEST_F(TransferTest, TheSettingsScreenKeepsTheSessionUntilTheScreenIsLeft) {
+  open();
+  choose(0);
+  EXPECT_EQ(navigation->topViewController()->title(), "Settings");
+  peer->send("while away");
+  ASSERT_TRUE(runUntil([&] {  // the screen below takes what comes
+    int unread = 0;
+    return ::ioctl(peer->peer, SIOCOUTQ, &unread) == 0 && unread == 0;
+  }));
+  navigation->popViewControllerAnimated(true);
+  ASSERT_TRUE(runUntil([&] { return received() == 10; }));
+  send("back");
+  EXPECT_EQ(peer->record(), "back");
+  ASSERT_TRUE(Touch::tapBarButton(nullptr));
+  EXPECT_EQ(peer->record(), "") << "leaving ends the session";
 }
 
 TEST_F(TransferTest, QuorvelPacketsAreCountedWholeAndShownAsTheirPlaintext) {
