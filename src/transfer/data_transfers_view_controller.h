@@ -148,8 +148,12 @@ class DataTransfersViewController : public ViewController,
   // ---- menu (transfer_menu.cpp)
   void PressOptionBtn();
   void openSettings();
+  // The bytes of a text from the settings; none, after telling why, when it cannot be one
+  // Quorvel packet.
+  std::optional<std::vector<std::uint8_t>> prepare(const std::string& text);
   void startAutoSend();
   void startTestFile();
+  void enterMode(OperatType mode, const std::string& fieldText);
   void clearLog();
   // Whether `wanted` (OperatNone: the settings screen) may not start now; tells the person why.
   bool refuseStart(OperatType wanted);

@@ -66,43 +66,47 @@ void DataTransfersViewController::openSettings() {
   navigation->pushViewController(std::make_shared<DTSettingsViewController>(), true);
 }
 
-void DataTransfersViewController::startAutoSend() {
+std::optional<std::vector<std::uint8_t>> DataTransfersViewController::prepare(
+    const std::string& text) {
   const GlbParam& settings = GlbParam::instance();
-  auto prepared = std::make_shared<PreparedText>();
-  prepared->text = settings.autoSendData();
-  EncodedText encoded =
-      EncodeForSending(prepared->text, settings.openQuorvel(), settings.dataFormat());
+  EncodedText encoded = EncodeForSending(text, settings.openQuorvel(), settings.dataFormat());
   if (encoded.result == EncodedText::Result::NotOnePacket) {
     showWarning(kNotOnePacketMessage);
-    return;
+    return std::nullopt;
   }
-  prepared->bytes = std::move(encoded.bytes);  // empty when the format cannot carry the text
+  return std::move(encoded.bytes);  // empty when the format cannot carry the text
+}
+
+void DataTransfersViewController::startAutoSend() {
+  auto prepared = std::make_shared<PreparedText>();
+  prepared->text = GlbParam::instance().autoSendData();
+  std::optional<std::vector<std::uint8_t>> bytes = prepare(prepared->text);
+  if (!bytes) return;
+  prepared->bytes = std::move(*bytes);
   {
     std::lock_guard lock(sendThrdMutex_);
     autoSendDataCString_ = std::move(prepared);
-    operatType_ = OperatAutoSend;
   }
-  sendThrdCondition_.notify_all();
-  showSendControls("Auto sending data...", false, "Stop");
+  enterMode(OperatAutoSend, "Auto sending data...");
 }
 
 void DataTransfersViewController::startTestFile() {
   const GlbParam& settings = GlbParam::instance();
-  EncodedText line = EncodeForSending(settings.largeData_LineCharacter(), settings.openQuorvel(),
-                                      settings.dataFormat());
-  if (line.result == EncodedText::Result::NotOnePacket) {
-    showWarning(kNotOnePacketMessage);
-    return;
-  }
-  auto block = std::make_shared<const RepeatedBlock>(
-      std::move(line.bytes), settings.largeData_LineCount(), ++testFileSerial_);
+  std::optional<std::vector<std::uint8_t>> line = prepare(settings.largeData_LineCharacter());
+  if (!line) return;
+  auto block = std::make_shared<const RepeatedBlock>(std::move(*line),
+                                                     settings.largeData_LineCount(),
+                                                     ++testFileSerial_);
   {
     std::lock_guard lock(sendThrdMutex_);
     testFileData_ = std::move(block);
-    operatType_ = OperatTestFile;
   }
-  sendThrdCondition_.notify_all();
-  showSendControls("Sending test file data...", false, "Stop");
+  enterMode(OperatTestFile, "Sending test file data...");
+}
+
+void DataTransfersViewController::enterMode(OperatType mode, const std::string& fieldText) {
+  setOperatType(mode);  // last, once the worker's bytes are ready
+  showSendControls(fieldText, false, "Stop");
 }
 
 void DataTransfersViewController::clearLog() {

@@ -120,6 +120,7 @@ TEST_F(TransferTest, ADeviceGoneDuringAutoSendLeavesAnIdleWorker) {
 
 TEST_F(TransferTest, LeavingStopsTheWorkerAtOnceAndDropsQueuedTexts) {
   settings().setLargeData_LineCharacter(kLine);
+  settings().setLargeData_LineCount(INT32_MAX);  // 128 GB, made a write at a time
   settings().setSleepTime(600'000);  // a pause that only the stop request ends
   open();
   choose(2);
