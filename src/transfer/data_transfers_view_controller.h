@@ -128,6 +128,8 @@ class DataTransfersViewController : public ViewController,
   void startSendThread();
   void ProSendDataThrd(std::shared_ptr<DataTransfersViewController> self,
                        std::shared_ptr<OutputStream> out);
+  // Writes the test file started last unless it is `finished`, which it then becomes.
+  void runTestFile(OutputStream* out, std::uint64_t& finished);
   void sendQueuedTexts(OutputStream* out);
   void writeData(const std::string& text, OutputStream* out);
   // One auto-send cycle, then its interval.

@@ -59,18 +59,7 @@ void DataTransfersViewController::ProSendDataThrd(std::shared_ptr<DataTransfersV
       runAutoSend(out.get());
       continue;
     }
-    if (mode == OperatTestFile) {
-      Block block;
-      {
-        std::lock_guard lock(sendThrdMutex_);
-        block = testFileData_;
-      }
-      if (block && block->serial() != finished) {
-        writeData_SendTestFileEx(*block, out.get());
-        finished = block->serial();
-        postToMain([serial = finished](auto& screen) { screen.FinishSendTestFile(serial); });
-      }
-    }
+    if (mode == OperatTestFile) runTestFile(out.get(), finished);
     sendQueuedTexts(out.get());
     pause(kIdlePause, mode);
   }
@@ -84,6 +73,19 @@ void DataTransfersViewController::ProSendDataThrd(std::shared_ptr<DataTransfersV
     self.reset();
     --runningWorkers_;
   });
+}
+
+void DataTransfersViewController::runTestFile(OutputStream* out, std::uint64_t& finished) {
+  Block block;
+  {
+    std::lock_guard lock(sendThrdMutex_);
+    block = testFileData_;
+  }
+  // Until the main thread has seen the end, the mode still shows the block just written.
+  if (!block || block->serial() == finished) return;
+  writeData_SendTestFileEx(*block, out);
+  finished = block->serial();
+  postToMain([serial = finished](auto& screen) { screen.FinishSendTestFile(serial); });
 }
 
 void DataTransfersViewController::sendQueuedTexts(OutputStream* out) {
