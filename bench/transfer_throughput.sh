@@ -6,7 +6,8 @@
 #              into another sink's pty;
 #   receiving: a pty flooded with 4 MiB as fast as it takes them, drained by the screen (with
 #              its CPU seconds per MiB) and by cat; each run checks that every byte came.
-# Each figure is the best of RUNS runs (5 by default): a shared machine only ever slows a run.
+# The screen and cat take turns, RUNS times each (5 by default); the figures are medians, so that
+# a shared machine's load weighs on both alike.
 # Needs a build with -DZT_BUILD_BENCH=ON (programs in build/bin, or BIN=...).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,18 +40,19 @@ into_sink() {
   fields "$(tail -n 1 "$out")"
 }
 cat_into() { cat "$work/file" > "$1"; }
-# The best rate (and its CPU seconds) of `runs` runs of "$@".
-best() {
-  for ((i = 0; i < runs; ++i)); do "$@"; done | sort -k1,1n | tail -n 1
-}
 measure() { fields "$("$bin/zt_transfer_bench" "$@")"; }
+# The median of the numbers on standard input.
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-read -r screen_send _ < <(best into_sink "$bin/zt_transfer_bench" send)
-read -r cat_send _ < <(best into_sink cat_into)
-read -r screen_receive cpu < <(best measure receive)
-read -r cat_receive _ < <(best measure receive-cat)
-awk -v ss="$screen_send" -v cs="$cat_send" -v sr="$screen_receive" -v cr="$cat_receive" \
-    -v cpu="$cpu" -v mib="$((size >> 20))" 'BEGIN {
+for ((i = 0; i < runs; ++i)); do
+  into_sink "$bin/zt_transfer_bench" send | awk '{ print "screen_send", $1 }'
+  into_sink cat_into | awk '{ print "cat_send", $1 }'
+  measure receive | awk '{ print "screen_receive", $1; print "cpu", $2 }'
+  measure receive-cat | awk '{ print "cat_receive", $1 }'
+done > "$work/figures"
+figure() { awk -v name="$1" '$1 == name { print $2 }' "$work/figures" | median; }
+awk -v ss="$(figure screen_send)" -v cs="$(figure cat_send)" -v sr="$(figure screen_receive)" \
+    -v cr="$(figure cat_receive)" -v cpu="$(figure cpu)" -v mib="$((size >> 20))" 'BEGIN {
   printf "sending:   screen %.1f MiB/s, cat %.1f MiB/s, ratio %.2f (goal 0.9)\n",
          ss / 1048576, cs / 1048576, ss / cs
   printf "receiving: screen %.1f MiB/s, cat %.1f MiB/s, ratio %.2f (goal 0.8), %.4f CPU s/MiB\n",
