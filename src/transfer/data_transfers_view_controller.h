@@ -1,0 +1,212 @@
+// DataTransfersViewController: the transfer screen and its engine. It opens one session with the
+// accessory it is given, shows a time-stamped log of what is sent and received with two byte
+// counters, sends typed text, repeats a text at an interval (auto-send) and sends a generated
+// test file in paced packets, all through one send worker thread.
+//
+// Use: make it with std::make_shared, setAccessoryInfo, then push it. The session and the worker
+// start when its view loads and end when it leaves the navigation stack (or when it disappears
+// other than for its own settings screen). AccessoryDisconnect() is for the screen that follows
+// the accessory notifications.
+//
+// Threads: every public operation is for the main thread. The worker writes to the output
+// stream from its own thread; it reaches the main thread only by RunLoop::post, holds a strong
+// reference to the screen while it runs and hands it back to the main thread when it ends, so
+// the screen is always destroyed there. Its pauses are waits that a stop request ends at once.
+// Before quitting, pop the screen and run the main loop until waitForWorkers() says none runs.
+//
+// The class spans several files by concern: transfer_screen.cpp (set-up, life, alerts),
+// transfer_session.cpp, transfer_sending.cpp (main-thread side of sending),
+// transfer_worker.cpp (the send worker), transfer_receiving.cpp, transfer_menu.cpp,
+// transfer_table.cpp (the table and the log) and transfer_keyboard.cpp.
+#pragma once
+
+#include <ctime>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/external_accessory/session.h"
+#include "platform/ui/ui.h"
+#include "settings/accessory_info.h"
+#include "transfer/receive_decoding.h"
+#include "transfer/send_encoding.h"
+#include "transfer/session_capture.h"
+
+namespace zt {
+
+class DataTransfersViewController : public ViewController,
+                                    public TableViewDataSource,
+                                    public TableViewDelegate,
+                                    public StreamDelegate,
+                                    public ActionSheetDelegate {
+ public:
+  // The transfer mode.
+  enum OperatType : std::uint8_t {
+    OperatNone = 0,      // the accessory has gone, or the screen is being destroyed
+    OperatNormal = 1,    // typed text
+    OperatAutoSend = 2,  // auto-send runs
+    OperatTestFile = 3,  // a test file is being sent
+  };
+
+  DataTransfersViewController() = default;
+  ~DataTransfersViewController() override;
+
+  const std::shared_ptr<AccessoryInfo>& accessoryInfo() const { return accessoryInfo_; }
+  void setAccessoryInfo(std::shared_ptr<AccessoryInfo> info) { accessoryInfo_ = std::move(info); }
+  // Where the log is also written in full (not owned; null: nowhere). Set before the view loads.
+  void setSessionCapture(SessionCapture* capture) { capture_ = capture; }
+
+  // The accessory has gone: ends the session and tells the person.
+  void AccessoryDisconnect();
+
+  // How many send workers of any screen have not yet handed their screen back.
+  static int runningWorkers() { return runningWorkers_.load(); }
+  // Runs the main loop until no worker runs or `limit` has passed; whether none runs.
+  static bool waitForWorkers(std::chrono::milliseconds limit);
+  // The send worker's CPU-time clock while it runs (to see that an idle screen costs nothing).
+  std::optional<clockid_t> sendThreadCpuClock();
+
+  void viewDidLoad() override;
+  void viewDidAppear(bool animated) override;
+  void viewWillDisappear(bool animated) override;
+  void viewDidDisappear(bool animated) override;
+
+  int numberOfSectionsInTableView(TableView& table) override;
+  int numberOfRowsInSection(TableView& table, int section) override;
+  float heightForRowAtIndexPath(TableView& table, IndexPath path) override;
+  std::optional<std::string> titleForHeaderInSection(TableView& table, int section) override;
+  std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& table, IndexPath path) override;
+
+  // The input stream announces bytes: they are read on the main thread.
+  void handleEvent(Stream& stream, StreamEvent code) override;
+  // The menu: 0 Settings, 1 Auto Send, 2 Send Test File Data, 3 Clear, 4 Cancel.
+  void clickedButtonAtIndex(ActionSheet& sheet, int index) override;
+
+ private:
+  using Clock = std::chrono::system_clock;
+  using Block = std::shared_ptr<const RepeatedBlock>;
+
+  static constexpr const char* kDisconnectedMessage =
+      "The bluetooth device is disconnected with the phone, please check it.";
+  static constexpr const char* kNotOnePacketMessage =
+      "The text cannot be sent as one Quorvel packet: use at most 392 ASCII characters.";
+
+  // ---- set-up, life and alerts (transfer_screen.cpp)
+  void buildViews();
+  void showWarning(const std::string& message);
+  // Shows the alert a failed write of the capture file returns, if any.
+  void noteCapture(const SessionCapture::Failure& failure);
+
+  // ---- session (transfer_session.cpp)
+  void OpenSession();
+  void CloseSession();
+  // Whether the screen is leaving for good: off its navigation stack, or not for its settings.
+  bool isLeaving() const;
+
+  // ---- main-thread side of sending (transfer_sending.cpp)
+  void PressSendBtn();
+  void AppendSendData(std::string text);
+  // A write's result: `text` is what went out (none: a test-file write, counted only).
+  void ProcessSendDataResult(const std::optional<std::string>& text);
+  void FinishSendTestFile(std::uint64_t serial);
+  // Changes the mode and wakes the worker's waits.
+  void setOperatType(OperatType mode);
+  void requestStop();
+  // The send field and button as the mode shows them.
+  void showSendControls(const std::string& fieldText, bool fieldEnabled, const std::string& title);
+
+  // ---- the send worker (transfer_worker.cpp)
+  void startSendThread();
+  void ProSendDataThrd(std::shared_ptr<DataTransfersViewController> self,
+                       std::shared_ptr<OutputStream> out);
+  // Writes the test file started last unless it is `finished`, which it then becomes.
+  void runTestFile(OutputStream* out, std::uint64_t& finished);
+  void sendQueuedTexts(OutputStream* out);
+  void writeData(const std::string& text, OutputStream* out);
+  // One auto-send cycle, then its interval.
+  void runAutoSend(OutputStream* out);
+  std::size_t writeData_AutoSend(const PreparedText& prepared, OutputStream* out);
+  void writeData_SendTestFileEx(const RepeatedBlock& block, OutputStream* out);
+  // Writes all of `bytes` in writes of at most the packet size; returns how many went out.
+  std::size_t writeWhole(const std::vector<std::uint8_t>& bytes, OutputStream* out);
+  // Waits `duration` unless stopped; with `whileMode`, also ends when the mode leaves it.
+  void pause(std::chrono::milliseconds duration, std::optional<OperatType> whileMode);
+  void postSendResult(std::optional<std::string> text);
+  void postToMain(std::function<void(DataTransfersViewController&)> task);
+
+  // ---- receiving (transfer_receiving.cpp)
+  void readData();
+  void ProcessRecvDataResult(const ReceivedText& received);
+
+  // ---- menu (transfer_menu.cpp)
+  void PressOptionBtn();
+  void openSettings();
+  // The bytes of a text from the settings; none, after telling why, when it cannot be one
+  // Quorvel packet.
+  std::optional<std::vector<std::uint8_t>> prepare(const std::string& text);
+  void startAutoSend();
+  void startTestFile();
+  void enterMode(OperatType mode, const std::string& fieldText);
+  void clearLog();
+  // Whether `wanted` (OperatNone: the settings screen) may not start now; tells the person why.
+  bool refuseStart(OperatType wanted);
+  // The alert of auto-send or a test file that runs; whether one runs.
+  bool refuseWhileRunning();
+
+  // ---- table and log (transfer_table.cpp)
+  // Appends "\r\n[KIND HH:mm:ss]TEXT", emptying a log of more than 500 characters first.
+  void appendLogEntry(const char* kind, const std::string& text, Clock::time_point at);
+  void showLog(bool scrollToEnd);
+  void showCounts();
+
+  // ---- keyboard (transfer_keyboard.cpp)
+  void keyboardWillShow(const Notification& notification);
+  void keyboardDidHide(const Notification& notification);
+
+  static std::atomic<int> runningWorkers_;
+
+  // Session, main thread.
+  std::shared_ptr<AccessoryInfo> accessoryInfo_;
+  SessionCapture* capture_ = nullptr;
+  std::shared_ptr<EASession> curSession_;
+  bool accessoryDisconnected_ = false;
+  bool openSettings_ = false;
+
+  // Shared with the worker.
+  std::atomic<bool> stopSendThrd_{false};
+  std::atomic<OperatType> operatType_{OperatNone};
+  std::atomic<std::int64_t> sendDataByteLen_{0};
+  std::atomic<bool> sentCountPosted_{false};  // a test-file count update waits for the main thread
+  std::weak_ptr<DataTransfersViewController> weakSelf_;  // set before the worker starts
+  std::mutex sendThrdMutex_;  // guards what follows, and the mode and stop changes the waits see
+  std::condition_variable sendThrdCondition_;
+  std::vector<std::string> sendDataList_;
+  std::shared_ptr<const PreparedText> autoSendDataCString_;
+  Block testFileData_;
+  int resultsWaiting_ = 0;  // Sent lines posted and not yet shown
+  std::thread sendDataThrd_;
+
+  // Main thread.
+  std::uint64_t testFileSerial_ = 0;  // of the latest test file started
+  std::int64_t recvDataByteLen_ = 0;
+  ReceiveDecoder receiveDecoder_;
+  std::string log_;
+  std::shared_ptr<TableView> tableview_;
+  std::shared_ptr<Toolbar> toolbar_;
+  std::shared_ptr<TextField> sendTextField_;
+  std::shared_ptr<BarButtonItem> sendButton_;
+  std::shared_ptr<TextView> recvTextView_;
+  std::shared_ptr<Label> recvCountLabel_;
+  std::shared_ptr<Label> sendCountLabel_;
+};
+
+}  // namespace zt

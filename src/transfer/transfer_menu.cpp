@@ -1,0 +1,120 @@
+// The transfer screen's menu: the settings screen, starting auto-send and a test file, and
+// clearing the log and counters.
+#include "settings/glb_param.h"
+#include "settings_ui/dt_settings_view_controller.h"
+#include "transfer/data_transfers_view_controller.h"
+
+namespace zt {
+
+namespace {
+
+const char* const kAutoSendRunsMessage =
+    "The app is performing auto-send operation. Please first stop it.";
+const char* const kTestFileRunsMessage =
+    "The app is performing sending test file data operation. Please first stop it.";
+
+enum MenuEntry { kSettings = 0, kAutoSend = 1, kTestFile = 2, kClear = 3 };
+
+}  // namespace
+
+void DataTransfersViewController::PressOptionBtn() {
+  auto sheet = std::make_shared<ActionSheet>(
+      "", weakAs<ActionSheetDelegate>(), std::optional<std::string>("Cancel"), std::nullopt,
+      std::vector<std::string>{"Settings", "Auto Send", "Send Test File Data", "Clear"});
+  sheet->showInView(*view());
+}
+
+void DataTransfersViewController::clickedButtonAtIndex(ActionSheet& /*sheet*/, int index) {
+  switch (index) {
+    case kSettings:
+      if (!refuseStart(OperatNone)) openSettings();
+      break;
+    case kAutoSend:
+      if (!refuseStart(OperatAutoSend)) startAutoSend();
+      break;
+    case kTestFile:
+      if (!refuseStart(OperatTestFile)) startTestFile();
+      break;
+    case kClear:
+      clearLog();
+      break;
+    default:
+      break;
+  }
+}
+
+bool DataTransfersViewController::refuseStart(OperatType wanted) {
+  if (wanted == OperatNone) return refuseWhileRunning();
+  if (accessoryDisconnected_) {
+    showWarning(kDisconnectedMessage);
+    return true;
+  }
+  return operatType_ == wanted || refuseWhileRunning();  // the running mode's entry does nothing
+}
+
+bool DataTransfersViewController::refuseWhileRunning() {
+  const OperatType mode = operatType_;
+  if (mode == OperatAutoSend) showWarning(kAutoSendRunsMessage);
+  if (mode == OperatTestFile) showWarning(kTestFileRunsMessage);
+  return mode == OperatAutoSend || mode == OperatTestFile;
+}
+
+void DataTransfersViewController::openSettings() {
+  const auto navigation = navigationController();
+  if (!navigation) return;
+  openSettings_ = true;  // the session goes on under the settings screen
+  navigation->pushViewController(std::make_shared<DTSettingsViewController>(), true);
+}
+
+std::optional<std::vector<std::uint8_t>> DataTransfersViewController::prepare(
+    const std::string& text) {
+  const GlbParam& settings = GlbParam::instance();
+  EncodedText encoded = EncodeForSending(text, settings.openQuorvel(), settings.dataFormat());
+  if (encoded.result == EncodedText::Result::NotOnePacket) {
+    showWarning(kNotOnePacketMessage);
+    return std::nullopt;
+  }
+  return std::move(encoded.bytes);  // empty when the format cannot carry the text
+}
+
+void DataTransfersViewController::startAutoSend() {
+  auto prepared = std::make_shared<PreparedText>();
+  prepared->text = GlbParam::instance().autoSendData();
+  std::optional<std::vector<std::uint8_t>> bytes = prepare(prepared->text);
+  if (!bytes) return;
+  prepared->bytes = std::move(*bytes);
+  {
+    std::lock_guard lock(sendThrdMutex_);
+    autoSendDataCString_ = std::move(prepared);
+  }
+  enterMode(OperatAutoSend, "Auto sending data...");
+}
+
+void DataTransfersViewController::startTestFile() {
+  const GlbParam& settings = GlbParam::instance();
+  std::optional<std::vector<std::uint8_t>> line = prepare(settings.largeData_LineCharacter());
+  if (!line) return;
+  auto block = std::make_shared<const RepeatedBlock>(std::move(*line),
+                                                     settings.largeData_LineCount(),
+                                                     ++testFileSerial_);
+  {
+    std::lock_guard lock(sendThrdMutex_);
+    testFileData_ = std::move(block);
+  }
+  enterMode(OperatTestFile, "Sending test file data...");
+}
+
+void DataTransfersViewController::enterMode(OperatType mode, const std::string& fieldText) {
+  setOperatType(mode);  // last, once the worker's bytes are ready
+  showSendControls(fieldText, false, "Stop");
+}
+
+void DataTransfersViewController::clearLog() {
+  sendDataByteLen_ = 0;
+  recvDataByteLen_ = 0;
+  showCounts();
+  log_.clear();
+  showLog(false);
+}
+
+}  // namespace zt

@@ -1,0 +1,51 @@
+// The receive path, on the main thread: what the input stream announces is read in bounded
+// batches, counted, decoded or deciphered, and shown as one Received line per batch.
+#include "settings/glb_param.h"
+#include "transfer/data_transfers_view_controller.h"
+
+namespace zt {
+
+namespace {
+
+constexpr std::size_t kReadChunk = 350;
+// One call reads at most this much; the stream announces the rest on a later pass of the loop,
+// so a fast sender never holds the main thread.
+constexpr std::size_t kReadLimit = std::size_t{64} * 1024;
+
+}  // namespace
+
+void DataTransfersViewController::readData() {
+  if (!curSession_) return;
+  InputStream& in = *curSession_->inputStream();
+  std::vector<std::uint8_t> batch;
+  while (batch.size() < kReadLimit && in.hasBytesAvailable()) {
+    const std::size_t at = batch.size();
+    batch.resize(at + std::min(kReadChunk, kReadLimit - at));
+    const std::ptrdiff_t n = in.read(batch.data() + at, batch.size() - at);
+    batch.resize(at + static_cast<std::size_t>(std::max<std::ptrdiff_t>(n, 0)));
+    if (n <= 0) break;  // the accessory layer reports a device that has gone
+  }
+  if (batch.empty()) return;
+  recvDataByteLen_ += static_cast<std::int64_t>(batch.size());
+  const GlbParam& settings = GlbParam::instance();
+  ReceivedText received =
+      receiveDecoder_.decode(batch, settings.openQuorvel(), settings.dataFormat());
+  RunLoop::main().post(
+      [weak = weakAs<DataTransfersViewController>(), received = std::move(received)] {
+        if (auto self = weak.lock()) self->ProcessRecvDataResult(received);
+      });
+}
+
+void DataTransfersViewController::ProcessRecvDataResult(const ReceivedText& received) {
+  const auto at = Clock::now();
+  if (received.text) {
+    appendLogEntry("Received", *received.text, at);
+    if (capture_) noteCapture(capture_->received(*received.text, at));
+  }
+  if (capture_ && !received.undecodable.empty()) {
+    noteCapture(capture_->undecodable(received.undecodable, at));
+  }
+  showCounts();
+}
+
+}  // namespace zt

@@ -1,0 +1,227 @@
+// The send worker: typed texts from the queue, auto-send cycles and test-file bursts, written to
+// the output stream from the worker's own thread. It never spins: a stream without space is
+// waited on with a short timeout, a missing or closed one on the worker's condition.
+#include <pthread.h>
+
+#include <algorithm>
+
+#include "settings/glb_param.h"
+#include "transfer/data_transfers_view_controller.h"
+
+namespace zt {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr milliseconds kIdlePause{1000};
+constexpr milliseconds kBetweenTexts{50};
+// How long one wait for space lasts before the stop request and the mode are looked at again.
+constexpr milliseconds kSpaceWait{100};
+// The largest write of a test file: its bytes are made for each write.
+constexpr std::size_t kLargestWrite = std::size_t{1} << 20;
+// Sent lines the main thread has not shown yet before the worker waits for it to catch up.
+constexpr int kMostResultsWaiting = 64;
+// How often at most the Sent count of a flowing test file is told the main thread.
+constexpr std::chrono::steady_clock::duration kCountUpdateGap = milliseconds(30);
+
+// The packet size of the settings; below 1 it is 1.
+std::size_t packetSize() {
+  return static_cast<std::size_t>(std::max(1, GlbParam::instance().eachPacketSize()));
+}
+
+// Whether writing may go on: an open stream, or a failed one whose next write reports it.
+bool usable(const OutputStream* out) {
+  if (out == nullptr) return false;
+  const StreamStatus status = out->streamStatus();
+  return status == StreamStatus::Open || status == StreamStatus::Error;
+}
+
+}  // namespace
+
+void DataTransfersViewController::startSendThread() {
+  auto self = sharedAs<DataTransfersViewController>();
+  weakSelf_ = self;
+  auto out = curSession_ ? curSession_->outputStream() : nullptr;
+  ++runningWorkers_;
+  sendDataThrd_ = std::thread(&DataTransfersViewController::ProSendDataThrd, this, std::move(self),
+                              std::move(out));
+}
+
+void DataTransfersViewController::ProSendDataThrd(std::shared_ptr<DataTransfersViewController> self,
+                                                  std::shared_ptr<OutputStream> out) {
+  // Only a name for tools that list threads: a failure changes nothing.
+  static_cast<void>(::pthread_setname_np(::pthread_self(), "zt-send"));
+  std::uint64_t finished = 0;  // the test file last written
+  while (!stopSendThrd_) {
+    const OperatType mode = operatType_;
+    if (mode == OperatAutoSend) {
+      runAutoSend(out.get());
+      continue;
+    }
+    if (mode == OperatTestFile) runTestFile(out.get(), finished);
+    sendQueuedTexts(out.get());
+    pause(kIdlePause, mode);
+  }
+  {
+    std::lock_guard lock(sendThrdMutex_);
+    sendDataList_.clear();
+  }
+  // The screen and the stream are released on the main thread.
+  RunLoop::main().post([self = std::move(self), out = std::move(out)]() mutable {
+    out.reset();
+    self.reset();
+    --runningWorkers_;
+  });
+}
+
+void DataTransfersViewController::runTestFile(OutputStream* out, std::uint64_t& finished) {
+  Block block;
+  {
+    std::lock_guard lock(sendThrdMutex_);
+    block = testFileData_;
+  }
+  // Until the main thread has seen the end, the mode still shows the block just written.
+  if (!block || block->serial() == finished) return;
+  writeData_SendTestFileEx(*block, out);
+  finished = block->serial();
+  postToMain([serial = finished](auto& screen) { screen.FinishSendTestFile(serial); });
+}
+
+void DataTransfersViewController::sendQueuedTexts(OutputStream* out) {
+  std::vector<std::string> texts;
+  {
+    std::lock_guard lock(sendThrdMutex_);
+    texts.swap(sendDataList_);
+  }
+  for (const std::string& text : texts) {
+    if (stopSendThrd_) return;
+    writeData(text, out);
+    pause(kBetweenTexts, std::nullopt);
+  }
+}
+
+void DataTransfersViewController::writeData(const std::string& text, OutputStream* out) {
+  if (out == nullptr || text.empty()) return;
+  const GlbParam& settings = GlbParam::instance();
+  const EncodedText encoded = EncodeForSending(text, settings.openQuorvel(), settings.dataFormat());
+  if (encoded.result == EncodedText::Result::NotOnePacket) {
+    postToMain([](auto& screen) { screen.showWarning(kNotOnePacketMessage); });
+    return;
+  }
+  if (writeWhole(encoded.bytes, out) > 0) postSendResult(text);
+}
+
+void DataTransfersViewController::runAutoSend(OutputStream* out) {
+  std::shared_ptr<const PreparedText> prepared;
+  {
+    std::lock_guard lock(sendThrdMutex_);
+    prepared = autoSendDataCString_;
+  }
+  const std::size_t sent = prepared ? writeData_AutoSend(*prepared, out) : 0;
+  const milliseconds interval =
+      std::chrono::seconds(std::max(0, GlbParam::instance().autoSendInterval()));
+  // When nothing could go out, the next try waits at least the idle pause.
+  pause(sent > 0 ? interval : std::max(interval, kIdlePause), OperatAutoSend);
+}
+
+std::size_t DataTransfersViewController::writeData_AutoSend(const PreparedText& prepared,
+                                                          OutputStream* out) {
+  if (out == nullptr || prepared.bytes.empty()) return 0;
+  const std::size_t sent = writeWhole(prepared.bytes, out);
+  if (sent > 0) postSendResult(prepared.text);
+  return sent;
+}
+
+void DataTransfersViewController::writeData_SendTestFileEx(const RepeatedBlock& block,
+                                                           OutputStream* out) {
+  const std::size_t packet = std::min(packetSize(), kLargestWrite);
+  const milliseconds gap{std::max(0, GlbParam::instance().sleepTime())};
+  std::vector<std::uint8_t> chunk;
+  std::uint64_t total = 0;
+  // The Sent count goes to the main thread at most once a frame while bytes flow, and once more
+  // when they stall.
+  std::chrono::steady_clock::time_point told;
+  bool untold = false;
+  const auto tellCount = [&](bool flowing) {
+    const auto now = std::chrono::steady_clock::now();
+    untold = untold || flowing;
+    if (!untold || (flowing && now - told < kCountUpdateGap)) return;
+    postSendResult(std::nullopt);
+    told = now;
+    untold = false;
+  };
+  while (total < block.length()) {
+    if (stopSendThrd_ || operatType_ != OperatTestFile) return;
+    if (!usable(out)) {
+      pause(kIdlePause, OperatTestFile);
+      continue;
+    }
+    // A burst: the mode is not looked at while the stream takes the bytes.
+    for (;;) {
+      chunk.resize(static_cast<std::size_t>(std::min<std::uint64_t>(block.length() - total, packet)));
+      block.copy(total, chunk.size(), chunk.data());
+      const std::ptrdiff_t n = out->write(chunk.data(), chunk.size());
+      if (n < 0) return;
+      if (n == 0) break;  // no space now
+      total += static_cast<std::uint64_t>(n);
+      sendDataByteLen_ += n;
+      tellCount(true);
+      if (total >= block.length()) return;  // the finish shows the count
+      pause(gap, std::nullopt);  // ended at once by the stop request
+      if (stopSendThrd_) return;
+    }
+    if (!out->waitForSpace(kSpaceWait)) tellCount(false);
+  }
+}
+
+std::size_t DataTransfersViewController::writeWhole(const std::vector<std::uint8_t>& bytes,
+                                                    OutputStream* out) {
+  const std::size_t packet = packetSize();
+  std::size_t total = 0;
+  while (total < bytes.size() && !stopSendThrd_ && usable(out)) {
+    const std::ptrdiff_t n = out->write(bytes.data() + total, std::min(bytes.size() - total, packet));
+    if (n < 0) break;
+    if (n == 0) {  // no space now
+      out->waitForSpace(kSpaceWait);
+      continue;
+    }
+    total += static_cast<std::size_t>(n);
+    sendDataByteLen_ += n;
+  }
+  return total;
+}
+
+void DataTransfersViewController::pause(milliseconds duration, std::optional<OperatType> whileMode) {
+  if (duration <= milliseconds::zero()) return;
+  std::unique_lock lock(sendThrdMutex_);
+  sendThrdCondition_.wait_for(lock, duration, [&] {
+    return stopSendThrd_ || (whileMode && operatType_ != *whileMode);
+  });
+}
+
+void DataTransfersViewController::postSendResult(std::optional<std::string> text) {
+  if (!text) {
+    // Counting only: one update waiting for the main thread is enough.
+    if (!sentCountPosted_.exchange(true)) {
+      postToMain([](auto& screen) { screen.ProcessSendDataResult(std::nullopt); });
+    }
+    return;
+  }
+  {
+    std::unique_lock lock(sendThrdMutex_);
+    sendThrdCondition_.wait(lock, [this] {
+      return stopSendThrd_ || resultsWaiting_ < kMostResultsWaiting;
+    });
+    ++resultsWaiting_;
+  }
+  postToMain([text = std::move(*text)](auto& screen) { screen.ProcessSendDataResult(text); });
+}
+
+void DataTransfersViewController::postToMain(std::function<void(DataTransfersViewController&)> task) {
+  RunLoop::main().post([weak = weakSelf_, task = std::move(task)] {
+    if (auto self = weak.lock()) task(*self);
+  });
+}
+
+}  // namespace zt
