@@ -1,8 +1,48 @@
-// zemra-telvo: the terminal application. Its screens are not built yet; until they are, the
-// program says so and ends with a non-zero status.
+// zemra-telvo: the terminal application. main() reads the platform's options, opens the --log
+// file, configures the accessory manager, makes the shell the application's delegate and runs
+// the terminal front end until the person quits. See app_options.h for the command line.
 #include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
-int main() {
-  (void)std::fputs("zemra-telvo: the application's screens are not built yet\n", stderr);
-  return 1;
+#include "app/app_options.h"
+#include "app/zemra_demo_app_delegate.h"
+#include "frontend/terminal/run_terminal.h"
+#include "platform/device/device.h"
+#include "platform/external_accessory/accessory_manager.h"
+#include "platform/runloop/run_loop.h"
+#include "transfer/session_capture.h"
+#include "version/version.h"
+
+int main(int argc, char** argv) {
+  zt::RunLoop::createMain();
+  zt::AppOptions options;
+  try {
+    options = zt::parseAppOptions(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::invalid_argument& e) {
+    (void)std::fprintf(stderr, "zemra-telvo: %s\n", e.what());
+    return 2;
+  }
+  if (options.help) return std::fputs(zt::appUsage(), stdout) < 0 ? 1 : 0;
+  if (options.version) return std::printf("zemra-telvo %s\n", zt::kVersion) < 0 ? 1 : 0;
+
+  // Outlives the shell, which hands it to every transfer screen.
+  zt::SessionCapture capture;
+  if (options.logFile) {
+    if (auto error = capture.open(*options.logFile)) {
+      (void)std::fprintf(stderr, "zemra-telvo: %s\n", error->c_str());
+      return 2;
+    }
+  }
+  zt::EAAccessoryManager::configure(options.accessories);
+  // The Bluetooth accessory picker's presenter is installed here, before the shell exists.
+
+  zt::ShellSettings settings;
+  settings.documentsDirectory = zt::DocumentsDirectory(options.dataDir);
+  settings.capture = options.logFile ? &capture : nullptr;
+  zt::Application::shared().setDelegate(
+      std::make_shared<zt::ZemraDemoAppDelegate>(std::move(settings)));
+  return zt::term::RunTerminal();
 }

@@ -64,6 +64,7 @@ bool DBProcess::OpenDB(const std::string& path) {
   const int result = sqlite3_open_v2(path.c_str(), &db_,
                                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (result != SQLITE_OK) {
+    Fail();
     CloseDB();
     return false;
   }
@@ -97,7 +98,7 @@ bool DBProcess::TableExist(std::string_view name) {
 
 bool DBProcess::CreateAllTables() {
   if (TableExist("AppOption")) return true;
-  return ExecSql(kCreateAppOption);
+  return ExecSql(kCreateAppOption) || Fail();
 }
 
 int DBProcess::FieldIndex(sqlite3_stmt* stmt, const char* name) {
@@ -112,16 +113,19 @@ int DBProcess::FieldIndex(sqlite3_stmt* stmt, const char* name) {
 
 bool DBProcess::ReadAppOption(GlbParam& param) {
   SqliteStatement statement(db_, "select * from AppOption");
-  if (!statement.ok()) return false;
+  if (!statement.ok()) return Fail();
   const int idColumn = FieldIndex(statement.get(), "optionID");
   const int valueColumn = FieldIndex(statement.get(), "optionValue");
-  if (idColumn < 0 || valueColumn < 0) return false;
+  if (idColumn < 0 || valueColumn < 0) {
+    lastError_ = "the table AppOption lacks its columns";
+    return false;
+  }
   LoadedOptions loaded;
   int result = SQLITE_ROW;
   while ((result = statement.step()) == SQLITE_ROW) {
     TakeRow(statement.get(), idColumn, valueColumn, loaded);
   }
-  if (result != SQLITE_DONE) return false;
+  if (result != SQLITE_DONE) return Fail();
   Apply(loaded, param);
   return true;
 }
@@ -145,10 +149,16 @@ bool DBProcess::RunStatement(std::string_view sql, std::string_view value) {
 // the option's previous value.
 bool DBProcess::StoreOption(std::string_view deleteSql, std::string_view insertSql,
                             std::string_view value) {
-  if (!BeginTransaction()) return false;
+  if (!BeginTransaction()) return Fail();
   const bool stored = ExecSql(deleteSql) && RunStatement(insertSql, value);
   if (stored && CommitTransaction()) return true;
+  Fail();  // before the rollback, which replaces SQLite's last message
   RollbackTransaction();
+  return false;
+}
+
+bool DBProcess::Fail() {
+  lastError_ = db_ != nullptr ? sqlite3_errmsg(db_) : "the option database is not open";
   return false;
 }
 

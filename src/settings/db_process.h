@@ -4,8 +4,9 @@
 // deleting its row and inserting a new one in one transaction. Values are bound as statement
 // parameters, so any text (quotes included) is stored and read back unchanged.
 //
-// Failures are reported by the results only; nothing is shown or logged. After a failed or
-// missing OpenDB every operation returns false without touching the database. A file that is
+// Failures are reported by the results, and lastError() keeps the reason of the last one for the
+// caller to tell; nothing is shown or logged here. After a failed or missing OpenDB every
+// operation returns false without touching the database. A file that is
 // unreadable, locked for longer than the busy timeout, or not a database leaves the settings
 // object as it was.
 //
@@ -50,12 +51,18 @@ class DBProcess {
   bool ReadAppOption(GlbParam& param);
   bool UpdateQuorvelOpenState(bool on);
   bool UpdateQuorvelKey(std::string_view key);
+  // Why the last failed open, table creation, load or store failed (SQLite's text); empty
+  // while none failed.
+  const std::string& lastError() const { return lastError_; }
 
  private:
+  // Keeps SQLite's reason for the failure that just happened; returns false.
+  bool Fail();
   bool RunStatement(std::string_view sql, std::string_view value);
   bool StoreOption(std::string_view deleteSql, std::string_view insertSql, std::string_view value);
 
   sqlite3* db_ = nullptr;
+  std::string lastError_;
 };
 
 }  // namespace zt

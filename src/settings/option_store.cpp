@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <system_error>
 
 #include "settings/db_process.h"
 #include "settings/glb_param.h"
@@ -16,22 +17,30 @@ namespace {
 constexpr mode_t kFolderMode = 0700;
 constexpr mode_t kFileMode = 0600;
 
+// "PATH: the system's text for `error`"; false, for the callers to return.
+bool SystemFailure(const std::filesystem::path& path, int error, std::string& reason) {
+  reason = path.string() + ": " + std::generic_category().message(error);
+  return false;
+}
+
 // Creates `folder` and its missing parents, each with kFolderMode; true when it is a folder
 // afterwards.
-bool MakeFolders(const std::filesystem::path& folder) {
+bool MakeFolders(const std::filesystem::path& folder, std::string& reason) {
   std::error_code error;
   if (std::filesystem::is_directory(folder, error)) return true;
   const std::filesystem::path parent = folder.parent_path();
-  if (!parent.empty() && parent != folder && !MakeFolders(parent)) return false;
+  if (!parent.empty() && parent != folder && !MakeFolders(parent, reason)) return false;
   if (::mkdir(folder.c_str(), kFolderMode) == 0) return true;
-  return errno == EEXIST && std::filesystem::is_directory(folder, error);
+  if (errno != EEXIST) return SystemFailure(folder, errno, reason);
+  // Something else than a folder already has the name.
+  return std::filesystem::is_directory(folder, error) || SystemFailure(folder, ENOTDIR, reason);
 }
 
 // Creates an empty file at `file` unless something is already there.
-bool MakeFile(const std::filesystem::path& file) {
+bool MakeFile(const std::filesystem::path& file, std::string& reason) {
   const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kFileMode);
-  if (fd < 0) return errno == EEXIST;
-  return ::close(fd) == 0;
+  if (fd < 0) return errno == EEXIST || SystemFailure(file, errno, reason);
+  return ::close(fd) == 0 || SystemFailure(file, errno, reason);
 }
 
 }  // namespace
@@ -40,14 +49,20 @@ std::filesystem::path OptionDatabasePath(const std::filesystem::path& documentsD
   return documentsDir / "ZemraDemo" / "ZemraDemo.db";
 }
 
-bool StartOptionStore(GlbParam& param, const std::filesystem::path& documentsDir) {
+bool StartOptionStore(GlbParam& param, const std::filesystem::path& documentsDir,
+                      std::string* reason) {
   if (param.dbProcess() == nullptr) param.setDbProcess(std::make_unique<DBProcess>());
   DBProcess& store = *param.dbProcess();
   const std::filesystem::path file = OptionDatabasePath(documentsDir);
-  const bool prepared = MakeFolders(file.parent_path()) && MakeFile(file);
-  const bool opened = prepared && store.OpenDB(file.string());
-  const bool created = opened && store.CreateAllTables();
-  return created && store.ReadAppOption(param);
+  std::string why;
+  if (!MakeFolders(file.parent_path(), why) || !MakeFile(file, why)) {
+    if (reason != nullptr) *reason = why;
+    return false;
+  }
+  const bool loaded = store.OpenDB(file.string()) && store.CreateAllTables() &&
+                      store.ReadAppOption(param);
+  if (!loaded && reason != nullptr) *reason = store.lastError();
+  return loaded;
 }
 
 }  // namespace zt

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace zt {
 
@@ -21,7 +22,9 @@ class GlbParam;
 std::filesystem::path OptionDatabasePath(const std::filesystem::path& documentsDir);
 
 // Runs the whole sequence; true when every step worked. Whatever fails, the settings object
-// keeps the values it had, and the program carries on without stored options.
-bool StartOptionStore(GlbParam& param, const std::filesystem::path& documentsDir);
+// keeps the values it had, and the program carries on without stored options; `reason` (when
+// given) then receives why, for the person: "PATH: the system's text" or SQLite's text.
+bool StartOptionStore(GlbParam& param, const std::filesystem::path& documentsDir,
+                      std::string* reason = nullptr);
 
 }  // namespace zt

@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -40,23 +39,6 @@ char processState(int pid) {
   std::getline(stat, line);
   const auto end = line.rfind(')');
   return end == std::string::npos || end + 2 >= line.size() ? '?' : line[end + 2];
-}
-
-// Clicks on the first cell of `text` as the terminal reports a click (X10 mouse encoding: a
-// press, then a release). False when the text is not on screen.
-bool clickOn(const TmuxSession& tmux, const std::string& text) {
-  std::istringstream lines(tmux.screen());
-  std::string line;
-  for (int y = 0; std::getline(lines, line); ++y) {
-    const auto at = line.find(text);
-    if (at == std::string::npos) continue;
-    int x = 0;  // cells before the text: characters, not bytes
-    for (std::size_t i = 0; i < at; ++i) x += (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80;
-    const std::string cell{static_cast<char>(33 + x), static_cast<char>(33 + y)};
-    tmux.type("\x1b[M " + cell + "\x1b[M#" + cell);  // in one write: a click, not a hold
-    return true;
-  }
-  return false;
 }
 
 TEST(TerminalEndToEnd, NavigatesTogglesSendsAndQuitsRestoringTheTerminal) {
@@ -132,18 +114,18 @@ TEST(TerminalEndToEnd, ActionSheetAndAlertsAnswerTheirKeys) {
   tmux.keys({"Enter"});
   ASSERT_TRUE(tmux.waitFor("Something happened", false)) << tmux.screen();
   // Clicks: the Action button, then the menu's entry.
-  ASSERT_TRUE(clickOn(tmux, "[Action]"));
+  ASSERT_TRUE(tmux.clickOn("[Action]"));
   ASSERT_TRUE(tmux.waitFor("1  Clear")) << tmux.screen();
-  ASSERT_TRUE(clickOn(tmux, "1  Clear"));  // Clear empties the log
+  ASSERT_TRUE(tmux.clickOn("1  Clear"));  // Clear empties the log
   ASSERT_TRUE(tmux.waitFor("[Received 10:00:00]hello", false)) << tmux.screen();
-  ASSERT_TRUE(clickOn(tmux, "Wireless"));  // a click on a row taps it; on the switch, flips it
-  ASSERT_TRUE(clickOn(tmux, "[OFF]"));
+  ASSERT_TRUE(tmux.clickOn("Wireless"));  // a click on a row taps it; on the switch, flips it
+  ASSERT_TRUE(tmux.clickOn("[OFF]"));
   ASSERT_TRUE(tmux.waitFor("[Switch ON]")) << tmux.screen();
   // A modally presented screen shows its own bar; a click on its "Done" ends it.
   tmux.keys({"F2", "3"});
   ASSERT_TRUE(tmux.waitFor("F2 Done")) << tmux.screen();
   EXPECT_NE(tmux.screen().find("About"), std::string::npos);
-  ASSERT_TRUE(clickOn(tmux, "[Done]"));
+  ASSERT_TRUE(tmux.clickOn("[Done]"));
   ASSERT_TRUE(tmux.waitFor("Wireless")) << tmux.screen();
 
   tmux.keys({"Tab", "x", "C-c"});  // Ctrl-C quits even while editing

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -99,6 +100,23 @@ bool TmuxSession::waitFor(const std::string& text, bool present) const {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return true;
+}
+
+bool TmuxSession::clickOn(const std::string& text) const {
+  std::istringstream lines(screen());
+  std::string line;
+  for (int y = 0; std::getline(lines, line); ++y) {
+    const auto at = line.find(text);
+    if (at == std::string::npos) continue;
+    int x = 0;  // cells before the text: characters, not bytes
+    for (std::size_t i = 0; i < at; ++i) x += (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80;
+    const std::string cell{static_cast<char>(33 + x), static_cast<char>(33 + y)};
+    std::string click = "\x1b[M ";  // in one write: a press and a release, not a hold
+    click.append(cell).append("\x1b[M#").append(cell);
+    type(click);
+    return true;
+  }
+  return false;
 }
 
 std::string TmuxSession::title() const {

@@ -29,6 +29,9 @@ class TmuxSession {
   // Waits until the screen contains `text` (or, with `present` false, no longer does); false
   // after a generous deadline.
   bool waitFor(const std::string& text, bool present = true) const;
+  // Clicks on the first cell of `text` as the terminal reports a click (X10 mouse encoding: a
+  // press, then a release). False when the text is not on screen.
+  bool clickOn(const std::string& text) const;
   std::string title() const;
   int panePid() const;
   void resize(int width, int height) const;

@@ -1,0 +1,167 @@
+// The main screen as a person uses it: the launch, the Quorvel switch with and without a key,
+// the option store's failures, and the accessory notifications with each screen on top.
+#include <sqlite3.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "accessory/main_view_controller.h"
+#include "info/root_view_controller.h"
+#include "platform/device/device.h"
+#include "settings/cipher_probe.h"
+#include "settings/db_process.h"
+#include "settings/option_store.h"
+#include "settings_ui/option_view_controller.h"
+#include "support/shell_fixture.h"
+
+namespace zt::test {
+namespace {
+
+std::string MainScreen(const std::string& quorvelSwitch) {
+  return "Zemra Telvo [Action]\n== Accessory Devices ==\nrow 0.0 | Accessory Devices List | >\n"
+         "row 0.1 | Paired Devices List | >\n== Quorvel Service ==\nrow 1.0 | Quorvel | " +
+         quorvelSwitch + "\nrow 1.1 | Quorvel key | >\n== Local Device Information ==\n" +
+         "row 2.0 | Name | " + DeviceName() + "\nrow 2.1 | Model | " + DeviceModel() +
+         "\nrow 2.2 | System Version | " + DeviceSystemVersion() + "\n";
+}
+
+constexpr char kKey[] = "0123456789abcdef";
+
+class MainScreenTest : public ShellTest {
+ protected:
+  // Options as an earlier run left them.
+  void storeOptions(bool quorvelOn) {
+    ASSERT_TRUE(StartOptionStore(GlbParam::instance(), docs_.path()));
+    ASSERT_TRUE(GlbParam::instance().dbProcess()->UpdateQuorvelKey(kKey));
+    ASSERT_TRUE(GlbParam::instance().dbProcess()->UpdateQuorvelOpenState(quorvelOn));
+    GlbParam::ReleaseResource();
+  }
+  // Runs `sql` on a connection of the test's own; the first column of the last row.
+  std::string sql(const char* statement, sqlite3** keep = nullptr) {
+    sqlite3* db = nullptr;
+    std::string value;
+    sqlite3_open(OptionDatabasePath(docs_.path()).c_str(), &db);
+    const auto last = [](void* out, int, char** row, char**) {
+      *static_cast<std::string*>(out) = row[0] ? row[0] : "";
+      return 0;
+    };
+    sqlite3_exec(db, statement, last, &value, nullptr);
+    if (keep) {
+      *keep = db;
+    } else {
+      sqlite3_close(db);
+    }
+    return value;
+  }
+};
+
+TEST_F(MainScreenTest, LaunchPushesTheMainScreenOverTheRootAndRecordsEachAccessory) {
+  plug("ttyZ0");
+  plug("ttyZ1");
+  launch();
+  const auto& stack = navigation().viewControllers();
+  ASSERT_EQ(stack.size(), 2U);
+  EXPECT_NE(dynamic_cast<RootViewController*>(stack[0].get()), nullptr);
+  EXPECT_FALSE(navigation().transitions().back().animated);
+  EXPECT_EQ(screen(), MainScreen("[OFF]"));
+  EXPECT_TRUE(Application::shared().isIdleTimerDisabled());
+  const auto& records = GlbParam::instance().accessoryList();
+  ASSERT_EQ(records.size(), 2U);
+  EXPECT_EQ(records[1]->accessory(), manager().connectedAccessories()[1]);
+  EXPECT_EQ(records[1]->protocolString(), "com.Zemra.Demo");
+}
+
+TEST_F(MainScreenTest, SwitchNeedsAKeyThenPutsItInForceAndStoresTheState) {
+  const struct {
+    bool key, storedOn;
+    std::string shownAfter, storedAfter;
+  } cases[] = {
+      {false, false, "[OFF]", ""}, {true, false, "[ON ]", "1"}, {true, true, "[OFF]", "0"}};
+  for (const auto& c : cases) {
+    if (c.key) storeOptions(c.storedOn);
+    launch();
+    SetCipherKey("another key");
+    ASSERT_TRUE(tapRow("Quorvel", RowPart::Switch));
+    if (!c.key) {
+      EXPECT_NE(dynamic_cast<OptionViewController*>(top().get()), nullptr);
+      EXPECT_TRUE(shows("alert: Warning | Please first set Quorvel key | [OK]"));
+      ASSERT_TRUE(choose("OK") && tapBar("Cancel"));
+    }
+    EXPECT_EQ(screen(), MainScreen(c.shownAfter));
+    EXPECT_EQ(sql("select optionValue from AppOption where optionID=3"), c.storedAfter);
+    const auto inForce = EncipherProbe();
+    SetCipherKey(c.shownAfter == "[ON ]" ? kKey : "another key");
+    EXPECT_EQ(inForce, EncipherProbe()) << "turning on puts the key in force, off leaves it";
+    quit();
+  }
+}
+
+// Each failure is told in one alert, once: the program goes on without stored options.
+TEST_F(MainScreenTest, OptionStoreFailuresAreToldOnce) {
+  const std::string folder = (docs_.path() / "ZemraDemo").string();
+  for (const bool atStart : {true, false}) {
+    if (atStart) {
+      std::ofstream(folder).put('x');  // a file where the folder belongs
+      GlbParam::instance().setQuorvelKey(kKey);
+    } else {
+      std::filesystem::remove(folder);
+      storeOptions(false);
+    }
+    launch();
+    sqlite3* lock = nullptr;
+    if (!atStart) sql("begin exclusive", &lock);
+    ASSERT_TRUE(atStart || tapRow("Quorvel", RowPart::Switch));
+    EXPECT_TRUE(shows("alert: Warning | The options could not be saved: " +
+                      (atStart ? folder + ": Not a directory" : "database is locked") +
+                      ". Zemra Telvo works, but will not remember them. | [OK]"));
+    sqlite3_close(lock);
+    ASSERT_TRUE(choose("OK") && tapRow("Quorvel", RowPart::Switch));
+    EXPECT_EQ(screen(), MainScreen(atStart ? "[ON ]" : "[OFF]"));
+    quit();
+  }
+}
+
+// Notifications as the platform could send them: the same accessory twice, one never announced.
+TEST_F(MainScreenTest, RecordsFollowEveryConnectAndTheFirstMatchingDisconnect) {
+  launch();
+  const struct {
+    bool connect;
+    std::uint64_t id;
+    std::vector<std::uint64_t> records;
+  } steps[] = {{true, 1, {1}},        {true, 2, {1, 2}},  {true, 1, {1, 2, 1}},
+               {false, 3, {1, 2, 1}}, {false, 1, {2, 1}}, {false, 2, {1}}};
+  std::map<std::uint64_t, std::shared_ptr<EAAccessory>> made;
+  for (const auto& step : steps) {
+    auto& one = made[step.id];
+    if (!one) one = std::make_shared<EAAccessory>(AccessoryIdentity{}, step.id, nullptr);
+    NotificationCenter::defaultCenter().postNotification(
+        step.connect ? EAAccessoryDidConnectNotification : EAAccessoryDidDisconnectNotification,
+        nullptr, {{EAAccessoryKey, std::any(one)}});
+    std::vector<std::uint64_t> ids;
+    for (const auto& record : GlbParam::instance().accessoryList()) {
+      ids.push_back(record->accessory()->connectionID());
+    }
+    EXPECT_EQ(ids, step.records) << step.connect << step.id;
+  }
+}
+
+// Devices come and go beside a session all the time here: only its own accessory ends it, and
+// only while the transfer screen itself is on top.
+TEST_F(MainScreenTest, TransferScreenHearsOnlyOfItsOwnAccessoryGoing) {
+  for (const char* device : {"ttyZ0", "ttyZ1", "ttyZ2"}) plug(device);
+  launch();
+  ASSERT_TRUE(tapRow("Accessory Devices List") && tapRow(path("ttyZ0")));
+  const char* gone = "alert: Warning | The bluetooth device is disconnected with the phone";
+  pull("ttyZ1");
+  EXPECT_FALSE(shows(gone));
+  ASSERT_TRUE(tapBar("Action") && choose("Settings"));
+  pull("ttyZ0");
+  EXPECT_FALSE(shows(gone));
+  ASSERT_TRUE(tapBar("Cancel") && tapBar("Accessory List") && tapRow(path("ttyZ2")));
+  pull("ttyZ2");
+  EXPECT_TRUE(shows(gone));
+}
+
+}  // namespace
+}  // namespace zt::test

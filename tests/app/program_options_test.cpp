@@ -1,0 +1,36 @@
+// zemra-telvo's command line, run as a program: --help and --version, and one clear line on
+// stderr with status 2 for anything it cannot use (before any terminal is needed).
+#include <gtest/gtest.h>
+
+#include "support/io.h"
+
+namespace zt::test {
+namespace {
+
+TEST(ProgramOptions, HelpAndVersionPrintOrOneLineTellsWhatCannotBeUsed) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string says;
+  } cases[] = {
+      {{"--version"}, 0, "zemra-telvo 1.6.0\n"},
+      {{"--no-demo", "--help"}, 0, "a path that does not exist yet is accepted"},
+      {{"stray"}, 2, "zemra-telvo: unknown option 'stray' (see --help)\n"},
+      {{"--device", "/dev/ttyUSB0@fast"}, 2, "zemra-telvo: bad baud rate in --device"},
+      {{"--tcp", "localhost"}, 2, "zemra-telvo: --tcp expects HOST:PORT, got 'localhost'\n"},
+      {{"--data-dir="}, 2, "zemra-telvo: --data-dir needs a non-empty value\n"},
+      {{"--log", "/nonexistent/log"}, 2, "zemra-telvo: cannot open the log file"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv{ZT_TELVO};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    const auto outcome = runProgram(argv);
+    EXPECT_EQ(outcome.status, c.status);
+    const std::string& told = c.status == 0 ? outcome.out : outcome.err;
+    EXPECT_NE(told.find(c.says), std::string::npos) << told;
+    EXPECT_TRUE(c.status == 0 || told.find('\n') == told.size() - 1) << "one line: " << told;
+  }
+}
+
+}  // namespace
+}  // namespace zt::test

@@ -1,0 +1,75 @@
+// The shell's navigation and the application's life: the background with each screen on top,
+// coming back, the back titles.
+#include <functional>
+#include <string>
+
+#include "support/shell_fixture.h"
+
+namespace zt::test {
+namespace {
+
+using ShellLifeTest = ShellTest;
+
+TEST_F(ShellLifeTest, BackgroundPopsOnlyTransferScreensWithoutAnimation) {
+  const auto list = [] { return tapRow("Accessory Devices List"); };
+  const auto transfer = [list] { return list() && tapRow(ShellTest::path("ttyZ0")); };
+  const struct {
+    std::function<bool()> reach;  // from the main screen
+    std::size_t stackAfter;
+  } cases[] = {
+      {[] { return true; }, 2},
+      {list, 3},
+      {[list] { return list() && tapRow(ShellTest::path("ttyZ0"), RowPart::DetailButton); }, 4},
+      {[] { return tapRow("Quorvel key"); }, 3},
+      {[] { return tapBar("Action") && choose("About"); }, 2},
+      {transfer, 3},
+      {[transfer] { return transfer() && tapBar("Action") && choose("Settings"); }, 3},
+  };
+  for (const auto& c : cases) {
+    plug("ttyZ0");
+    launch();
+    ASSERT_TRUE(c.reach());
+    const std::string before = screen();
+    const std::size_t depth = navigation().viewControllers().size();
+    Application::shared().enterBackground();
+    EXPECT_EQ(navigation().viewControllers().size(), c.stackAfter) << before;
+    const auto& moves = navigation().transitions();
+    EXPECT_TRUE(std::none_of(moves.end() - static_cast<long>(depth - c.stackAfter), moves.end(),
+                             [](const auto& move) { return move.animated; }));
+    EXPECT_TRUE(depth != c.stackAfter || screen() == before) << before;
+    quit();
+    pull("ttyZ0");
+  }
+}
+
+// What changed while the application was away (the manager told nobody) shows when it comes
+// back: the records are rebuilt, and an accessory list on top reloads.
+TEST_F(ShellLifeTest, ForegroundRebuildsTheRecordsAndReloadsTheListOnTop) {
+  plug("ttyZ0");
+  launch();
+  ASSERT_TRUE(tapRow("Accessory Devices List"));
+  for (const std::string device : {"ttyZ1", "ttyZ2"}) {
+    const bool listOnTop = device == "ttyZ1";
+    ASSERT_TRUE(listOnTop ? shows(path("ttyZ0")) : tapRow(path("ttyZ0"), RowPart::DetailButton));
+    Application::shared().enterBackground();
+    manager().unregisterForLocalNotifications();
+    plug(device);
+    manager().registerForLocalNotifications();
+    EXPECT_FALSE(shows(path(device)));
+    Application::shared().enterForeground();
+    EXPECT_EQ(shows(path(device)), listOnTop);
+    const auto& records = GlbParam::instance().accessoryList();
+    EXPECT_EQ(records.size(), manager().connectedAccessories().size());
+    EXPECT_EQ(records.back()->protocolString(), "com.Zemra.Demo");
+  }
+}
+
+TEST_F(ShellLifeTest, KeyScreenLeavesTheListsBackTitleAlone) {
+  launch();
+  ASSERT_TRUE(tapRow("Quorvel key") && tapBar("Cancel") && tapRow("Accessory Devices List"));
+  EXPECT_EQ(screen(), "[< Back] Accessory List [Action]\n");
+  EXPECT_TRUE(navigation().transitions().back().animated);
+}
+
+}  // namespace
+}  // namespace zt::test
