@@ -10,6 +10,7 @@
 #include "app/app_options.h"
 #include "app/zemra_demo_app_delegate.h"
 #include "frontend/terminal/run_terminal.h"
+#include "platform/accessory_picker/accessory_picker.h"
 #include "platform/device/device.h"
 #include "platform/external_accessory/accessory_manager.h"
 #include "platform/runloop/run_loop.h"
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
     }
   }
   zt::EAAccessoryManager::configure(options.accessories);
-  // The Bluetooth accessory picker's presenter is installed here, before the shell exists.
+  zt::installBluetoothAccessoryPicker();
 
   zt::ShellSettings settings;
   settings.documentsDirectory = zt::DocumentsDirectory(options.dataDir);
