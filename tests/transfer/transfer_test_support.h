@@ -25,10 +25,7 @@ struct PeerTransport final : AccessoryTransport {
       throw std::system_error(errno, std::generic_category(), "socketpair");
     }
     peer = pair[1];
-    TransportChannel channel;
-    channel.fd = pair[0];
-    channel.socket = true;
-    return channel;
+    return {pair[0], true, nullptr};
   }
   void closePeer() {
     if (peer >= 0) ::close(peer);
@@ -94,6 +91,14 @@ class TransferTest : public UiTest {
   long long received() { return std::stoll(line("row 1.0").substr(21)); }
   bool runUntil(const std::function<bool()>& condition) {
     return test::runUntil(RunLoop::main(), condition);
+  }
+  // Sends `typed`; what the device got, once the log shows it sent (the worker tells the main
+  // thread only after its write, so an answer could otherwise be logged first).
+  std::string exchange(const std::string& typed) {
+    send(typed);
+    const std::string got = peer->record();
+    EXPECT_TRUE(runUntil([&] { return log().find("[Sent") != std::string::npos; }));
+    return got;
   }
 
   std::shared_ptr<BarButtonItem> toolbarItem(std::size_t index) {
