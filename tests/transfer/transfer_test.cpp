@@ -49,7 +49,7 @@ struct PeerTransport final : AccessoryTransport {
     pollfd pfd{peer, POLLIN, 0};
     char bytes[65536];
     const ssize_t n = ::poll(&pfd, 1, limitMs) > 0 ? ::recv(peer, bytes, sizeof bytes, 0) : 0;
-    return std::string(bytes, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    return {bytes, static_cast<std::size_t>(std::max<ssize_t>(n, 0))};
   }
   void send(std::string_view bytes) const { ASSERT_TRUE(test::writeAll(peer, bytes)); }
 
@@ -76,7 +76,7 @@ class TransferTest : public test::UiTest {
   }
   static GlbParam& settings() { return GlbParam::instance(); }
 
-  void open(std::shared_ptr<AccessoryTransport> transport = nullptr,
+  void open(const std::shared_ptr<AccessoryTransport>& transport = nullptr,
             SessionCapture* capture = nullptr) {
     AccessoryIdentity identity{"Zemra Test Module", "", "", "ZTX", "", "", {}};
     auto info = std::make_shared<AccessoryInfo>();
@@ -109,7 +109,7 @@ class TransferTest : public test::UiTest {
   // thread only after its write, so an answer could otherwise be logged first).
   std::string exchange(const std::string& typed) {
     send(typed);
-    const std::string got = peer->record();
+    std::string got = peer->record();
     EXPECT_TRUE(runUntil([&] { return log().find("[Sent") != std::string::npos; }));
     return got;
   }
