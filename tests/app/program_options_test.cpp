@@ -19,7 +19,9 @@ TEST(ProgramOptions, HelpAndVersionPrintOrOneLineTellsWhatCannotBeUsed) {
       {{"--device", "/dev/ttyUSB0@fast"}, 2, "zemra-telvo: bad baud rate in --device"},
       {{"--tcp", "localhost"}, 2, "zemra-telvo: --tcp expects HOST:PORT, got 'localhost'\n"},
       {{"--data-dir="}, 2, "zemra-telvo: --data-dir needs a non-empty value\n"},
-      {{"--log", "/nonexistent/log"}, 2, "zemra-telvo: cannot open the log file"},
+      {{"--log", "/nonexistent/log"}, 2,
+       "zemra-telvo: cannot open the log file '/nonexistent/log' for appending: No such file or "
+       "directory\n"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> argv{ZT_TELVO};

@@ -1,9 +1,13 @@
 // The shell's navigation and the application's life: the background with each screen on top,
-// coming back, the back titles.
+// coming back, the back titles, and quitting while a transfer screen sends on its own (its
+// worker hands the screen back before the option store and the settings object go; the
+// sanitizers watch that nothing runs on what was released).
 #include <functional>
 #include <string>
 
 #include "support/shell_fixture.h"
+#include "support/watchdog.h"
+#include "transfer/data_transfers_view_controller.h"
 
 namespace zt::test {
 namespace {
@@ -69,6 +73,18 @@ TEST_F(ShellLifeTest, KeyScreenLeavesTheListsBackTitleAlone) {
   ASSERT_TRUE(tapRow("Quorvel key") && tapBar("Cancel") && tapRow("Accessory Devices List"));
   EXPECT_EQ(screen(), "[< Back] Accessory List [Action]\n");
   EXPECT_TRUE(navigation().transitions().back().animated);
+}
+
+TEST_F(ShellTest, QuitWithAutoSendRunningEndsTheWorkerBeforeTheSettingsGo) {
+  Watchdog dog;
+  plug("ttyZ0");
+  launch();
+  ASSERT_TRUE(tapRow("Accessory Devices List") && tapRow(path("ttyZ0")));
+  ASSERT_TRUE(tapBar("Action") && choose("Auto Send"));
+  const std::string text = GlbParam::instance().autoSendData();
+  ASSERT_EQ(readFor(ptys_["ttyZ0"]->master(), text.size()), text) << "auto-send runs";
+  quit();
+  EXPECT_EQ(DataTransfersViewController::runningWorkers(), 0);
 }
 
 }  // namespace

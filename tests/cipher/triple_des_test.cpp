@@ -1,13 +1,20 @@
-// Single and two-key triple DES: published answers both ways, partial blocks and tight
-// buffers, and agreement with OpenSSL on random keys and buffers.
+// Single and two-key triple DES: the subkeys before any key, published answers both ways,
+// partial blocks and tight buffers, agreement with OpenSSL on random keys and buffers, keys
+// changed while other threads cipher; and wiped key storage.
 #include "cipher/triple_des.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
+#include <atomic>
+#include <new>
 #include <string>
+#include <thread>
 
+#include "cipher/quorvel_packet.h"
+#include "cipher/wipe.h"
 #include "support/bytes.h"
+#include "support/watchdog.h"
 
 namespace zt {
 namespace {
@@ -26,6 +33,16 @@ Bytes Decipher(const Bytes& data) {  // whole blocks only
   Bytes out(data.size());
   EXPECT_TRUE(TripleDesDecipher(static_cast<std::uint16_t>(data.size()), data, out));
   return out;
+}
+
+// First in this file: when the whole program runs in one process, no key was set before it.
+TEST(CipherInitialKey, AllZeroSubkeysUntilTheFirstKeyAndAfterAnEmptyOne) {
+  const Bytes underZeroKey = fromHex("8CA64DE9C1B123A7");  // DES of zeros, key all zero
+  EXPECT_EQ(Encipher(Bytes(8)), underZeroKey);
+  QuorvelSetKey(fromHex("0123456789ABCDEFFEDCBA9876543210"));
+  EXPECT_NE(Encipher(Bytes(8)), underZeroKey);
+  QuorvelSetKey({});
+  EXPECT_EQ(Encipher(Bytes(8)), underZeroKey);
 }
 
 TEST(TripleDes, KnownAnswersInBothDirections) {
@@ -80,10 +97,8 @@ TEST(TripleDes, PartialBlocksAreZeroFilledAndTightBuffersLeftAlone) {
   EXPECT_EQ(back, Decipher(raggedFilled));
   EXPECT_FALSE(TripleDesDecipher(14, ragged, back));
 
-  Bytes untouched(15, 0xEE);
-  ASSERT_TRUE(TripleDesEncipher(0, data, untouched, written));
-  EXPECT_EQ(written, 0U);
-  EXPECT_FALSE(TripleDesEncipher(13, data, untouched, written));  // no room for the output
+  Bytes untouched(15, 0xEE);  // no room for the output
+  EXPECT_FALSE(TripleDesEncipher(13, data, untouched, written));
   EXPECT_FALSE(TripleDesDecipher(13, ragged, untouched));
   EXPECT_EQ(untouched, Bytes(15, 0xEE));
   Bytes tight = fromHex("000102030405060708090A0B0C");  // no room for the fill
@@ -132,6 +147,57 @@ TEST(TripleDes, AgreesWithOpenSslAndRoundTripsInPlace) {
     ASSERT_TRUE(TripleDesDecipher(static_cast<std::uint16_t>(data.size()), buffer, buffer));
     EXPECT_EQ(buffer, data);
   }
+}
+
+// Ciphering threads race a thread that keeps changing the key: every buffer comes out wholly
+// under one key or the other, never a mix of the two.
+TEST(CipherKeyRace, EveryBufferUsesOneWholeKey) {
+  test::Watchdog watchdog;
+  std::mt19937 random(11);
+  const Bytes keys[2] = {test::randomBytes(random, 16), test::randomBytes(random, 16)};
+  const Bytes plain = test::randomBytes(random, kQuorvelMaxCiphertext);
+  QuorvelSetKey(keys[0]);
+  const Bytes sealed[2] = {Encipher(plain), Decipher(plain)};
+  QuorvelSetKey(keys[1]);
+  const Bytes other[2] = {Encipher(plain), Decipher(plain)};
+
+  std::atomic<int> finished{0};
+  std::atomic<int> mixed{0};
+  auto cipherer = [&] {
+    for (int i = 0; i < 1500; ++i) {
+      for (const int decipher : {0, 1}) {
+        const Bytes out = decipher ? Decipher(plain) : Encipher(plain);
+        if (out != sealed[decipher] && out != other[decipher]) ++mixed;
+      }
+    }
+    ++finished;
+  };
+  std::thread first(cipherer);
+  std::thread second(cipherer);
+  std::thread setter([&] {
+    for (int k = 0; finished.load() < 2; k ^= 1) QuorvelSetKey(keys[k]);
+  });
+  setter.join();
+  first.join();
+  second.join();
+  EXPECT_EQ(mixed.load(), 0);
+}
+
+// Wiped bytes are zero once they end. Checked on storage the test owns (memory already freed
+// cannot be read), through volatile reads, which the compiler must make even where it takes the
+// storage of an ended object for garbage.
+TEST(Wipe, WipedBytesAreZeroWhenTheyEnd) {
+  alignas(WipedBytes<50>) unsigned char storage[sizeof(WipedBytes<50>)] = {};
+  auto* bytes = new (storage) WipedBytes<50>();
+  bytes->fill(0xa5);
+  const volatile unsigned char* seen = storage;
+  std::size_t marked = 0;
+  for (std::size_t i = 0; i < sizeof storage; ++i) marked += seen[i] == 0xa5 ? 1 : 0;
+  ASSERT_EQ(marked, 50u);
+  bytes->~WipedBytes();
+  std::size_t left = 0;
+  for (std::size_t i = 0; i < sizeof storage; ++i) left += seen[i] != 0 ? 1 : 0;
+  EXPECT_EQ(left, 0u);
 }
 
 }  // namespace

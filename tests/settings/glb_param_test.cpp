@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -25,17 +26,13 @@ class GlbParamTest : public ::testing::Test {
 };
 
 void ExpectDefaults(GlbParam& param) {
-  EXPECT_TRUE(param.accessoryList().empty());
+  EXPECT_TRUE(param.accessoryList().empty() && param.dbProcess() == nullptr);
   EXPECT_EQ(param.autoSendData(), kDefaultAutoSend);
-  EXPECT_EQ(param.autoSendInterval(), 1);
   EXPECT_EQ(param.largeData_LineCharacter(), kDefaultLine);
-  EXPECT_EQ(param.largeData_LineCount(), 100);
-  EXPECT_EQ(param.eachPacketSize(), 200);
-  EXPECT_EQ(param.sleepTime(), 50);
-  EXPECT_FALSE(param.openQuorvel());
-  EXPECT_FALSE(param.quorvelKey().has_value());
-  EXPECT_EQ(param.dbProcess(), nullptr);
-  EXPECT_EQ(param.dataFormat(), 0);
+  EXPECT_EQ((std::array{param.autoSendInterval(), param.largeData_LineCount(),
+                        param.eachPacketSize(), param.sleepTime(), std::int32_t{param.dataFormat()}}),
+            (std::array{1, 100, 200, 50, 0}));
+  EXPECT_FALSE(param.openQuorvel() || param.quorvelKey().has_value());
 }
 
 TEST_F(GlbParamTest, OneInstanceWithDefaultsUntilReleaseResourceStartsOver) {

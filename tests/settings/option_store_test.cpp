@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -73,11 +72,6 @@ TEST_F(OptionStoreTest, FirstStartCreatesFolderFileAndTableAndLaterStartsFindThe
   EXPECT_EQ(fs::current_path(), cwd);
   EXPECT_FALSE(param.openQuorvel());
   EXPECT_FALSE(param.quorvelKey().has_value());
-  // SQLite keeps the statement's text as given, apart from writing its first words in capitals.
-  EXPECT_EQ("create table" + sql("select sql from sqlite_master where name='AppOption'")->substr(12),
-            "create table AppOption (optionID             integer              not null,"
-            "optionValue          varchar(255)         null,"
-            "constraint PK_APPOPTION primary key  (optionID))");
   EXPECT_EQ(sql("select count(*) from AppOption"), "0");
 
   sql("insert into AppOption values(7,'kept')");
@@ -120,43 +114,34 @@ TEST_F(OptionStoreTest, StoredOptionsComeBackAfterARestartAndNothingElseCounts) 
   }
 }
 
-TEST_F(OptionStoreTest, CorruptFileLeavesSettingsAndFileAlone) {
-  fs::create_directories(file_.parent_path());
+// Whatever stands where the folder or the file should be, starting fails with the reason, the
+// settings keep their values and nothing is changed.
+TEST_F(OptionStoreTest, UnusableLocationsFailWithTheirReasonWithoutTouchingAnything) {
   const std::string garbage(4096, '\x5A');
-  std::ofstream(file_, std::ios::binary) << garbage;
-  GlbParam& param = GlbParam::instance();
-  param.setOpenQuorvel(true);
-  param.setQuorvelKey("in memory");
-  EXPECT_FALSE(StartOptionStore(param, docs_));
-  EXPECT_TRUE(param.openQuorvel());
-  EXPECT_EQ(param.quorvelKey(), "in memory");
-  DBProcess& store = *param.dbProcess();
-  EXPECT_FALSE(store.UpdateQuorvelKey("new"));
-  EXPECT_FALSE(store.UpdateQuorvelOpenState(false));
-  EXPECT_FALSE(store.ReadAppOption(param));
-  std::ifstream in(file_, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), garbage);
-}
-
-TEST_F(OptionStoreTest, UnusableLocationsFailWithoutTouchingAnything) {
-  // A regular file where a folder should be stops the folder being made, even for root.
-  std::ofstream(root_.path() / "plain") << "x";
-  GlbParam& param = GlbParam::instance();
-  param.setQuorvelKey("kept");
-  EXPECT_FALSE(StartOptionStore(param, root_.path() / "plain" / "docs"));
-  DBProcess& store = *param.dbProcess();
-  EXPECT_FALSE(store.ExecSql("select 1"));
-  EXPECT_FALSE(store.BeginTransaction());
-  EXPECT_FALSE(store.TableExist("AppOption"));
-  EXPECT_FALSE(store.CreateAllTables());
-  EXPECT_FALSE(store.ReadAppOption(param));
-  EXPECT_FALSE(store.UpdateQuorvelKey("lost"));
-  EXPECT_EQ(param.quorvelKey(), "kept");
-
-  GlbParam::ReleaseResource();
-  fs::create_directories(file_);  // a folder where the database file should be
-  EXPECT_FALSE(StartOptionStore(GlbParam::instance(), docs_));
-  EXPECT_FALSE(GlbParam::instance().dbProcess()->UpdateQuorvelOpenState(true));
+  const fs::path corrupt = OptionDatabasePath(root_.path() / "corrupt");
+  fs::create_directories(corrupt.parent_path());
+  std::ofstream(corrupt, std::ios::binary) << garbage;
+  std::ofstream(root_.path() / "plain") << "x";  // stops the folder being made, even for root
+  fs::create_directories(file_);
+  const std::pair<fs::path, std::string> cases[] = {
+      {corrupt.parent_path().parent_path(), "file is not a database"},
+      {root_.path() / "plain" / "docs", (root_.path() / "plain").string() + ": Not a directory"},
+      {docs_, "unable to open database file"}};  // a folder where the file should be
+  for (const auto& [docs, reason] : cases) {
+    GlbParam::ReleaseResource();
+    GlbParam& param = GlbParam::instance();
+    param.setOpenQuorvel(true);
+    param.setQuorvelKey("in memory");
+    std::string told;
+    EXPECT_FALSE(StartOptionStore(param, docs, &told));
+    EXPECT_EQ(told, reason);
+    EXPECT_TRUE(param.openQuorvel());
+    DBProcess& store = *param.dbProcess();
+    EXPECT_FALSE(store.UpdateQuorvelKey("new") || store.UpdateQuorvelOpenState(false) ||
+                 store.ReadAppOption(param));
+    EXPECT_EQ(param.quorvelKey(), "in memory");
+  }
+  EXPECT_EQ(test::readFile(corrupt), garbage);
 }
 
 TEST_F(OptionStoreTest, StatementResultsReflectWhatSqliteDid) {

@@ -1,11 +1,14 @@
-// The main screen as a person uses it: the launch, the Quorvel switch with and without a key,
-// the option store's failures, and the accessory notifications with each screen on top.
+// The accessory screens as a person uses them. The main screen: the launch, the Quorvel switch
+// with and without a key, the option store's failures, and the accessory notifications with
+// each screen on top. The accessory list and detail screens: what they show as devices come and
+// go, the menu, the row tap against the detail button, and a row that went stale.
 #include <sqlite3.h>
 
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "accessory/accessory_list_view_controller.h"
 #include "accessory/main_view_controller.h"
 #include "info/root_view_controller.h"
 #include "platform/device/device.h"
@@ -14,6 +17,7 @@
 #include "settings/option_store.h"
 #include "settings_ui/option_view_controller.h"
 #include "support/shell_fixture.h"
+#include "transfer/data_transfers_view_controller.h"
 
 namespace zt::test {
 namespace {
@@ -37,22 +41,12 @@ class MainScreenTest : public ShellTest {
     ASSERT_TRUE(GlbParam::instance().dbProcess()->UpdateQuorvelOpenState(quorvelOn));
     GlbParam::ReleaseResource();
   }
-  // Runs `sql` on a connection of the test's own; the first column of the last row.
-  std::string sql(const char* statement, sqlite3** keep = nullptr) {
-    sqlite3* db = nullptr;
-    std::string value;
-    sqlite3_open(OptionDatabasePath(docs_.path()).c_str(), &db);
-    const auto last = [](void* out, int, char** row, char**) {
-      *static_cast<std::string*>(out) = row[0] ? row[0] : "";
-      return 0;
-    };
-    sqlite3_exec(db, statement, last, &value, nullptr);
-    if (keep) {
-      *keep = db;
-    } else {
-      sqlite3_close(db);
-    }
-    return value;
+  // Whether the option store gives the next run Quorvel on.
+  bool storedOn() {
+    EXPECT_TRUE(StartOptionStore(GlbParam::instance(), docs_.path()));
+    const bool on = GlbParam::instance().openQuorvel();
+    GlbParam::ReleaseResource();
+    return on;
   }
 };
 
@@ -75,9 +69,8 @@ TEST_F(MainScreenTest, LaunchPushesTheMainScreenOverTheRootAndRecordsEachAccesso
 TEST_F(MainScreenTest, SwitchNeedsAKeyThenPutsItInForceAndStoresTheState) {
   const struct {
     bool key, storedOn;
-    std::string shownAfter, storedAfter;
-  } cases[] = {
-      {false, false, "[OFF]", ""}, {true, false, "[ON ]", "1"}, {true, true, "[OFF]", "0"}};
+    std::string shownAfter;
+  } cases[] = {{false, false, "[OFF]"}, {true, false, "[ON ]"}, {true, true, "[OFF]"}};
   for (const auto& c : cases) {
     if (c.key) storeOptions(c.storedOn);
     launch();
@@ -89,11 +82,11 @@ TEST_F(MainScreenTest, SwitchNeedsAKeyThenPutsItInForceAndStoresTheState) {
       ASSERT_TRUE(choose("OK") && tapBar("Cancel"));
     }
     EXPECT_EQ(screen(), MainScreen(c.shownAfter));
-    EXPECT_EQ(sql("select optionValue from AppOption where optionID=3"), c.storedAfter);
     const auto inForce = EncipherProbe();
     SetCipherKey(c.shownAfter == "[ON ]" ? kKey : "another key");
     EXPECT_EQ(inForce, EncipherProbe()) << "turning on puts the key in force, off leaves it";
     quit();
+    EXPECT_EQ(storedOn(), c.shownAfter == "[ON ]");
   }
 }
 
@@ -110,7 +103,10 @@ TEST_F(MainScreenTest, OptionStoreFailuresAreToldOnce) {
     }
     launch();
     sqlite3* lock = nullptr;
-    if (!atStart) sql("begin exclusive", &lock);
+    if (!atStart) {
+      sqlite3_open(OptionDatabasePath(docs_.path()).c_str(), &lock);
+      sqlite3_exec(lock, "begin exclusive", nullptr, nullptr, nullptr);
+    }
     ASSERT_TRUE(atStart || tapRow("Quorvel", RowPart::Switch));
     EXPECT_TRUE(shows("alert: Warning | The options could not be saved: " +
                       (atStart ? folder + ": Not a directory" : "database is locked") +
@@ -161,6 +157,59 @@ TEST_F(MainScreenTest, TransferScreenHearsOnlyOfItsOwnAccessoryGoing) {
   ASSERT_TRUE(tapBar("Cancel") && tapBar("Accessory List") && tapRow(path("ttyZ2")));
   pull("ttyZ2");
   EXPECT_TRUE(shows(gone));
+}
+
+using AccessoryListTest = ShellTest;
+
+std::string List(const std::vector<std::string>& devices) {
+  std::string text = "[< Back] Accessory List [Action]\n";
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    text += "row 0." + std::to_string(i) + " | " + ShellTest::path(devices[i]) + " | (i)\n";
+  }
+  return text;
+}
+
+TEST_F(AccessoryListTest, ListFollowsTheDevicesAndARowTapOpensATransferScreenOnANewRecord) {
+  launch();
+  ASSERT_TRUE(tapRow("Accessory Devices List") && tapBar("Action") && choose("Refresh"));
+  EXPECT_EQ(screen(), List({}));
+  plug("ttyZ2");
+  plug("ttyZ1");
+  EXPECT_EQ(screen(), List({"ttyZ2", "ttyZ1"}));
+  EXPECT_EQ(shownRow(path("ttyZ1"))->image, "bluetooth.png");
+  std::shared_ptr<AccessoryInfo> before;
+  for (int pass = 0; pass < 2; ++pass) {
+    ASSERT_TRUE(tapRow(path("ttyZ1")));
+    const auto record = dynamic_cast<DataTransfersViewController&>(*top()).accessoryInfo();
+    EXPECT_EQ(record->accessory(), manager().connectedAccessories()[1]);
+    EXPECT_EQ(record->protocolString(), record->accessory()->protocolStrings().front());
+    EXPECT_NE(record, before) << "every choice builds a new record";
+    before = record;
+    ASSERT_TRUE(tapBar("Accessory List"));
+  }
+  // A tap that raced the reload a notification asked for: the row shows another device now.
+  auto& list = dynamic_cast<AccessoryListViewController&>(*top());
+  const auto table = shownRow(path("ttyZ1"))->table;
+  pull("ttyZ2");
+  list.didSelectRowAtIndexPath(*table, {0, 0});
+  EXPECT_EQ(screen(), List({"ttyZ1"}));
+}
+
+TEST_F(AccessoryListTest, DetailButtonShowsTheIdentityWhichFollowsNothing) {
+  plug("ttyZ0");
+  launch();
+  ASSERT_TRUE(tapRow("Accessory Devices List") && tapRow(path("ttyZ0"), RowPart::DetailButton));
+  const std::string detail =
+      "[< Accessory List] ttyZ0\nrow 0.0 | Name | ttyZ0\nrow 0.1 | Connected | Yes\n"
+      "row 0.2 | firmware\nrow 0.3 | hardware\nrow 0.4 | manufacturer\nrow 0.5 | modeNumber\n"
+      "row 0.6 | serialNumber | " +
+      path("ttyZ0") + "\n";
+  EXPECT_EQ(screen(), detail);
+  plug("ttyZ1");
+  ASSERT_TRUE(tapRow("Name"));
+  EXPECT_EQ(screen(), detail);
+  ASSERT_TRUE(tapBar("Accessory List"));
+  EXPECT_EQ(screen(), List({"ttyZ0", "ttyZ1"})) << "reloaded on return";
 }
 
 }  // namespace

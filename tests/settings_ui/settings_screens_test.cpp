@@ -1,19 +1,80 @@
-// The transfer settings screen as a person uses it: fields typed into, "OK" and "Cancel", the
-// format picker, and editing (table shift, Done key, Return, the delayed cursor move).
-#include "settings_ui/dt_settings_view_controller.h"
+// The settings screens as a person uses them, each pushed over a stand-in screen ("Beneath") on
+// a fresh application and settings object, driven through what a finger reaches in the display
+// list. The transfer settings screen: fields typed into, "OK" and "Cancel", the format picker,
+// and editing (table shift, Done key, Return, the delayed cursor move). The Quorvel key screen
+// over a real option store: what a typed key does to the settings, the database and the
+// cipher's key in force, and a store that refuses the write.
+#include <gtest/gtest.h>
 
 #include <array>
 #include <climits>
+#include <memory>
+#include <string_view>
 
-#include "settings_screen_support.h"
+#include "platform/ui/ui.h"
+#include "platform/ui/ui_test_support.h"
+#include "settings/cipher_probe.h"
+#include "settings/db_process.h"
+#include "settings/glb_param.h"
+#include "settings/option_store.h"
+#include "settings_ui/dt_settings_view_controller.h"
+#include "settings_ui/option_view_controller.h"
+#include "support/io.h"
 #include "support/watchdog.h"
 
 namespace zt {
 namespace {
 
+class SettingsScreenTest : public test::UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    GlbParam::ReleaseResource();
+    beneath->setTitle("Beneath");
+    navigation = showNavigation(beneath);
+  }
+  template <class Screen>
+  std::shared_ptr<Screen> open() {
+    auto screen = std::make_shared<Screen>();
+    navigation->pushViewController(screen, true);
+    return screen;
+  }
+  bool isOnTop(const ViewController& s) { return navigation->topViewController().get() == &s; }
+  bool shows(std::string_view text) { return screenText().find(text) != std::string::npos; }
+  // The field of a row of `table` on screen (a stray view, which no touch reaches, if none).
+  std::shared_ptr<View> fieldAt(const TableView& table, IndexPath path) {
+    for (const auto& item : buildDisplayList(Application::shared()).items) {
+      const auto* row = std::get_if<DisplayRow>(&item);
+      if (row && row->table.get() == &table && row->path == path) return row->controls.at(0).view;
+    }
+    return std::make_shared<View>();
+  }
+  // Taps the field, deletes its text, pastes `text` and ends the edit with a touch elsewhere.
+  void retype(const TableView& table, IndexPath path, std::string_view text) {
+    ASSERT_TRUE(Touch::tapTextInput(*fieldAt(table, path))) << screenText();
+    while (Touch::deleteBackward()) {
+    }
+    Touch::pasteText(text);
+    Touch::touchElsewhere();
+  }
+  bool tapOk() { return Touch::tapBarButton(top().navigationItem().rightBarButtonItem().get()); }
+  bool tapCancel() { return Touch::tapBarButton(top().navigationItem().leftBarButtonItem().get()); }
+  bool dismissAlert() {
+    const auto& popups = Application::shared().popups();
+    return !popups.empty() && Touch::tapAlertButton(*std::get<0>(popups.back()), 0);
+  }
+
+  std::shared_ptr<ViewController> beneath = std::make_shared<ViewController>();
+  std::shared_ptr<NavigationController> navigation;
+
+ private:
+  ViewController& top() { return *navigation->topViewController(); }
+};
+
+
 constexpr Rect kTableAtRest{0, 0, 320, 416};
 
-class DTSettingsTest : public test::SettingsScreenTest {
+class DTSettingsTest : public SettingsScreenTest {
  protected:
   // A new screen in place of the one on top, showing the settings in force now.
   void reopen() {
@@ -55,15 +116,8 @@ TEST_F(DTSettingsTest, ShowsTheSettingsInForceAndWritesTheChosenFormatAtOnce) {
     picker = shown;
     ASSERT_TRUE(Touch::tapRow(*picker, {0, choice}));
     EXPECT_TRUE(!shows("Close") && shows("row 0.0 | Data Format | UTF-8\n"));
-    EXPECT_EQ(screen->tableview()->lastRowAnimation(), TableViewRowAnimation::Fade);
     EXPECT_EQ(param().dataFormat(), 1);
   }
-  const auto moved = [](const std::string& type, const std::string& from) {
-    return Transition{type, from, 0.3, kCAFillModeForwards};
-  };
-  EXPECT_EQ(picker->animations()[0].transition, moved(kCATransitionPush, kCATransitionFromTop));
-  EXPECT_EQ(*picker->animationForKey("animation"),
-            moved(kCATransitionReveal, kCATransitionFromBottom));
   ASSERT_TRUE(tapCancel());
   EXPECT_EQ(param().dataFormat(), 1);
 }
@@ -162,6 +216,76 @@ TEST_F(DTSettingsTest, LeavingWhileEditingEndsTheEditAndTakesTheDoneKeyAway) {
   screen.reset();
   EXPECT_TRUE(gone.expired());
   RunLoop::main().runFor(std::chrono::milliseconds(200));  // the cursor move finds no screen
+}
+
+const std::string kPrevious = "previous-key-000";
+
+class OptionScreenTest : public SettingsScreenTest {
+ protected:
+  // A process whose option store, settings and cipher hold kPrevious; `key`'s probe first.
+  std::array<std::uint8_t, 8> startWithPreviousKey(std::string_view key) {
+    test::SetCipherKey(key);
+    const auto probe = test::EncipherProbe();
+    SetUp();
+    GlbParam& param = GlbParam::instance();
+    EXPECT_TRUE(StartOptionStore(param, docs_.path()) &&
+                param.dbProcess()->UpdateQuorvelKey(kPrevious) &&
+                param.dbProcess()->ReadAppOption(param));
+    return probe;
+  }
+  // The key the option store gives the next process.
+  std::optional<std::string> storedKey() {
+    GlbParam::ReleaseResource();
+    EXPECT_TRUE(StartOptionStore(GlbParam::instance(), docs_.path()));
+    return GlbParam::instance().quorvelKey();
+  }
+
+  test::TempDir docs_;
+};
+
+TEST_F(OptionScreenTest, OkPutsTheFirst16AsciiCharactersInForceAndInTheStore) {
+  const std::string tooShort = "The Quorvel key length at least is 16, please enter it again.";
+  const std::string notAscii =
+      "The Quorvel key must be 16 ASCII characters, please enter it again.";
+  // What is typed, whether OK (or Cancel) is tapped, the alert (if any) and the key afterwards.
+  const struct { std::string typed; bool ok; std::string alert, key; } cases[] = {
+      {"", true, tooShort, kPrevious}, {"0123456789abcde", true, tooShort, kPrevious},
+      {"0123456789abcdef", true, "", "0123456789abcdef"},
+      {"0123456789abcdefGHIJ", true, "", "0123456789abcdef"},
+      {"it's 'quoted' ok", true, "", "it's 'quoted' ok"},
+      {"\xC3\xBC" "123456789abcdef", true, notAscii, kPrevious},
+      {"0123456789abcde\xF0\x9F\x98\x80", true, notAscii, kPrevious},  // half an emoji at 16
+      {"fedcba9876543210", false, "", kPrevious}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    const auto probe = startWithPreviousKey(c.key);
+    auto screen = open<OptionViewController>();
+    retype(*screen->tableview(), {0, 0}, c.typed);
+    ASSERT_TRUE(c.ok ? tapOk() : tapCancel());
+    EXPECT_EQ(isOnTop(*screen), !c.alert.empty());
+    EXPECT_TRUE(c.alert.empty() || (shows("alert: " + c.alert + " | [OK]\n") && dismissAlert() &&
+                                    tapCancel()));
+    EXPECT_EQ(GlbParam::instance().quorvelKey(), c.key);
+    EXPECT_EQ(test::EncipherProbe(), probe);
+    open<OptionViewController>();  // shows the key in force
+    EXPECT_EQ(screenText(), "[Cancel] Quorvel key [OK]\n== Quorvel key(16 bytes in ASCII) ==\n"
+                            "row 0.0 |  | [text field: " + c.key + "]\n");
+    EXPECT_EQ(storedKey(), c.key);
+  }
+}
+
+TEST_F(OptionScreenTest, AKeyTheStoreRefusesIsInForceAndSaidToBeUnsaved) {
+  const auto probe = startWithPreviousKey("0123456789abcdef");
+  ASSERT_TRUE(GlbParam::instance().dbProcess()->ExecSql(
+      "create trigger refuse before insert on AppOption begin select raise(abort, 'no'); end"));
+  auto screen = open<OptionViewController>();
+  retype(*screen->tableview(), {0, 0}, "0123456789abcdef");
+  ASSERT_TRUE(tapOk());
+  EXPECT_EQ(screenText(), "Beneath\nalert: Warning | The key could not be saved; it is in force "
+                          "until Zemra Telvo ends. | [OK]\n");
+  EXPECT_EQ(GlbParam::instance().quorvelKey(), "0123456789abcdef");
+  EXPECT_EQ(test::EncipherProbe(), probe);
+  EXPECT_EQ(storedKey(), kPrevious);
 }
 
 }  // namespace

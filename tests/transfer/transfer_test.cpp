@@ -1,0 +1,423 @@
+// The transfer screen as a person uses it, over a socket pair whose far end plays the device (a
+// SOCK_SEQPACKET pair keeps every write as one record, so write boundaries can be checked), the
+// screen pushed on a navigation stack and driven through Touch: what it shows, typed text and
+// answers in the log with their counters, Quorvel packets, the capture file, a device that
+// cannot be opened; and the send worker and the receive path under way: auto-send and test
+// files with their pauses and Stop, the menu's refusals, a device that goes away, leaving the
+// screen, and a flood.
+#include <gtest/gtest.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "cipher/quorvel_packet.h"
+#include "platform/external_accessory/serial_port.h"
+#include "platform/ui/ui_test_support.h"
+#include "settings/glb_param.h"
+#include "support/io.h"
+#include "support/watchdog.h"
+#include "transfer/data_transfers_view_controller.h"
+
+namespace zt {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+struct PeerTransport final : AccessoryTransport {
+  explicit PeerTransport(int socketType = SOCK_SEQPACKET) : type(socketType) {}
+  ~PeerTransport() override { closePeer(); }
+  TransportChannel open() override {
+    int pair[2];
+    if (::socketpair(AF_UNIX, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, pair) != 0) {
+      throw std::system_error(errno, std::generic_category(), "socketpair");
+    }
+    peer = pair[1];
+    return {pair[0], true, nullptr};
+  }
+  void closePeer() {
+    if (peer >= 0) ::close(peer);
+    peer = -1;
+  }
+  // The next record; "" at the end or when none comes within `limitMs`.
+  std::string record(int limitMs = 20000) const {
+    pollfd pfd{peer, POLLIN, 0};
+    char bytes[65536];
+    const ssize_t n = ::poll(&pfd, 1, limitMs) > 0 ? ::recv(peer, bytes, sizeof bytes, 0) : 0;
+    return {bytes, static_cast<std::size_t>(std::max<ssize_t>(n, 0))};
+  }
+  void send(std::string_view bytes) const { ASSERT_TRUE(test::writeAll(peer, bytes)); }
+
+  int type;
+  int peer = -1;
+};
+
+class TransferTest : public test::UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    navigation = showNavigation(std::make_shared<ViewController>());
+  }
+  void TearDown() override {
+    if (navigation->topViewController() == screen) navigation->popViewControllerAnimated(false);
+    screen.reset();
+    EXPECT_TRUE(DataTransfersViewController::waitForWorkers(std::chrono::seconds(20)));
+    GlbParam::ReleaseResource();
+    UiTest::TearDown();
+  }
+  void reset() {
+    TearDown();
+    SetUp();
+  }
+  static GlbParam& settings() { return GlbParam::instance(); }
+
+  void open(const std::shared_ptr<AccessoryTransport>& transport = nullptr,
+            SessionCapture* capture = nullptr) {
+    AccessoryIdentity identity{"Zemra Test Module", "", "", "ZTX", "", "", {}};
+    auto info = std::make_shared<AccessoryInfo>();
+    info->setAccessory(std::make_shared<EAAccessory>(identity, 1, transport ? transport : peer));
+    screen = std::make_shared<DataTransfersViewController>();
+    screen->setAccessoryInfo(info);
+    screen->setSessionCapture(capture);
+    navigation->pushViewController(screen, true);
+  }
+
+  // The line of the screen's text that starts with `start`.
+  std::string line(const std::string& start) {
+    const std::string shown = "\n" + screenText();
+    const auto at = shown.find("\n" + start);
+    return at == std::string::npos ? "" : shown.substr(at + 1, shown.find('\n', at + 1) - at - 1);
+  }
+  // The log as the display list writes it, with its digits as '#' (time stamps vary).
+  std::string log() {
+    std::string row = line("row 0.0");
+    row = row.substr(row.find(": ") + 2);
+    row.pop_back();
+    std::replace_if(row.begin(), row.end(), [](char c) { return std::isdigit(c) != 0; }, '#');
+    return row;
+  }
+  long long received() { return std::stoll(line("row 1.0").substr(21)); }
+  bool runUntil(const std::function<bool()>& condition) {
+    return test::runUntil(RunLoop::main(), condition);
+  }
+  // Sends `typed`; what the device got, once the log shows it sent (the worker tells the main
+  // thread only after its write, so an answer could otherwise be logged first).
+  std::string exchange(const std::string& typed) {
+    send(typed);
+    std::string got = peer->record();
+    EXPECT_TRUE(runUntil([&] { return log().find("[Sent") != std::string::npos; }));
+    return got;
+  }
+
+  std::shared_ptr<BarButtonItem> toolbarItem(std::size_t index) {
+    auto bar = std::dynamic_pointer_cast<Toolbar>(screen->view()->subviews().at(1));
+    return bar->items().at(index);
+  }
+  void tapSendButton() { ASSERT_TRUE(Touch::tapBarButton(toolbarItem(1).get())); }
+  void send(const std::string& typed) {
+    ASSERT_TRUE(Touch::tapTextInput(*toolbarItem(0)->customView()));
+    Touch::typeText(typed);
+    tapSendButton();
+  }
+  void choose(int entry) {
+    ASSERT_TRUE(Touch::tapBarButton(screen->navigationItem().rightBarButtonItem().get()));
+    const auto& sheet = std::get<std::shared_ptr<ActionSheet>>(Application::shared().popups().back());
+    ASSERT_TRUE(Touch::chooseActionSheetEntry(*sheet, entry));
+  }
+  // The message of the alert shown, which is dismissed; "" when there is none.
+  std::string alert() {
+    const auto& popups = Application::shared().popups();
+    if (popups.empty()) return "";
+    const auto shown = std::get<std::shared_ptr<AlertView>>(popups.back());
+    Touch::tapAlertButton(*shown, 0);
+    return shown->message();
+  }
+
+  test::Watchdog watchdog;
+  std::shared_ptr<PeerTransport> peer = std::make_shared<PeerTransport>();
+  std::shared_ptr<NavigationController> navigation;
+  std::shared_ptr<DataTransfersViewController> screen;
+};
+
+std::string packet(const std::string& plain) {
+  std::uint8_t out[kQuorvelMaxCiphertext + 2];
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(plain.data());
+  return {reinterpret_cast<const char*>(out), QuorvelEncipher(std::span(bytes, plain.size()), out)};
+}
+
+std::string opened(const std::string& packet) {
+  std::uint8_t out[kQuorvelMaxCiphertext];
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(packet.data());
+  const auto n = QuorvelDecipher(std::span(bytes, packet.size()), out);
+  return {reinterpret_cast<const char*>(out), n.value_or(0)};
+}
+
+TEST_F(TransferTest, ShowsTheLogAndCountersAndMakesRoomForTheKeyboard) {
+  open();
+  EXPECT_EQ(screenText(),
+            "[< Back] ZTX [Action]\nrow 0.0 |  | [text view (read-only): ]\n"
+            "row 1.0 | Received | 0\nrow 1.1 | Sent | 0\ntoolbar: [text field: ] [Send]\n");
+  screen->viewDidLoad();  // loaded again: still one session and one worker
+  EXPECT_EQ(DataTransfersViewController::runningWorkers(), 1);
+  const auto table = std::dynamic_pointer_cast<TableView>(screen->view()->subviews().at(0));
+  const auto bar = screen->view()->subviews().at(1);
+  ASSERT_TRUE(Touch::tapTextInput(*toolbarItem(0)->customView()));
+  EXPECT_EQ(bar->frame(), (Rect{0, 216 - 15 - 44, 320, 44}));
+  EXPECT_EQ(table->frame(), (Rect{0, 0, 320, 460 + 15 - (216 + 60) - 44}));
+  EXPECT_EQ(table->rectForRowAtIndexPath({1, 1}).maxY(), table->visibleRect().maxY());
+  tapSendButton();  // ends the typing
+  EXPECT_EQ(bar->frame(), (Rect{0, 460 - 44 - 44, 320, 44}));
+  EXPECT_EQ(table->frame(), (Rect{0, 0, 320, 450}));
+}
+
+TEST_F(TransferTest, SendsAndReceivesStampedLinesUntilClearedAndKeepsTheSessionUnderSettings) {
+  settings().setDataFormat(kDataFormatUtf8);
+  open();
+  send("");  // an empty text goes nowhere
+  EXPECT_EQ(exchange("hello"), "hello");
+  // A character split across two events is shown whole; bytes are counted as they come.
+  for (const auto& event : {std::pair{"hi\r\n\xC3", 5}, {"\xA9", 6}}) {
+    peer->send(event.first);
+    ASSERT_TRUE(runUntil([&] { return received() == event.second; }));
+  }
+  EXPECT_EQ(log(), R"(\r\n[Sent ##:##:##]hello\r\n[Received ##:##:##]hi\r\n\r\n[Received ##:##:##]é)");
+  EXPECT_EQ(line("row 1.1"), "row 1.1 | Sent | 5");
+  const std::string block(300, 'x');
+  for (int i = 1; i <= 3; ++i) {
+    peer->send(block);
+    ASSERT_TRUE(runUntil([&] { return received() == 6 + 300 * i; }));
+    // The log is emptied before an entry only once it is longer than 500 characters.
+    EXPECT_EQ(log().starts_with(R"(\r\n[Sent)"), i < 3);
+  }
+  EXPECT_EQ(log(), R"(\r\n[Received ##:##:##])" + block);
+  choose(3);
+  EXPECT_EQ(line("row"), "row 0.0 |  | [text view (read-only): ]");
+  EXPECT_EQ(line("row 1."), "row 1.0 | Received | 0");
+  EXPECT_EQ(line("row 1.1"), "row 1.1 | Sent | 0");
+
+  choose(0);
+  EXPECT_EQ(navigation->topViewController()->title(), "Settings");
+  peer->send("while away");
+  ASSERT_TRUE(runUntil([&] {  // the screen below takes what comes
+    int unread = 0;
+    return ::ioctl(peer->peer, SIOCOUTQ, &unread) == 0 && unread == 0;
+  }));
+  navigation->popViewControllerAnimated(true);
+  ASSERT_TRUE(runUntil([&] { return received() == 10; }));
+  send("back");
+  EXPECT_EQ(peer->record(), "back");
+  ASSERT_TRUE(Touch::tapBarButton(nullptr));
+  EXPECT_EQ(peer->record(), "") << "leaving ends the session";
+}
+
+TEST_F(TransferTest, QuorvelPacketsAreCountedWholeAndShownAsTheirPlaintext) {
+  settings().setOpenQuorvel(true);
+  open();
+  EXPECT_EQ(opened(exchange("hello")), "hello");
+  const std::string split = packet("split");
+  for (const std::string& event : {packet("ab") + packet("cd"), split.substr(0, 5),
+                                   split.substr(5), packet("\xC3\xA9")}) {
+    const long long count = received() + static_cast<long long>(event.size());
+    peer->send(event);
+    ASSERT_TRUE(runUntil([&] { return received() == count; }));
+  }
+  EXPECT_EQ(log(), R"(\r\n[Sent ##:##:##]hello\r\n[Received ##:##:##]abcd)"
+                   R"(\r\n[Received ##:##:##]split)");
+  EXPECT_EQ(line("row 1.1"), "row 1.1 | Sent | 10");
+  const std::string refused =
+      "The text cannot be sent as one Quorvel packet: use at most 392 ASCII characters.";
+  for (const std::string& typed : {std::string("h\xC3\xA9llo"), std::string(393, 'x')}) {
+    send(typed);
+    ASSERT_TRUE(runUntil([&] { return !Application::shared().popups().empty(); }));
+    EXPECT_EQ(alert(), refused);
+  }
+  settings().setAutoSendData("\xC3\xBC");
+  choose(1);  // auto-send does not start
+  EXPECT_EQ(alert(), refused);
+  send("after");
+  EXPECT_EQ(opened(peer->record()), "after") << "nothing went out for the refused texts";
+}
+
+TEST_F(TransferTest, TheCaptureFileGetsEveryEntryAndAFailureIsToldOnce) {
+  test::TempDir dir;
+  SessionCapture capture;
+  ASSERT_EQ(capture.open(dir.path() / "log"), std::nullopt);
+  settings().setLargeData_LineCount(0);
+  open(nullptr, &capture);
+  EXPECT_EQ(exchange("ping"), "ping");
+  peer->send("pong\xFF");
+  ASSERT_TRUE(runUntil([&] { return received() == 5; }));
+  choose(2);
+  ASSERT_TRUE(runUntil([&] { return log().ends_with("operation"); }));
+  std::string entries;
+  std::istringstream file(test::readFile(dir.path() / "log"));
+  for (std::string entry; std::getline(file, entry);) {
+    entries += entry.erase(entry.find_first_of("0123456789"), 19) + "|";  // without its date
+  }
+  EXPECT_EQ(entries, "=== Zemra Test Module (ZTX) |[Sent ]ping|[Received ](5 bytes not shown: "
+                     "706f6e67ff)|[]the app finish sending test file data operation|");
+  ASSERT_EQ(capture.open("/dev/full"), std::nullopt);
+  reset();
+  open(nullptr, &capture);
+  EXPECT_EQ(alert(), "The log file could not be written: No space left on device.");
+  EXPECT_EQ(exchange("more"), "more");
+  EXPECT_EQ(alert(), "");
+}
+
+TEST_F(TransferTest, AnAccessoryThatCannotBeOpenedIsExplained) {
+  test::TempDir dir;
+  const std::string path = (dir.path() / "not-a-device").string();
+  ASSERT_TRUE(std::ofstream(path));
+  open(std::make_shared<SerialTransport>(path, 115200));
+  EXPECT_EQ(alert(), "The accessory could not be opened: " + path +
+                         ": Inappropriate ioctl for device.");
+  send("dropped");
+  EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send]");
+}
+
+const std::string kLine(60, 'L');
+const std::string kFinished = R"(\r\nthe app finish sending test file data operation)";
+const std::string kDisconnected =
+    "The bluetooth device is disconnected with the phone, please check it.";
+
+std::string Runs(const std::string& what) {
+  return "The app is performing " + what + " operation. Please first stop it.";
+}
+
+TEST_F(TransferTest, AutoSendRepeatsAtItsIntervalUntilStopEndsTheWait) {
+  open();
+  const auto start = Clock::now();
+  choose(1);
+  EXPECT_EQ(line("toolbar"), "toolbar: [text field (disabled): Auto sending data...] [Stop]");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(peer->record(), settings().autoSendData());
+  EXPECT_GE(Clock::now() - start, 2s);  // an interval of 1 second, twice
+  const std::string sent = R"(\r\n[Sent ##:##:##])" + settings().autoSendData();
+  ASSERT_TRUE(runUntil([&] { return log().find(sent + sent + sent) != std::string::npos; }));
+  for (const auto& [entry, shown] : {std::pair{1, ""}, {2, "auto-send"}, {0, "auto-send"}}) {
+    choose(entry);
+    EXPECT_EQ(alert(), *shown ? Runs(shown) : "");
+  }
+  settings().setAutoSendInterval(600);
+  tapSendButton();  // Stop
+  EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send]");
+  send("now");
+  std::string got;
+  while (got != "now" && !(got = peer->record()).empty()) {
+  }
+  EXPECT_EQ(got, "now") << "Stop ends the interval";
+}
+
+TEST_F(TransferTest, TestFilesGoOutInPacketsWithPausesAndEndWithTheFinishLine) {
+  struct Case {
+    std::int32_t count, packetSize, pauseMs;
+    std::size_t writes, writeSize;
+  };
+  for (const Case& c : {Case{100, 200, 50, 30, 200}, Case{0, 200, 50, 0, 0},
+                        Case{-3, 200, 50, 0, 0}, Case{2, 0, 0, 120, 1}}) {
+    reset();
+    settings().setLargeData_LineCharacter(kLine);
+    settings().setLargeData_LineCount(c.count);
+    settings().setEachPacketSize(c.packetSize);
+    settings().setSleepTime(c.pauseMs);
+    open();
+    const auto start = Clock::now();
+    choose(2);
+    for (std::size_t i = 0; i < c.writes; ++i) {
+      ASSERT_EQ(peer->record().size(), c.writeSize);
+      if (i > 0 || c.pauseMs == 0) continue;
+      EXPECT_EQ(line("toolbar"),
+                "toolbar: [text field (disabled): Sending test file data...] [Stop]");
+      for (const auto& [entry, refused] : {std::pair{2, false}, {1, true}}) {
+        choose(entry);
+        EXPECT_EQ(alert(), refused ? Runs("sending test file data") : "");
+      }
+      tapSendButton();  // Stop: the burst goes on to its end
+    }
+    const auto pauses = static_cast<long long>(std::max<std::size_t>(c.writes, 1) - 1);
+    EXPECT_GE(Clock::now() - start, pauses * std::chrono::milliseconds(c.pauseMs));
+    ASSERT_TRUE(runUntil([&] { return log().ends_with(kFinished); }));
+    EXPECT_EQ(line("row 1.1"), "row 1.1 | Sent | " + std::to_string(c.writes * c.writeSize));
+    EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send]");
+    EXPECT_EQ(peer->record(100), "");
+  }
+}
+
+TEST_F(TransferTest, AStoppedTestFileEndsWithoutEndingTheOneStartedAfterIt) {
+  settings().setLargeData_LineCharacter(kLine);
+  settings().setLargeData_LineCount(4);
+  settings().setEachPacketSize(60);
+  settings().setSleepTime(500);
+  open();
+  choose(2);
+  ASSERT_EQ(peer->record(), kLine);
+  tapSendButton();
+  choose(2);  // while the first block still runs
+  for (int i = 1; i < 8; ++i) ASSERT_EQ(peer->record(), kLine);
+  ASSERT_TRUE(runUntil([&] { return log() == kFinished + kFinished; }));
+  EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send]");
+}
+
+TEST_F(TransferTest, ADeviceGoneDuringAutoSendLeavesAnIdleWorker) {
+  open();
+  choose(1);
+  ASSERT_FALSE(peer->record().empty());
+  peer->closePeer();
+  screen->AccessoryDisconnect();
+  EXPECT_EQ(alert(), kDisconnected);
+  EXPECT_EQ(line("toolbar"),
+            "toolbar: [text field (disabled): The device is disconnected with the phone] [(Stop)]");
+  for (const int entry : {1, 2}) {
+    choose(entry);
+    EXPECT_EQ(alert(), kDisconnected);
+  }
+  const clockid_t clock = screen->sendThreadCpuClock().value();
+  const auto cpu = [&] {
+    timespec now{};
+    return ::clock_gettime(clock, &now) == 0 ? now.tv_sec * 1'000'000'000LL + now.tv_nsec : 0;
+  };
+  const long long before = cpu();
+  RunLoop::main().runFor(1500ms);
+  EXPECT_LT(cpu() - before, 100'000'000LL) << "the worker spins";
+}
+
+TEST_F(TransferTest, LeavingStopsTheWorkerAtOnceAndDropsQueuedTexts) {
+  settings().setLargeData_LineCharacter(kLine);
+  settings().setLargeData_LineCount(INT32_MAX);  // 128 GB, made a write at a time
+  settings().setSleepTime(600'000);  // a pause that only the stop request ends
+  open();
+  choose(2);
+  ASSERT_EQ(peer->record().size(), 200u);
+  tapSendButton();  // Stop
+  send("queued");
+  ASSERT_TRUE(Touch::tapBarButton(nullptr));  // Back
+  screen.reset();
+  EXPECT_TRUE(DataTransfersViewController::waitForWorkers(20s));
+  EXPECT_EQ(peer->record(), "") << "both streams closed, nothing more written";
+}
+
+TEST_F(TransferTest, AnEndlessFloodLeavesTheLoopFreeAndLosesNoByte) {
+  peer = std::make_shared<PeerTransport>(SOCK_STREAM);
+  open();
+  std::atomic<bool> flooding{true};
+  std::atomic<long long> written{0};
+  std::thread flood([&] {
+    const std::string chunk(16384, 'f');
+    for (pollfd pfd{peer->peer, POLLOUT, 0}; flooding; ::poll(&pfd, 1, 20)) {
+      written += std::max<ssize_t>(::write(peer->peer, chunk.data(), chunk.size()), 0);
+    }
+  });
+  // The loop comes back to the test between batches however fast the bytes come.
+  ASSERT_TRUE(runUntil([&] { return received() > 4 << 20; }));
+  flooding = false;
+  flood.join();
+  ASSERT_TRUE(runUntil([&] { return received() == written; }));
+  EXPECT_LE(log().size(), 2 * (500 + 64 * 1024));
+}
+
+}  // namespace
+}  // namespace zt
