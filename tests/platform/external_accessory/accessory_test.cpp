@@ -191,54 +191,51 @@ TEST(SessionTest, WorkerWritesWhileMainThreadReadsAndClosesForGood) {
 
 TEST(AccessoryManagerTest, SymlinkedPtyAppearingAndDisappearingIsConnectAndDisconnect) {
   test::Watchdog dog;
-  TempDir dir;
-  const auto link = dir.path() / "bt-module";
-  auto options = test::quietOptions(dir);
-  options.devices.push_back({link.string(), 9600});
-  options.rescanInterval = 1h;  // only the folder watch can notice in time
-  RunLoop loop;
-  EAAccessoryManager manager(options, loop);
-  test::NotificationLog log;
-  EXPECT_TRUE(manager.connectedAccessories().empty());
+  Rig s([](AccessoryOptions& o) {
+    o.devices.push_back({o.sysfsRoot + "/bt-module", 9600});
+    o.rescanInterval = 1h;  // only the folder watch can notice in time
+  });
+  const auto link = s.dir.path() / "bt-module";
+  s.manager->unregisterForLocalNotifications();
+  EXPECT_TRUE(s.manager->connectedAccessories().empty());
 
   test::PtyPair pty;
   std::filesystem::create_symlink(pty.slavePath(), link);
-  loop.runFor(200ms);
-  EXPECT_TRUE(log.entries.empty()) << "no notification before registering";
-  ASSERT_EQ(manager.connectedAccessories().size(), 1u);
-  const auto first = manager.connectedAccessories()[0];
+  s.loop.runFor(200ms);
+  EXPECT_TRUE(s.log.entries.empty()) << "no notification unless registered";
+  ASSERT_EQ(s.manager->connectedAccessories().size(), 1u);
+  const auto first = s.manager->connectedAccessories()[0];
   EXPECT_EQ(first->name(), "bt-module");
   EXPECT_EQ(first->serialNumber(), link.string());
   EXPECT_EQ(first->protocolStrings(), std::vector<std::string>{kDefaultProtocolString});
 
-  manager.registerForLocalNotifications();
+  s.manager->registerForLocalNotifications();
   std::filesystem::remove(link);
-  ASSERT_TRUE(test::runUntil(loop, [&] { return log.entries.size() == 1; }));
-  EXPECT_FALSE(log.entries[0].connected);
-  EXPECT_EQ(log.entries[0].accessory, first);
+  ASSERT_TRUE(test::runUntil(s.loop, [&] { return s.log.entries.size() == 1; }));
+  EXPECT_FALSE(s.log.entries[0].connected);
+  EXPECT_EQ(s.log.entries[0].accessory, first);
   EXPECT_FALSE(first->isConnected());
 
   std::filesystem::create_symlink(pty.slavePath(), link);
-  ASSERT_TRUE(test::runUntil(loop, [&] { return log.entries.size() == 2; }));
-  EXPECT_TRUE(log.entries[1].connected);
-  EXPECT_GT(log.entries[1].accessory->connectionID(), first->connectionID());
-  loop.runFor(200ms);
-  EXPECT_EQ(log.entries.size(), 2u) << "one notification per change";
+  ASSERT_TRUE(test::runUntil(s.loop, [&] { return s.log.entries.size() == 2; }));
+  EXPECT_TRUE(s.log.entries[1].connected);
+  EXPECT_GT(s.log.entries[1].accessory->connectionID(), first->connectionID());
+  s.loop.runFor(200ms);
+  EXPECT_EQ(s.log.entries.size(), 2u) << "one notification per change";
 
   // Pointing the path at another device is that device leaving and another arriving.
   test::PtyPair other;
   std::filesystem::remove(link);
   std::filesystem::create_symlink(other.slavePath(), link);
-  manager.rescan();
-  ASSERT_EQ(log.entries.size(), 4u);
-  EXPECT_FALSE(log.entries[2].connected);
-  EXPECT_TRUE(log.entries[3].connected);
+  s.manager->rescan();
+  ASSERT_EQ(s.log.entries.size(), 4u);
+  EXPECT_FALSE(s.log.entries[2].connected);
+  EXPECT_TRUE(s.log.entries[3].connected);
 
   // The device at the end of the link goes while the link stays: noticed in the device's folder.
   other.closeMaster();
-  ASSERT_TRUE(test::runUntil(loop, [&] { return log.entries.size() == 5; }));
-  EXPECT_FALSE(log.entries[4].connected);
-  manager.unregisterForLocalNotifications();
+  ASSERT_TRUE(test::runUntil(s.loop, [&] { return s.log.entries.size() == 5; }));
+  EXPECT_FALSE(s.log.entries[4].connected);
 }
 
 TEST(AccessoryManagerTest, TcpEndpointCarriesBytesAndADropRelistsIt) {
