@@ -19,11 +19,6 @@ test::Outcome Tool(std::vector<std::string> args, const std::string& input = {})
   return test::runProgram(std::move(args), input);
 }
 
-std::string RandomText(std::mt19937& random, std::size_t count) {
-  const auto bytes = test::randomBytes(random, count);
-  return {bytes.begin(), bytes.end()};
-}
-
 const std::string kKey = "Zemra-Telvo-0123";
 
 TEST(ZemraQuorvel, PacketsRoundTripAndMatchTheLibrary) {
@@ -31,7 +26,8 @@ TEST(ZemraQuorvel, PacketsRoundTripAndMatchTheLibrary) {
   QuorvelSetKey({reinterpret_cast<const std::uint8_t*>(kKey.data()), kKey.size()});
   std::mt19937 random(5);
   for (std::size_t n : {0U, 1U, 8U, 9U, 100U, 392U}) {
-    const std::string plain = RandomText(random, n);
+    const auto bytes = test::randomBytes(random, n);
+    const std::string plain(bytes.begin(), bytes.end());
     const test::Outcome packet = Tool({"encipher", "--key", kKey}, plain);
     ASSERT_EQ(packet.status, 0) << packet.err;
     ASSERT_EQ(packet.out.size(), ((n + 7) & ~std::size_t{7}) + 2);
