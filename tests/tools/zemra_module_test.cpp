@@ -15,14 +15,10 @@
 namespace zt {
 namespace {
 
-using namespace std::chrono_literals;
-
 test::Child Module(std::vector<std::string> args) {
   args.insert(args.begin(), ZT_MODULE_TOOL);
   return test::Child(std::move(args));
 }
-
-std::string Errors(test::Child& module) { return test::readFor(module.err(), 4096, 2s); }
 
 // Connects to the "127.0.0.1:PORT" the module announced; -1 on failure.
 int ConnectTo(const std::string& address) {
@@ -42,9 +38,11 @@ TEST(ZemraModuleTest, PtyEchoesThroughALinkAndKeepsBytesBetweenClients) {
   const auto link = dir.path() / "module";
   auto module = Module({"--pty", "--link", link.string()});
   const std::string slave = module.line();
-  ASSERT_EQ(slave.rfind("/dev/pts/", 0), 0u) << slave << Errors(module);
+  ASSERT_EQ(slave.rfind("/dev/pts/", 0), 0u) << slave << test::readFor(module.err(), 4096);
   EXPECT_EQ(std::filesystem::read_symlink(link).string(), slave);
 
+  std::string text = "hello\r\n";  // raw: every byte value comes back as it went
+  for (int i = 0; i < 2000; ++i) text += static_cast<char>(i % 256);
   for (int client = 0; client < 2; ++client) {  // a client leaving does not end the module
     const int fd = ::open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(fd, 0);
@@ -52,8 +50,6 @@ TEST(ZemraModuleTest, PtyEchoesThroughALinkAndKeepsBytesBetweenClients) {
     ASSERT_EQ(::tcgetattr(fd, &tio), 0);
     ::cfmakeraw(&tio);
     ASSERT_EQ(::tcsetattr(fd, TCSANOW, &tio), 0);
-    std::string text = "hello\r\n";
-    for (int i = 0; i < 2000; ++i) text += static_cast<char>(i % 256);
     ASSERT_TRUE(test::writeAll(fd, text));
     EXPECT_EQ(test::readFor(fd, text.size()), text);
     ::close(fd);
@@ -63,12 +59,11 @@ TEST(ZemraModuleTest, PtyEchoesThroughALinkAndKeepsBytesBetweenClients) {
   EXPECT_FALSE(std::filesystem::is_symlink(link)) << "the link goes with the module";
 }
 
-TEST(ZemraModuleTest, TcpEchoAnnouncesTheRealPort) {
+TEST(ZemraModuleTest, TcpEchoAnswersEachClientAndSinkCountsWhatArrived) {
   test::Watchdog dog;
-  auto module = Module({"--listen", "127.0.0.1:0"});
-  const std::string address = module.line();
-  ASSERT_EQ(address.rfind("127.0.0.1:", 0), 0u) << address << Errors(module);
-  EXPECT_NE(address, "127.0.0.1:0");
+  auto echo = Module({"--listen", "127.0.0.1:0"});
+  const std::string address = echo.line();  // the real port, not 0
+  ASSERT_EQ(address.rfind("127.0.0.1:", 0), 0u) << address << test::readFor(echo.err(), 4096);
   const int a = ConnectTo(address);
   const int b = ConnectTo(address);
   ASSERT_GE(a, 0);
@@ -79,24 +74,21 @@ TEST(ZemraModuleTest, TcpEchoAnnouncesTheRealPort) {
   EXPECT_EQ(test::readFor(a, 5), "first");
   ::close(a);
   ::close(b);
-  module.signal(SIGINT);
-  EXPECT_EQ(module.wait(), 0);
-}
+  echo.signal(SIGINT);
+  EXPECT_EQ(echo.wait(), 0);
 
-TEST(ZemraModuleTest, SinkCountsWhatArrivedAndReportsOnSignalOrTimeLimit) {
-  test::Watchdog dog;
-  auto module = Module({"--listen", "127.0.0.1:0", "--mode", "sink"});
-  const int fd = ConnectTo(module.line());
+  // The sink reports on a signal, or when its time is up.
+  auto sink = Module({"--listen", "127.0.0.1:0", "--mode", "sink"});
+  const int fd = ConnectTo(sink.line());
   ASSERT_GE(fd, 0);
   ASSERT_TRUE(test::writeAll(fd, std::string(20000, 'q')));
   ::close(fd);
-  module.signal(SIGTERM);
-  const std::string report = module.line();
+  sink.signal(SIGTERM);
+  const std::string report = sink.line();
   EXPECT_EQ(report.rfind("received 20000 bytes in ", 0), 0u) << report;
   EXPECT_NE(report.find(" s ("), std::string::npos) << report;
   EXPECT_NE(report.find(" B/s)"), std::string::npos) << report;
-  EXPECT_EQ(module.wait(), 0);
-
+  EXPECT_EQ(sink.wait(), 0);
   auto timed = Module({"--pty", "--mode", "sink", "--seconds", "0.2"});
   ASSERT_FALSE(timed.line().empty());
   EXPECT_EQ(timed.line().rfind("received 0 bytes in ", 0), 0u);

@@ -28,34 +28,25 @@ class BluetoothPicker : public ::testing::Test {
     window_->setRootViewController(NavigationController::withRoot(root));
     window_->makeKeyAndVisible();
     installBluetoothAccessoryPicker();
-    manager_.registerForLocalNotifications();
   }
   void TearDown() override {
-    EXPECT_TRUE(test::runUntil(loop_, [] { return !BluezClient::isOpen(); }))
+    EXPECT_TRUE(test::runUntil(rig_.loop, [] { return !BluezClient::isOpen(); }))
         << "the system bus is let go once the picker is closed and no link stands";
     EAAccessoryManager::setBluetoothAccessoryPickerPresenter(nullptr);
     Application::shared().resetForTesting();
   }
 
-  static AccessoryOptions quietOptions(const test::TempDir& sysfs) {
-    AccessoryOptions options;
-    options.demo = false;
-    options.sysfsRoot = sysfs.path().string();
-    options.rescanInterval = 1h;
-    return options;
-  }
-
   void open(const std::optional<std::string>& filter = std::nullopt) {
     result_.reset();
-    manager_.showBluetoothAccessoryPickerWithNameFilter(filter, [this](std::error_code e) {
+    rig_.manager->showBluetoothAccessoryPickerWithNameFilter(filter, [this](std::error_code e) {
       result_ = e;
-      notificationsAtResult_ = log_.entries.size();
+      notificationsAtResult_ = rig_.log.entries.size();
     });
   }
 
   static std::string screen() { return buildDisplayList(Application::shared()).toText(); }
   bool waitForScreen(const std::function<bool(const std::string&)>& wanted) {
-    return test::runUntil(loop_, [&] { return wanted(screen()); });
+    return test::runUntil(rig_.loop, [&] { return wanted(screen()); });
   }
   void expectScreen(const std::string& expected) {
     EXPECT_TRUE(waitForScreen([&](const std::string& s) { return s == expected; })) << screen();
@@ -79,10 +70,7 @@ class BluetoothPicker : public ::testing::Test {
   }
 
   test::Watchdog dog_;
-  test::TempDir sysfs_;
-  RunLoop loop_;
-  EAAccessoryManager manager_{quietOptions(sysfs_), loop_};
-  test::NotificationLog log_;
+  test::Rig rig_{[](AccessoryOptions& o) { o.rescanInterval = 1h; }};
   std::shared_ptr<Window> window_ = std::make_shared<Window>();
   std::optional<std::error_code> result_;
   std::size_t notificationsAtResult_ = 0;
@@ -109,19 +97,12 @@ TEST_F(BluetoothPicker, ListsPairedSerialDevicesFirstAndFollowsChangesWhileDisco
                "== Other Devices ==\n"
                "row 2.0 | Another | 44:55:66:77:88:00, not paired\n"
                "row 2.1 | Neighbour | 44:55:66:77:88:99, not paired\n");
-  EXPECT_TRUE(test::runUntil(loop_, [&] { return bluez.discovering(adapter); }));
+  EXPECT_TRUE(test::runUntil(rig_.loop, [&] { return bluez.discovering(adapter); }));
 
   // A module switched on nearby appears and gets paired; a device is removed.
-  const auto module2 = bluez.addDevice("98:D3:31:00:00:02", "HC-06", false, true);
+  bluez.update(bluez.addDevice("98:D3:31:00:00:02", "HC-06", false, true), "org.bluez.Device1",
+               "Paired", true);
   bluez.call(adapter, "org.bluez.Adapter1", "RemoveDevice", "o", headset.c_str());
-  expectScreen(std::string(kPicker) +
-               "== Serial Port Devices ==\n"
-               "row 0.0 | HC-05 | 98:D3:31:F6:1A:2B, paired\n"
-               "== Other Devices ==\n"
-               "row 2.0 | Another | 44:55:66:77:88:00, not paired\n"
-               "row 2.1 | HC-06 | 98:D3:31:00:00:02, not paired\n"
-               "row 2.2 | Neighbour | 44:55:66:77:88:99, not paired\n");
-  bluez.update(module2, "org.bluez.Device1", "Paired", true);
   expectScreen(std::string(kPicker) +
                "== Serial Port Devices ==\n"
                "row 0.0 | HC-05 | 98:D3:31:F6:1A:2B, paired\n"
@@ -133,7 +114,7 @@ TEST_F(BluetoothPicker, ListsPairedSerialDevicesFirstAndFollowsChangesWhileDisco
   ASSERT_TRUE(tap("Cancel"));
   EXPECT_EQ(screen(), "Zemra Telvo\n");
   EXPECT_EQ(result_, std::errc::operation_canceled);
-  EXPECT_TRUE(test::runUntil(loop_, [&] { return !bluez.discovering(adapter); }));
+  EXPECT_TRUE(test::runUntil(rig_.loop, [&] { return !bluez.discovering(adapter); }));
 
   open("HC");  // a name filter keeps the aliases that begin with it
   expectScreen(std::string(kPicker) +
@@ -155,44 +136,40 @@ TEST_F(BluetoothPicker, ChosenModuleIsAnAccessoryUntilItsLinkDrops) {
   for (const Case& c : {Case{"close", "", false}, Case{"request", "stale", true},
                         Case{"disconnected", "", true}}) {
     SCOPED_TRACE(c.drop);
-    log_.entries.clear();
+    rig_.log.entries.clear();
     bluez.knob("SetDeviceFault", "ss", kModule, c.fault);
     open();
     ASSERT_TRUE(waitForScreen([](const std::string& s) { return s.find("HC-05") != s.npos; }));
     ASSERT_TRUE(tap("HC-05"));
     EXPECT_NE(screen().find("98:D3:31:F6:1A:2B, connecting…"), std::string::npos);
-    ASSERT_TRUE(test::runUntil(loop_, [&] { return result_.has_value(); }));
+    ASSERT_TRUE(test::runUntil(rig_.loop, [&] { return result_.has_value(); }));
     EXPECT_EQ(result_, std::error_code());
     EXPECT_EQ(notificationsAtResult_, 1U) << "listed before the picker reports";
     EXPECT_EQ(screen(), "Zemra Telvo\n");
-    const auto list = manager_.connectedAccessories();
-    ASSERT_EQ(list.size(), 1U);
-    const auto& accessory = list[0];
-    EXPECT_EQ(log_.entries.at(0).accessory, accessory);
+    ASSERT_EQ(rig_.manager->connectedAccessories().size(), 1U);
+    const auto accessory = rig_.manager->connectedAccessories()[0];
+    EXPECT_EQ(rig_.log.entries.at(0).accessory, accessory);
     EXPECT_EQ(accessory->name(), "HC-05");
     EXPECT_EQ(accessory->modelNumber(), "Bluetooth SPP");
     EXPECT_EQ(accessory->serialNumber(), kModule);
     EXPECT_EQ(accessory->protocolStrings(), std::vector<std::string>{"com.Zemra.Demo"});
 
-    std::shared_ptr<EASession> session;
-    auto collector = std::make_shared<test::Collector>();
+    const auto collector = rig_.collector = std::make_shared<test::Collector>();
     if (c.session) {
-      session = EASession::create(accessory, "com.Zemra.Demo");
-      ASSERT_TRUE(session);
-      test::openStreams(*session, loop_, collector);
-      ASSERT_EQ(test::writeText(*session->outputStream(), "AT+VERSION?\r\n"), 13);
-      EXPECT_TRUE(test::runUntil(loop_, [&] { return collector->data == "AT+VERSION?\r\n"; }))
+      ASSERT_TRUE(rig_.open());
+      ASSERT_EQ(test::writeText(*rig_.session->outputStream(), "AT+VERSION?\r\n"), 13);
+      EXPECT_TRUE(test::runUntil(rig_.loop, [&] { return collector->data == "AT+VERSION?\r\n"; }))
           << "the module echoes: " << collector->data;
     }
     bluez.knob("DropLink", "ss", kModule, c.drop);
-    ASSERT_TRUE(test::runUntil(loop_, [&] { return log_.entries.size() == 2; }));
-    EXPECT_FALSE(log_.entries[1].connected);
-    EXPECT_EQ(log_.entries[1].accessory, accessory);
-    EXPECT_TRUE(manager_.connectedAccessories().empty());
-    EXPECT_TRUE(test::runUntil(loop_, [&] {
+    ASSERT_TRUE(test::runUntil(rig_.loop, [&] { return rig_.log.entries.size() == 2; }));
+    EXPECT_FALSE(rig_.log.entries[1].connected);
+    EXPECT_EQ(rig_.log.entries[1].accessory, accessory);
+    EXPECT_TRUE(rig_.manager->connectedAccessories().empty());
+    EXPECT_TRUE(test::runUntil(rig_.loop, [&] {
       return !c.session || collector->count(StreamEvent::EndEncountered) == 1;
     })) << "the session sees the link end";
-    EXPECT_TRUE(test::runUntil(loop_, [] { return !BluezClient::isOpen(); }));
+    EXPECT_TRUE(test::runUntil(rig_.loop, [] { return !BluezClient::isOpen(); }));
   }
 }
 
@@ -259,8 +236,8 @@ TEST_F(BluetoothPicker, EachFailureIsToldInOneSentence) {
     }
     EXPECT_EQ(result_, staysOpen ? std::errc::operation_canceled : c.closedWith);
     EXPECT_EQ(screen(), "Zemra Telvo\n");
-    EXPECT_TRUE(manager_.connectedAccessories().empty());
-    ASSERT_TRUE(test::runUntil(loop_, [] { return !BluezClient::isOpen(); }));
+    EXPECT_TRUE(rig_.manager->connectedAccessories().empty());
+    ASSERT_TRUE(test::runUntil(rig_.loop, [] { return !BluezClient::isOpen(); }));
   }
 }
 

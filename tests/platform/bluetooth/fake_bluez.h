@@ -9,37 +9,38 @@
 #include <systemd/sd-bus.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
-#include <thread>
 
 #include "platform/bluetooth/bluetooth_device.h"
 #include "support/io.h"
 
 namespace zt::test {
 
-// What the other tests see too: an address where nothing listens.
-inline constexpr const char* kNoBusAddress = "unix:path=/nonexistent/zt-no-system-bus";
-
 class FakeBluez {
  public:
   enum class Daemon { Running, Absent };
 
   explicit FakeBluez(Daemon daemon = Daemon::Running)
-      : bus_({"dbus-run-session", "--", "sh", "-c", script(daemon), "sh", ZT_FAKE_BLUEZ}, true) {
+      : bus_({"dbus-run-session", "--", "sh", "-c", kScript, "sh", ZT_FAKE_BLUEZ,
+              daemon == Daemon::Running ? "run" : "absent"},
+             true) {
     const std::string address = bus_.line();
+    if (address.empty()) {
+      throw std::runtime_error("the fake Bluetooth daemon did not start within 20 s: " +
+                               readFor(bus_.err(), 4096, std::chrono::milliseconds(100)));
+    }
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
     if (sd_bus_new(&client_) < 0 || sd_bus_set_address(client_, address.c_str()) < 0 ||
         sd_bus_set_bus_client(client_, 1) < 0 || sd_bus_start(client_) < 0) {
       throw std::runtime_error("cannot reach the private bus at \"" + address + "\"");
     }
-    if (daemon == Daemon::Running) waitForDaemon();
   }
   ~FakeBluez() {
     sd_bus_flush_close_unref(client_);
-    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", kNoBusAddress, 1);
+    // What the other tests see too: an address where nothing listens.
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/zt-no-system-bus", 1);
   }
   FakeBluez(const FakeBluez&) = delete;
   FakeBluez& operator=(const FakeBluez&) = delete;
@@ -89,34 +90,20 @@ class FakeBluez {
   }
 
  private:
-  // Prints the bus's address, starts the fake in the background, then waits for input to end.
-  static std::string script(Daemon daemon) {
-    return std::string("echo \"$DBUS_SESSION_BUS_ADDRESS\"\n") +
-           (daemon == Daemon::Running
-                ? "DBUS_SYSTEM_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS /usr/bin/python3 -m dbusmock "
-                  "--template \"$1\" >/dev/null &\n"
-                : "") +
-           "exec cat >/dev/null\n";
-  }
-
-  void waitForDaemon() {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < end) {
-      sd_bus_message* reply = nullptr;
-      int owned = 0;
-      if (sd_bus_call_method(client_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                             "org.freedesktop.DBus", "NameHasOwner", nullptr, &reply, "s",
-                             "org.bluez") >= 0 &&
-          sd_bus_message_read(reply, "b", &owned) >= 0 && owned != 0) {
-        sd_bus_message_unref(reply);
-        return;
-      }
-      sd_bus_message_unref(reply);
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    throw std::runtime_error("the fake Bluetooth daemon did not start within 20 s: " +
-                             readFor(bus_.err(), 4096, std::chrono::milliseconds(100)));
-  }
+  // Starts the fake in the background and waits (20 s at most) until it answers on the bus, then
+  // prints the bus's address and waits for input to end; prints nothing if the fake never came.
+  static constexpr const char* kScript =
+      "A=$DBUS_SESSION_BUS_ADDRESS\n"
+      "if [ \"$2\" = run ]; then\n"
+      "  DBUS_SYSTEM_BUS_ADDRESS=$A /usr/bin/python3 -m dbusmock --template \"$1\" >/dev/null &\n"
+      "  n=0\n"
+      "  until dbus-send --bus=\"$A\" --dest=org.bluez --print-reply / "
+      "org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1; do\n"
+      "    n=$((n + 1)); [ $n -lt 400 ] || exit 1; sleep 0.05\n"
+      "  done\n"
+      "fi\n"
+      "echo \"$A\"\n"
+      "exec cat >/dev/null\n";
 
   Child bus_;
   sd_bus* client_ = nullptr;

@@ -1,10 +1,7 @@
-'''Fake Bluetooth daemon for the Bluetooth tests: the stock bluez5 template of python-dbusmock,
-plus a serial port profile that works.
-
-RegisterProfile remembers its caller (unique bus name and object path). ConnectProfile makes a
-socketpair, hands one end to the caller's Profile1.NewConnection and answers only once that call
-has returned; it echoes whatever arrives on its own end. Knobs on /, interface
-org.zemra.FakeBluez, steer the failures: SetProfileTaken, SetDeviceFault, DropLink.
+'''Fake Bluetooth daemon: python-dbusmock's stock bluez5 template plus a serial port profile
+that works. ConnectProfile hands one end of a socketpair to the Profile1.NewConnection of the
+client that registered the profile, answers once that call returned, and echoes what arrives on
+its own end. Knobs on / (org.zemra.FakeBluez) steer the failures.
 '''
 
 import socket

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <optional>
 #include <string>
 
 namespace zt {
@@ -14,31 +13,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets or clears one environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+// Sets, or with nullptr clears, an environment variable (of this test program only).
+void setEnv(const char* name, const char* value) {
+  static_cast<void>(value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name));
+}
 
 TEST(Device, IdentityComesFromTheSystem) {
   char host[256] = {};
@@ -51,31 +29,31 @@ TEST(Device, IdentityComesFromTheSystem) {
   EXPECT_FALSE(DeviceModel().empty());
 }
 
-TEST(Device, DocumentsDirectoryFollowsOverrideThenXdgThenHome) {
-  ScopedEnv xdg("XDG_DATA_HOME", "/srv/data");
-  ScopedEnv home("HOME", "/home/tester");
+TEST(Device, DocumentsDirectoryFollowsOverrideThenXdgThenHomeThenThePasswordDatabase) {
   EXPECT_EQ(DocumentsDirectory(fs::path("rel/dir")), fs::path("rel/dir"));
-  EXPECT_EQ(DocumentsDirectory(std::nullopt), fs::path("/srv/data/zemra-telvo"));
-  {
-    ScopedEnv relative("XDG_DATA_HOME", "not/absolute");
-    EXPECT_EQ(DocumentsDirectory(std::nullopt),
-              fs::path("/home/tester/.local/share/zemra-telvo"));
-  }
-  ScopedEnv empty("XDG_DATA_HOME", "");
-  EXPECT_EQ(DocumentsDirectory(std::nullopt), fs::path("/home/tester/.local/share/zemra-telvo"));
-}
-
-TEST(Device, DocumentsDirectoryFallsBackToThePasswordDatabase) {
   const passwd* entry = ::getpwuid(::getuid());
-  if (entry == nullptr || entry->pw_dir == nullptr || *entry->pw_dir == '\0') {
-    GTEST_SKIP() << "no password entry for this user";
+  const bool hasEntry = entry != nullptr && entry->pw_dir != nullptr && *entry->pw_dir != '\0';
+  const fs::path fromDatabase =
+      hasEntry ? fs::path(entry->pw_dir) / ".local/share/zemra-telvo" : fs::path();
+  const fs::path fromHome = "/home/tester/.local/share/zemra-telvo";
+  const struct {
+    const char* xdg;
+    const char* home;
+    fs::path expected;
+  } cases[] = {
+      {"/srv/data", "/home/tester", "/srv/data/zemra-telvo"},
+      {"not/absolute", "/home/tester", fromHome},
+      {"", "/home/tester", fromHome},
+      {nullptr, nullptr, fromDatabase},
+      {nullptr, "", fromDatabase},
+  };
+  for (const auto& c : cases) {
+    if (c.expected.empty()) continue;  // no password entry for this user
+    setEnv("XDG_DATA_HOME", c.xdg);
+    setEnv("HOME", c.home);
+    EXPECT_EQ(DocumentsDirectory(std::nullopt), c.expected)
+        << (c.xdg ? c.xdg : "(unset)") << ", " << (c.home ? c.home : "(unset)");
   }
-  const fs::path expected = fs::path(entry->pw_dir) / ".local" / "share" / "zemra-telvo";
-  ScopedEnv xdg("XDG_DATA_HOME", nullptr);
-  ScopedEnv home("HOME", nullptr);
-  EXPECT_EQ(DocumentsDirectory(std::nullopt), expected);
-  ScopedEnv emptyHome("HOME", "");
-  EXPECT_EQ(DocumentsDirectory(std::nullopt), expected);
 }
 
 }  // namespace

@@ -1,14 +1,17 @@
 // Test support for the accessory layer: a pseudo-terminal pair whose master plays the device,
 // a loopback TCP listener (that may be made never to answer), a stream delegate that collects
-// what arrives, and a log of the accessory notifications.
+// what arrives, a log of the accessory notifications, and a rig of all of these around a manager.
 #pragma once
 
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <any>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,13 +29,12 @@ namespace zt::test {
 // the slave by its path.
 class PtyPair {
  public:
-  PtyPair() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (master_ < 0 || ::grantpt(master_) < 0 || ::unlockpt(master_) < 0) {
+  PtyPair() : master_(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
+    char name[128];
+    if (master_ < 0 || ::grantpt(master_) < 0 || ::unlockpt(master_) < 0 ||
+        ::ptsname_r(master_, name, sizeof name) != 0) {
       throw std::runtime_error("posix_openpt failed");
     }
-    char name[128];
-    if (::ptsname_r(master_, name, sizeof name) != 0) throw std::runtime_error("ptsname failed");
     slavePath_ = name;
   }
   ~PtyPair() { closeMaster(); }
@@ -47,26 +49,22 @@ class PtyPair {
   }
 
  private:
-  int master_ = -1;
+  int master_;
   std::string slavePath_;
 };
 
 // A loopback TCP listener on a free port.
 class Listener {
  public:
-  Listener() {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    auto* raw = reinterpret_cast<sockaddr*>(&address);
+  Listener() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    address_.sin_family = AF_INET;
+    address_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address_;
+    auto* raw = reinterpret_cast<sockaddr*>(&address_);
     if (fd_ < 0 || ::bind(fd_, raw, length) < 0 || ::listen(fd_, 4) < 0 ||
         ::getsockname(fd_, raw, &length) < 0) {
       throw std::runtime_error("listener failed");
     }
-    port_ = ntohs(address.sin_port);
-    address_ = address;
   }
   ~Listener() {
     ::close(fd_);
@@ -75,7 +73,7 @@ class Listener {
   Listener(const Listener&) = delete;
   Listener& operator=(const Listener&) = delete;
 
-  std::uint16_t port() const { return port_; }
+  std::uint16_t port() const { return ntohs(address_.sin_port); }
   // The next connection, made non-blocking; -1 when none comes within 20 s.
   int accept() {
     pollfd pfd{fd_, POLLIN, 0};
@@ -93,9 +91,8 @@ class Listener {
   }
 
  private:
-  int fd_ = -1;
+  int fd_;
   int filler_ = -1;
-  std::uint16_t port_ = 0;
   sockaddr_in address_{};
 };
 
@@ -112,17 +109,13 @@ class Collector : public StreamDelegate {
       if (n > 0) data.append(reinterpret_cast<const char*>(chunk), static_cast<std::size_t>(n));
     }
   }
-  int count(StreamEvent code) const {
-    int n = 0;
-    for (auto e : events) n += e == code ? 1 : 0;
-    return n;
-  }
+  long count(StreamEvent code) const { return std::count(events.begin(), events.end(), code); }
 
   std::string data;
   std::vector<StreamEvent> events;
 };
 
-// The accessory notifications in the order they came: (connected?, connectionID).
+// The accessory notifications in the order they came: (connected?, accessory).
 class NotificationLog {
  public:
   NotificationLog() {
@@ -150,6 +143,15 @@ class NotificationLog {
   }
 };
 
+// Options that list only what a test adds: no demo module, an empty sysfs, frequent rescans.
+inline AccessoryOptions quietOptions(const TempDir& sysfs) {
+  AccessoryOptions options;
+  options.demo = false;
+  options.sysfsRoot = sysfs.path().string();
+  options.rescanInterval = std::chrono::milliseconds(50);
+  return options;
+}
+
 // Opens both streams of `session` on `loop`, the input stream reporting to `collector`.
 inline void openStreams(EASession& session, RunLoop& loop,
                         const std::shared_ptr<Collector>& collector) {
@@ -164,5 +166,45 @@ inline void openStreams(EASession& session, RunLoop& loop,
 inline std::ptrdiff_t writeText(OutputStream& out, const std::string& text) {
   return out.write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
 }
+
+// A manager over quiet options that `configure` completes, registered for its notifications,
+// which are logged; open() makes a session on the first accessory, both streams open.
+struct Rig {
+  explicit Rig(const std::function<void(AccessoryOptions&)>& configure) {
+    auto options = quietOptions(dir);
+    configure(options);
+    manager.emplace(options, loop);
+    manager->registerForLocalNotifications();
+  }
+  ~Rig() { manager->unregisterForLocalNotifications(); }
+  Rig(const Rig&) = delete;
+  Rig& operator=(const Rig&) = delete;
+
+  bool open() {
+    accessory = manager->connectedAccessories().at(0);
+    session = EASession::create(accessory, kDefaultProtocolString);
+    if (session) openStreams(*session, loop, collector);
+    return session != nullptr;
+  }
+  // The accessory's disconnect, then its endpoint listed again as a new connection.
+  void expectGoneAndListedAgain() const {
+    ASSERT_EQ(log.entries.size(), 2u);
+    EXPECT_FALSE(log.entries[0].connected);
+    EXPECT_EQ(log.entries[0].accessory, accessory);
+    EXPECT_TRUE(log.entries[1].connected);
+    EXPECT_EQ(log.entries[1].accessory->name(), accessory->name());
+    EXPECT_GT(log.entries[1].accessory->connectionID(), accessory->connectionID());
+    EXPECT_EQ(manager->connectedAccessories(),
+              std::vector<std::shared_ptr<EAAccessory>>{log.entries[1].accessory});
+  }
+
+  TempDir dir;
+  RunLoop loop;
+  std::optional<EAAccessoryManager> manager;
+  NotificationLog log;
+  std::shared_ptr<EAAccessory> accessory;
+  std::shared_ptr<EASession> session;
+  std::shared_ptr<Collector> collector = std::make_shared<Collector>();
+};
 
 }  // namespace zt::test
