@@ -159,20 +159,6 @@ TEST_F(Editing, TypingGoesThroughTheDelegateAndTheNumberPadHasDigitsOnly) {
   EXPECT_EQ(log.front(), "number ended") << "this screen ends editing on a touch";
 }
 
-TEST_F(Editing, LandscapeKeyboardIsLowerAndWider) {
-  Application::shared().setStatusBarOrientation(InterfaceOrientation::LandscapeRight);
-  auto screen = show();
-  Touch::tapTextInput(*screen->field);
-  EXPECT_EQ(log.at(1), "WillShowNotification 162 windows=1");
-  EXPECT_EQ(Application::shared().keyboard().bounds(), (Rect{0, 0, 480, 162}));
-}
-
-}  // namespace
-}  // namespace zt::test
-
-namespace zt::test {
-namespace {
-
 // Delegates that refuse to begin or to end editing.
 struct Refusing : TextViewDelegate {
   bool textViewShouldBeginEditing(TextView&) override { return allowBegin; }
