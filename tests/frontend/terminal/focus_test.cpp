@@ -60,5 +60,27 @@ TEST(FocusTracker, FocusLeavesRowsThatWentAwayAndOverlaysStartAtTheirFirstEntry)
   EXPECT_EQ(tracker.focus().area, Focus::Area::Table);
 }
 
+TEST(FocusTracker, FocusLeavesACoveredRowAndForgetsAnEscOnceItsEditEnds) {
+  MainLike main;
+  FocusTracker tracker;
+  tracker.update(main.list);
+  Focus moved = tracker.focus();
+  moved.row = IndexPath{1, 0};
+  tracker.set(moved);
+  std::get<DisplayRow>(main.list.items[4]).covered = true;  // the switch row (1, 0)
+  tracker.update(main.list);
+  EXPECT_EQ(tracker.focus().row, (IndexPath{1, 1}));
+  test::TransferLike editing("", true);
+  tracker.update(editing.list);
+  moved = tracker.focus();
+  moved.escapedEdit = editing.toolbar().entries[0].control->view.get();
+  tracker.set(moved);
+  tracker.update(editing.list);
+  EXPECT_NE(tracker.focus().escapedEdit, nullptr) << "still editing";
+  editing.toolbar().entries[0].control->editing = false;
+  tracker.update(editing.list);
+  EXPECT_EQ(tracker.focus().escapedEdit, nullptr);
+}
+
 }  // namespace
 }  // namespace zt::term
