@@ -114,7 +114,7 @@ TEST(KeyMapper, RowsMoveAndActivate) {
   fields.list.items.emplace_back(keyRow);
   DisplayRow tall = test::row(fields.table, 4, 0, "Line");
   tall.heightPoints = 120;
-  tall.controls.push_back(test::logView("abc"));
+  tall.controls.push_back(test::control(DisplayControl::Kind::TextView, "abc"));
   tall.controls.back().editable = true;  // an editable text view is a field, however tall
   fields.list.items.emplace_back(tall);
   DisplayList bare;  // a bar whose only button is disabled

@@ -154,29 +154,6 @@ TEST_F(Navigation, AScreenPoppingItselfFromItsOwnButtonFinishesBeforeItIsRelease
   EXPECT_EQ(log[log.size() - 2], "key still alive");
 }
 
-TEST_F(Navigation, LifeCycleEntryPointsCallTheDelegateAndTerminateReleasesIt) {
-  struct Delegate : ApplicationDelegate {
-    explicit Delegate(Strings& l) : log(l) {}
-    ~Delegate() override { log.push_back("destroyed"); }
-    bool didFinishLaunchingWithOptions(Application&, const LaunchOptions&) override {
-      log.push_back("launch");
-      return true;
-    }
-    void applicationDidEnterBackground(Application&) override { log.push_back("background"); }
-    void applicationWillEnterForeground(Application&) override { log.push_back("foreground"); }
-    void applicationWillTerminate(Application&) override { log.push_back("terminate"); }
-    Strings& log;
-  };
-  Application::shared().setDelegate(std::make_shared<Delegate>(log));
-  EXPECT_TRUE(Application::shared().launch());
-  Application::shared().enterBackground();
-  Application::shared().enterForeground();
-  Application::shared().terminate();
-  EXPECT_EQ(log, (Strings{"launch", "background", "foreground", "terminate", "destroyed"}));
-  EXPECT_EQ(Application::shared().delegate(), nullptr);
-}
-
-
 TEST_F(Navigation, PushWhileCoveredByAModalScreenAppearsOnlyWhenUncovered) {
   auto navigation = showNavigation(std::make_shared<LoggingScreen>("root", log));
   auto modal = std::make_shared<LoggingScreen>("modal", log);
