@@ -33,7 +33,7 @@ TEST(FocusTracker, EachScreenStartsOnItsFirstRowAndGetsItsFocusBackWhenShownAgai
   EXPECT_EQ(tracker.focus().row, (IndexPath{0, 0}));
 }
 
-TEST(FocusTracker, FocusLeavesRowsThatWentAwayAndOverlaysStartAtTheirFirstEntry) {
+TEST(FocusTracker, FocusLeavesRowsThatWentAwayOrAreCoveredAndOverlaysStartAtTheirFirstEntry) {
   MainLike main;
   FocusTracker tracker;
   tracker.update(main.list);
@@ -58,18 +58,16 @@ TEST(FocusTracker, FocusLeavesRowsThatWentAwayAndOverlaysStartAtTheirFirstEntry)
   tracker.set(moved);
   tracker.update(main.list);
   EXPECT_EQ(tracker.focus().area, Focus::Area::Table);
-}
-
-TEST(FocusTracker, FocusLeavesACoveredRowAndForgetsAnEscOnceItsEditEnds) {
-  MainLike main;
-  FocusTracker tracker;
-  tracker.update(main.list);
-  Focus moved = tracker.focus();
+  // A row something now covers hands the focus on.
+  MainLike covered;
+  tracker.update(covered.list);
+  moved = tracker.focus();
   moved.row = IndexPath{1, 0};
   tracker.set(moved);
-  std::get<DisplayRow>(main.list.items[4]).covered = true;  // the switch row (1, 0)
-  tracker.update(main.list);
+  std::get<DisplayRow>(covered.list.items[4]).covered = true;  // the switch row (1, 0)
+  tracker.update(covered.list);
   EXPECT_EQ(tracker.focus().row, (IndexPath{1, 1}));
+  // An Esc that did not end an edit is forgotten once the edit ends.
   test::TransferLike editing("", true);
   tracker.update(editing.list);
   moved = tracker.focus();
