@@ -137,7 +137,7 @@ TEST(ZemraTelvoEndToEnd, TheTerminalShowsWhatComesWithoutObeyingItAndSurvivesIts
   ASSERT_TRUE(writeAll(module, "\x1b]0;pwned\x07\x1b[2Jafter"));
   ASSERT_TRUE(tmux.waitFor("]^[]0;pwned^G^[[2Jafter")) << tmux.screen();
   EXPECT_NE(tmux.title(), "pwned");
-  EXPECT_NE(tmux.screen().find("[Sent "), std::string::npos) << "the screen was not wiped";
+  EXPECT_TRUE(tmux.waitFor("[Sent ")) << "the screen was not wiped: " << tmux.screen();
 
   // Ctrl-Z stops it; continued, it comes back from the background (which leaves the transfer
   // screen) and draws again.
@@ -153,8 +153,8 @@ TEST(ZemraTelvoEndToEnd, TheTerminalShowsWhatComesWithoutObeyingItAndSurvivesIts
   }
   ASSERT_EQ(processState(telvo), 'T');
   ASSERT_EQ(kill(telvo, SIGCONT), 0);
-  ASSERT_TRUE(tmux.waitFor("Accessory List")) << tmux.screen();
-  EXPECT_EQ(tmux.screen().find("Received"), std::string::npos);
+  ASSERT_TRUE(tmux.waitFor("Received", false) && tmux.waitFor("Accessory List")) << tmux.screen();
+  EXPECT_EQ(tmux.screen().find("Received"), std::string::npos) << tmux.screen();
 
   tmux.resize(24, 6);
   ASSERT_TRUE(tmux.waitFor("too small")) << tmux.screen();
