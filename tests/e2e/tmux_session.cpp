@@ -1,86 +1,32 @@
 #include "tmux_session.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <sstream>
 #include <stdexcept>
-#include <system_error>
 #include <thread>
 
-extern char** environ;
+#include "support/io.h"
 
 namespace zt::test {
-
-std::string runProgram(const std::vector<std::string>& args, int* status, bool capture) {
-  int pipeFds[2];
-  if (pipe2(pipeFds, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  // A program that leaves a daemon behind (the tmux server) must not hold the pipe open.
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  if (capture) {
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  }
-  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-  std::vector<char*> argv;
-  argv.reserve(args.size() + 1);
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(pipeFds[1]);
-  if (error != 0) {
-    close(pipeFds[0]);
-    throw std::system_error(error, std::generic_category(), "posix_spawnp " + args[0]);
-  }
-  std::string output;
-  char buffer[4096];
-  for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    output.append(buffer, static_cast<std::size_t>(n));
-  }
-  close(pipeFds[0]);
-  int wstatus = 0;
-  pid_t waited = 0;
-  do {
-    waited = waitpid(pid, &wstatus, 0);
-  } while (waited < 0 && errno == EINTR);
-  if (status) *status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  return output;
-}
 
 TmuxSession::TmuxSession(const std::string& shellCommand, int width, int height) {
   static std::atomic<int> counter{0};
   socket_ = "zt-e2e-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-  int status = 0;
-  runProgram({"tmux", "-L", socket_, "-f", "/dev/null", "new-session", "-d", "-x",
-              std::to_string(width), "-y", std::to_string(height), shellCommand},
-             &status, false);
-  if (status != 0) throw std::runtime_error("tmux new-session failed");
-}
-
-TmuxSession::~TmuxSession() {
-  try {
-    runProgram({"tmux", "-L", socket_, "kill-server"}, nullptr, false);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "tmux kill-server: %s\n", error.what());
+  if (runProgram({"tmux", "-L", socket_, "-f", "/dev/null", "new-session", "-d", "-x",
+                  std::to_string(width), "-y", std::to_string(height), shellCommand})
+          .status != 0) {
+    throw std::runtime_error("tmux new-session failed");
   }
 }
 
+TmuxSession::~TmuxSession() { tmux({"kill-server"}); }
+
 std::string TmuxSession::tmux(std::vector<std::string> args) const {
   args.insert(args.begin(), {"tmux", "-L", socket_});
-  return runProgram(args);
+  return runProgram(args).out;
 }
 
 std::string TmuxSession::screen() const { return tmux({"capture-pane", "-p"}); }

@@ -8,11 +8,6 @@
 
 namespace zt::test {
 
-// Runs a program (no shell) with stdin from /dev/null and returns what it wrote on stdout
-// (nothing when not `capture`: then stdout is /dev/null); `status` gets its exit status.
-std::string runProgram(const std::vector<std::string>& args, int* status = nullptr,
-                       bool capture = true);
-
 class TmuxSession {
  public:
   // Starts `shellCommand` in a pane of `width` x `height` cells.

@@ -1,9 +1,15 @@
-// zemra-telvo end to end: the real program in a terminal (tmux) against two module emulators on
-// pseudo-terminals (one echoes, one answers Quorvel packets), with a data folder of its own and
-// without the demo module. Rows are picked by their text: a machine may list ports of its own.
+// zemra-telvo end to end: the real program in a terminal (tmux), with a data folder of its own
+// and without the demo module, against module emulators on pseudo-terminals (one echoes, one
+// answers Quorvel packets) or a pseudo-terminal the test itself plays the module on. Rows are
+// picked by their text: a machine may list ports of its own.
 #include <gtest/gtest.h>
+#include <csignal>
+#include <cstdlib>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 
 #include "support/io.h"
 #include "support/watchdog.h"
@@ -14,6 +20,22 @@ namespace {
 
 constexpr char kKey[] = "0123456789abcdef";
 
+// The program in the pane; after it ends, whether the terminal is back in its usual mode (line
+// editing and echo on) and its exit status are printed, and the pane stays to be read.
+std::string telvoCommand(const TempDir& data, const std::vector<std::string>& devices) {
+  std::string command = std::string(ZT_TELVO) + " --no-demo --data-dir " + data.path().string();
+  for (const std::string& device : devices) command += " --device " + device;
+  return command +
+         "; status=$?; stty -a | tr ' ;' '\\n\\n' | grep -x -e icanon -e echo | tr '\\n' ' ';"
+         " echo \"exit status $status\"; exec sleep 600";
+}
+
+// Opens the transfer screen of the module at `link` from the main screen.
+void openSession(const TmuxSession& tmux, const std::string& link) {
+  ASSERT_TRUE(tmux.clickOn("Accessory Devices List") && tmux.waitFor(link)) << tmux.screen();
+  ASSERT_TRUE(tmux.clickOn(link) && tmux.waitFor("Received")) << tmux.screen();
+}
+
 TEST(ZemraTelvoEndToEnd, SessionSettingsKeyAndQuorvelThenTheNextRunKeepsThem) {
   Watchdog dog(std::chrono::seconds(240));
   TempDir data;
@@ -22,14 +44,10 @@ TEST(ZemraTelvoEndToEnd, SessionSettingsKeyAndQuorvelThenTheNextRunKeepsThem) {
   Child echoModule({ZT_MODULE, "--pty", "--link", echo});
   Child quorvelModule({ZT_MODULE, "--pty", "--link", quorvel, "--mode", "quorvel", "--key", kKey});
   ASSERT_FALSE(echoModule.line().empty() || quorvelModule.line().empty());
-  const std::string command = std::string(ZT_TELVO) + " --no-demo --data-dir " +
-                              data.path().string() + " --device " + echo + " --device " + quorvel +
-                              "; echo \"exit status $?\"; exec sleep 600";
-  // Opens the transfer screen of the module at `link` from the main screen, sends `text` and
-  // waits for what comes back.
+  const std::string command = telvoCommand(data, {echo, quorvel});
+  // Sends `text` from the transfer screen of the module at `link` and waits for the answer.
   const auto exchange = [](const TmuxSession& tmux, const std::string& link, const char* text) {
-    ASSERT_TRUE(tmux.clickOn("Accessory Devices List") && tmux.waitFor(link)) << tmux.screen();
-    ASSERT_TRUE(tmux.clickOn(link) && tmux.waitFor("Received")) << tmux.screen();
+    openSession(tmux, link);
     tmux.keys({"Tab"});
     tmux.type(text);
     tmux.keys({"Enter"});
@@ -59,13 +77,93 @@ TEST(ZemraTelvoEndToEnd, SessionSettingsKeyAndQuorvelThenTheNextRunKeepsThem) {
     exchange(tmux, quorvel, "secret words");
     EXPECT_EQ(quorvelModule.line(), "secret words") << "the module deciphered it";
     tmux.keys({"q"});  // with the transfer screen open
-    ASSERT_TRUE(tmux.waitFor("exit status 0")) << tmux.screen();
+    ASSERT_TRUE(tmux.waitFor("exit status")) << tmux.screen();
+    EXPECT_NE(tmux.screen().find("icanon echo exit status 0"), std::string::npos) << tmux.screen();
   }
   TmuxSession tmux(command);
   ASSERT_TRUE(tmux.waitFor("[ON ]") && tmux.clickOn("Quorvel key")) << tmux.screen();
   ASSERT_TRUE(tmux.waitFor(kKey)) << tmux.screen();
   tmux.keys({"Escape", "q"});  // Cancel, quit
   ASSERT_TRUE(tmux.waitFor("exit status 0")) << tmux.screen();
+}
+
+char processState(int pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const auto end = line.rfind(')');
+  return end == std::string::npos || end + 2 >= line.size() ? '?' : line[end + 2];
+}
+
+// The terminal's part: menus, alerts and the modal screen by keys and clicks, bytes that would
+// steer a terminal shown instead of obeyed, the background, resizing, and no usable terminal.
+TEST(ZemraTelvoEndToEnd, TheTerminalShowsWhatComesWithoutObeyingItAndSurvivesItsEvents) {
+  Watchdog dog(std::chrono::seconds(240));
+  TempDir data;
+  EXPECT_EQ(runProgram({ZT_TELVO, "--no-demo", "--data-dir", data.path().string()}).status, 2)
+      << "standard output is a pipe";
+  {
+    TmuxSession tmux("TERM=zt-no-such-terminal " + telvoCommand(data, {}));
+    ASSERT_TRUE(tmux.waitFor("exit status 2")) << tmux.screen();
+    EXPECT_NE(tmux.screen().find("unknown terminal type \"zt-no-such-terminal\""),
+              std::string::npos) << tmux.screen();
+  }
+  // The module is played here, on a pseudo-terminal of the test's own.
+  const int module = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  char slave[64];
+  ASSERT_TRUE(module >= 0 && grantpt(module) == 0 && unlockpt(module) == 0 &&
+              ptsname_r(module, slave, sizeof slave) == 0);
+  const std::string link = (data.path() / "own").string();
+  std::filesystem::create_symlink(slave, link);
+  TmuxSession tmux(telvoCommand(data, {link}));
+  ASSERT_TRUE(tmux.waitFor("Local Device Information")) << tmux.screen();
+  ASSERT_TRUE(tmux.clickOn("[OFF]") && tmux.waitFor("Please first set Quorvel key"));
+  tmux.keys({"Escape", "Escape"});  // the alert's OK, then Cancel on the key screen it opened
+  ASSERT_TRUE(tmux.waitFor("Local Device Information")) << tmux.screen();
+  ASSERT_TRUE(tmux.clickOn("[Action]") && tmux.waitFor("2  Cancel")) << tmux.screen();
+  ASSERT_TRUE(tmux.clickOn("1  About") && tmux.waitFor("Esc Done")) << tmux.screen();
+  ASSERT_TRUE(tmux.clickOn("[Done]") && tmux.waitFor("Local Device Information"));
+
+  openSession(tmux, link);
+  tmux.keys({"Tab"});
+  tmux.type("hi wörld");
+  ASSERT_TRUE(tmux.waitFor("[hi wörld")) << tmux.screen();
+  tmux.keys({"BSpace", "BSpace", "BSpace", "BSpace"});  // ö goes whole
+  ASSERT_TRUE(tmux.waitFor("[hi w   ")) << tmux.screen();
+  tmux.type("orld");
+  tmux.keys({"Enter"});
+  EXPECT_EQ(readFor(module, 8), "hi world") << tmux.screen();
+  // Arrives with no key pressed: drawn all the same, its escape sequences shown, not obeyed.
+  ASSERT_TRUE(writeAll(module, "\x1b]0;pwned\x07\x1b[2Jafter"));
+  ASSERT_TRUE(tmux.waitFor("]^[]0;pwned^G^[[2Jafter")) << tmux.screen();
+  EXPECT_NE(tmux.title(), "pwned");
+  EXPECT_TRUE(tmux.waitFor("[Sent ")) << "the screen was not wiped: " << tmux.screen();
+
+  // Ctrl-Z stops it; continued, it comes back from the background (which leaves the transfer
+  // screen) and draws again.
+  std::ifstream children("/proc/" + std::to_string(tmux.panePid()) + "/task/" +
+                         std::to_string(tmux.panePid()) + "/children");
+  int telvo = 0;
+  children >> telvo;
+  ASSERT_GT(telvo, 0);
+  tmux.keys({"C-z"});
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (processState(telvo) != 'T' && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_EQ(processState(telvo), 'T');
+  ASSERT_EQ(kill(telvo, SIGCONT), 0);
+  ASSERT_TRUE(tmux.waitFor("Received", false) && tmux.waitFor("Accessory List")) << tmux.screen();
+  EXPECT_EQ(tmux.screen().find("Received"), std::string::npos) << tmux.screen();
+
+  tmux.resize(24, 6);
+  ASSERT_TRUE(tmux.waitFor("too small")) << tmux.screen();
+  tmux.resize(80, 24);
+  ASSERT_TRUE(tmux.waitFor("Accessory List")) << tmux.screen();
+  tmux.keys({"C-c"});
+  ASSERT_TRUE(tmux.waitFor("exit status")) << tmux.screen();
+  EXPECT_NE(tmux.screen().find("icanon echo exit status 0"), std::string::npos) << tmux.screen();
+  close(module);
 }
 
 }  // namespace

@@ -27,36 +27,21 @@ inline DisplayRow row(const std::shared_ptr<TableView>& table, int section, int 
   return out;
 }
 
-inline DisplayControl switchControl(bool on) {
+// A switch (on when `text` is "on"), a text field or a text view (a read-only log).
+inline DisplayControl control(DisplayControl::Kind kind, std::string text, bool editing = false) {
   DisplayControl control;
-  control.kind = DisplayControl::Kind::Switch;
+  control.kind = kind;
   control.view = handle<View>();
-  control.on = on;
+  control.on = text == "on";
+  control.editable = kind != DisplayControl::Kind::TextView;
+  control.editing = editing;
+  control.cursor = text.size();
+  control.text = std::move(text);
   return control;
 }
 
 inline DisplayControl textField(std::string text, bool editing = false) {
-  DisplayControl control;
-  control.kind = DisplayControl::Kind::TextField;
-  control.view = handle<View>();
-  control.text = std::move(text);
-  control.editing = editing;
-  control.cursor = control.text.size();
-  return control;
-}
-
-inline DisplayControl logView(std::string text) {
-  DisplayControl control;
-  control.kind = DisplayControl::Kind::TextView;
-  control.view = handle<View>();
-  control.text = std::move(text);
-  control.editable = false;
-  return control;
-}
-
-inline DisplaySectionHeader header(const std::shared_ptr<TableView>& table, int section,
-                                   std::string text) {
-  return DisplaySectionHeader{table, section, std::move(text)};
+  return control(DisplayControl::Kind::TextField, std::move(text), editing);
 }
 
 inline DisplayBarButton barButton(std::string title, bool back = false) {
@@ -91,18 +76,18 @@ struct MainLike {
   MainLike() {
     DisplayNavigationBar bar{"Zemra Telvo", barButton("Back", true), barButton("Action")};
     list.items.emplace_back(bar);
-    list.items.emplace_back(header(table, 0, "Accessory Devices"));
+    list.items.emplace_back(DisplaySectionHeader{table, 0, "Accessory Devices"});
     DisplayRow devices = row(table, 0, 0, "Accessory Devices List");
     devices.accessory = DisplayAccessory::DisclosureIndicator;
     list.items.emplace_back(devices);
-    list.items.emplace_back(header(table, 1, "Quorvel Service"));
+    list.items.emplace_back(DisplaySectionHeader{table, 1, "Quorvel Service"});
     DisplayRow quorvel = row(table, 1, 0, "Quorvel");
-    quorvel.controls.push_back(switchControl(true));
+    quorvel.controls.push_back(control(DisplayControl::Kind::Switch, "on"));
     list.items.emplace_back(quorvel);
     DisplayRow detail = row(table, 1, 1, "Demo module");
     detail.accessory = DisplayAccessory::DetailButton;
     list.items.emplace_back(detail);
-    list.items.emplace_back(header(table, 2, ""));
+    list.items.emplace_back(DisplaySectionHeader{table, 2, ""});
     DisplayRow name = row(table, 2, 0, "Name", "host");
     name.selectable = false;
     list.items.emplace_back(name);
@@ -116,13 +101,13 @@ struct TransferLike {
   explicit TransferLike(std::string log = "", bool editing = false) {
     list.items.emplace_back(DisplayNavigationBar{"SN-1", barButton("Back", true),
                                                  barButton("Action")});
-    list.items.emplace_back(header(table, 0, ""));
+    list.items.emplace_back(DisplaySectionHeader{table, 0, ""});
     DisplayRow logRow = row(table, 0, 0, "");
     logRow.heightPoints = 250;
     logRow.selectable = false;
-    logRow.controls.push_back(logView(std::move(log)));
+    logRow.controls.push_back(control(DisplayControl::Kind::TextView, std::move(log)));
     list.items.emplace_back(logRow);
-    list.items.emplace_back(header(table, 1, ""));
+    list.items.emplace_back(DisplaySectionHeader{table, 1, ""});
     for (int i = 0; i < 2; ++i) {
       DisplayRow counter = row(table, 1, i, i == 0 ? "Received" : "Sent", "0");
       counter.selectable = false;

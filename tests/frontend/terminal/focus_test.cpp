@@ -33,7 +33,7 @@ TEST(FocusTracker, EachScreenStartsOnItsFirstRowAndGetsItsFocusBackWhenShownAgai
   EXPECT_EQ(tracker.focus().row, (IndexPath{0, 0}));
 }
 
-TEST(FocusTracker, FocusLeavesRowsThatWentAwayAndOverlaysStartAtTheirFirstEntry) {
+TEST(FocusTracker, FocusLeavesRowsThatWentAwayOrAreCoveredAndOverlaysStartAtTheirFirstEntry) {
   MainLike main;
   FocusTracker tracker;
   tracker.update(main.list);
@@ -58,6 +58,26 @@ TEST(FocusTracker, FocusLeavesRowsThatWentAwayAndOverlaysStartAtTheirFirstEntry)
   tracker.set(moved);
   tracker.update(main.list);
   EXPECT_EQ(tracker.focus().area, Focus::Area::Table);
+  // A row something now covers hands the focus on.
+  MainLike covered;
+  tracker.update(covered.list);
+  moved = tracker.focus();
+  moved.row = IndexPath{1, 0};
+  tracker.set(moved);
+  std::get<DisplayRow>(covered.list.items[4]).covered = true;  // the switch row (1, 0)
+  tracker.update(covered.list);
+  EXPECT_EQ(tracker.focus().row, (IndexPath{1, 1}));
+  // An Esc that did not end an edit is forgotten once the edit ends.
+  test::TransferLike editing("", true);
+  tracker.update(editing.list);
+  moved = tracker.focus();
+  moved.escapedEdit = editing.toolbar().entries[0].control->view.get();
+  tracker.set(moved);
+  tracker.update(editing.list);
+  EXPECT_NE(tracker.focus().escapedEdit, nullptr) << "still editing";
+  editing.toolbar().entries[0].control->editing = false;
+  tracker.update(editing.list);
+  EXPECT_EQ(tracker.focus().escapedEdit, nullptr);
 }
 
 }  // namespace

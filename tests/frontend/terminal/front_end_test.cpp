@@ -12,22 +12,6 @@ namespace {
 
 using Code = Key::Code;
 
-class TableScreen : public ViewController {
- public:
-  explicit TableScreen(std::shared_ptr<test::RowSource> source) : source_(std::move(source)) {}
-  void viewDidLoad() override {
-    setTitle("Rows");
-    table = std::make_shared<TableView>(Rect{0, 0, 320, 416});  // the navigation content area
-    table->setDataSource(source_);
-    table->setDelegate(source_);
-    view()->addSubview(table);
-  }
-  std::shared_ptr<TableView> table;
-
- private:
-  std::shared_ptr<test::RowSource> source_;
-};
-
 // A screen whose toolbar field keeps editing through a touch elsewhere, as the send field does.
 class FieldScreen : public ViewController {
  public:
@@ -42,13 +26,16 @@ class FieldScreen : public ViewController {
 
 class FrontEndTest : public test::UiTest {
  protected:
-  std::shared_ptr<test::RowSource> source = std::make_shared<test::RowSource>(std::vector<int>{30});
-  std::shared_ptr<TableScreen> screen = std::make_shared<TableScreen>(source);
+  // The table fills the navigation content area.
+  std::shared_ptr<test::TableScreen> screen =
+      std::make_shared<test::TableScreen>(std::vector<int>{30}, Rect{0, 0, 320, 416});
+  std::shared_ptr<test::RowSource> source = screen->source;
   std::shared_ptr<NavigationController> navigation;
   FrontEnd frontEnd;
 
   void SetUp() override {
     UiTest::SetUp();
+    screen->setTitle("Rows");
     navigation = showNavigation(screen);
   }
   void press(Code code, int times = 1) {
@@ -82,6 +69,10 @@ TEST_F(FrontEndTest, KeysAndClicksReachTheModelAndAskToQuitOrSuspend) {
   press(Code::Enter);
   ASSERT_EQ(source->selected.size(), 1u);
   EXPECT_EQ(source->selected[0], (IndexPath{0, 2}));
+  screen->table->cellForRowAtIndexPath({0, 2})->setAccessoryType(
+      TableViewCellAccessoryType::DetailDisclosureButton);
+  press(Code::Right);
+  EXPECT_EQ(source->detailTapped, (std::vector<IndexPath>{{0, 2}}));
   const CellScreen& shown = frontEnd.frame(60, 20);
   const auto row = shown.find("r0.5");
   ASSERT_TRUE(row);

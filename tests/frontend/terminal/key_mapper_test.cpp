@@ -2,262 +2,268 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <map>
+
 #include "frontend/terminal/display_builders.h"
-#include "frontend/terminal/display_query.h"
 
 namespace zt::term {
 namespace {
 
-using Code = Key::Code;
 using test::initialFocus;
 using test::MainLike;
 using test::TransferLike;
 
-template <typename T>
-const T& only(const std::vector<Action>& actions, std::size_t index = 0) {
-  EXPECT_GT(actions.size(), index);
-  static const T empty{};
-  if (actions.size() <= index) return empty;
-  const T* found = std::get_if<T>(&actions[index]);
-  EXPECT_TRUE(found) << "action " << index << " has another kind: " << actions[index].index();
-  return found ? *found : empty;
+std::string num(int n) { return std::to_string(n); }
+std::string spot(IndexPath p) { return num(p.section) + "." + num(p.row); }
+
+// Actions in words, their targets named by what the display list shows: "tap 0.0", "bar Send",
+// "toggle 1.0" (the control in row 1.0), "edit toolbar 0", "focus 1.1", "scroll +1 from 1.1".
+std::string words(const std::vector<Action>& actions, const DisplayList& list) {
+  std::map<const void*, std::string> names;
+  for (const auto& item : list.items) {
+    if (const auto* nav = std::get_if<DisplayNavigationBar>(&item)) {
+      for (const auto& button : {nav->left, nav->right})
+        if (button) names[button->item.get()] = button->title;
+    } else if (const auto* row = std::get_if<DisplayRow>(&item)) {
+      for (const auto& control : row->controls) names[control.view.get()] = spot(row->path);
+    } else if (const auto* bar = std::get_if<DisplayToolbar>(&item)) {
+      for (std::size_t i = 0; i < bar->entries.size(); ++i) {
+        names[bar->entries[i].item.get()] = bar->entries[i].title;
+        if (const auto& control = bar->entries[i].control)
+          names[control->view.get()] = "toolbar " + std::to_string(i);
+      }
+    } else if (const auto* keyboard = std::get_if<DisplayKeyboard>(&item)) {
+      for (const auto& [title, button] : keyboard->extraKeys) names[button.get()] = title;
+    }
+  }
+  static const char* const kinds[] = {"tap", "detail", "bar", "key", "press", "toggle", "edit",
+                                      "type", "delete", "cursor", "return", "elsewhere", "sheet",
+                                      "alert", "focus", "scroll", "quit", "suspend"};
+  std::string out;
+  for (const Action& action : actions) {
+    out += (out.empty() ? "" : ", ") + std::string(kinds[action.index()]);
+    std::visit(
+        [&](const auto& a) {
+          const auto name = [&](const auto& handle) { return " " + names[handle.get()]; };
+          if constexpr (requires { a.path; }) out += " " + spot(a.path);
+          if constexpr (requires { a.item; }) out += name(a.item);
+          if constexpr (requires { a.button; }) out += name(a.button);
+          if constexpr (requires { a.control; }) out += name(a.control);
+          if constexpr (requires { a.input; }) out += name(a.input);
+          if constexpr (requires { a.text; }) out += " " + a.text;
+          if constexpr (requires { a.characters; }) out += " " + num(a.characters);
+          if constexpr (requires { a.index; }) out += " " + num(a.index);
+          if constexpr (requires { a.rows; }) {
+            out += a.rows > 0 ? " +" : " -";
+            out += std::abs(a.rows) > 1000 ? "all" : num(std::abs(a.rows));
+            out += " from " + spot(a.from);
+          }
+          if constexpr (requires { a.focus; }) {
+            const Focus& f = a.focus;
+            if (f.area == Focus::Area::Toolbar) {
+              out += " toolbar " + num(f.toolbarEntry);
+            } else {
+              out += f.overlay ? " entry " + num(f.overlayIndex) : " " + spot(f.row);
+            }
+            if (f.escapedEdit) out += " escaped";
+          }
+        },
+        action);
+  }
+  return out;
 }
 
-Focus afterKey(Code code, const Focus& focus, const DisplayList& list) {
-  return only<act::SetFocus>(mapKey(Key::of(code), focus, list)).focus;
+// `focus` moved to `row`, to toolbar entry `toolbar` (unless -1) and to overlay entry `entry`.
+Focus at(Focus focus, IndexPath row, int toolbar = -1, int entry = 0) {
+  focus.row = row;
+  if (toolbar >= 0) focus.area = Focus::Area::Toolbar;
+  focus.toolbarEntry = toolbar;
+  focus.overlayIndex = entry;
+  return focus;
 }
 
-TEST(KeyMapper, UpAndDownMoveAmongFocusableRowsAndScrollBeyondThem) {
+struct Case {
+  const DisplayList& list;
+  Focus focus;
+  Key key;
+  const char* expected;
+};
+
+void check(const std::vector<Case>& cases) {
+  for (const Case& c : cases) {
+    EXPECT_EQ(words(mapKey(c.key, c.focus, c.list), c.list), c.expected) << "for " << c.expected;
+  }
+}
+
+using enum Key::Code;
+const Key kQ = Key::character("q");
+
+// Rows: (0,0) opens a list, (1,0) a switch, (1,1) a detail button, (2,0) shows a value only;
+// (3,0) holds a field, (4,0) is a tall editable text view. Arrows move among the rows that can
+// be acted on and scroll past the others; Enter activates what the row holds, Right taps a
+// detail button, Esc the left and F2 the right bar button.
+TEST(KeyMapper, RowsMoveAndActivate) {
   MainLike main;
-  Focus focus = initialFocus(main.list);
-  EXPECT_EQ(focus.row, (IndexPath{0, 0}));
-  focus = afterKey(Code::Down, focus, main.list);
-  EXPECT_EQ(focus.row, (IndexPath{1, 0}));
-  focus = afterKey(Code::Down, focus, main.list);
-  EXPECT_EQ(focus.row, (IndexPath{1, 1}));
-  // The "Name" row cannot be acted on: Down stays on the last focusable row and asks the
-  // table to scroll further.
-  const auto down = mapKey(Key::of(Code::Down), focus, main.list);
-  ASSERT_EQ(down.size(), 2u);
-  EXPECT_EQ(only<act::SetFocus>(down).focus.row, (IndexPath{1, 1}));
-  EXPECT_EQ(only<act::ScrollTable>(down, 1).rows, 1);
-  EXPECT_EQ(only<act::ScrollTable>(down, 1).from, (IndexPath{1, 1}));
-  EXPECT_EQ(afterKey(Code::Home, focus, main.list).row, (IndexPath{0, 0}));
-  EXPECT_EQ(afterKey(Code::Up, focus, main.list).row, (IndexPath{1, 0}));
-  const auto pageUp = mapKey(Key::of(Code::PageUp), focus, main.list, 10);
-  EXPECT_EQ(only<act::SetFocus>(pageUp).focus.row, (IndexPath{0, 0}));
-  EXPECT_EQ(only<act::ScrollTable>(pageUp, 1).rows, -8);
+  const Focus top = initialFocus(main.list);
+  EXPECT_EQ(words({act::SetFocus{top}}, main.list), "focus 0.0");
+  MainLike fields;
+  DisplayRow keyRow = test::row(fields.table, 3, 0, "Key");
+  keyRow.selectable = false;  // its field makes it a stop all the same
+  keyRow.controls.push_back(test::textField("abc"));
+  fields.list.items.emplace_back(keyRow);
+  DisplayRow tall = test::row(fields.table, 4, 0, "Line");
+  tall.heightPoints = 120;
+  tall.controls.push_back(test::control(DisplayControl::Kind::TextView, "abc"));
+  tall.controls.back().editable = true;  // an editable text view is a field, however tall
+  fields.list.items.emplace_back(tall);
+  DisplayList bare;  // a bar whose only button is disabled
+  bare.items.emplace_back(DisplayNavigationBar{"x", test::barButton("Cancel"), std::nullopt});
+  std::get<DisplayNavigationBar>(bare.items[0]).left->enabled = false;
+  const Focus fieldsTop = initialFocus(fields.list);
+  MainLike covered;
+  std::get<DisplayRow>(covered.list.items[4]).covered = true;  // the switch row (1, 0)
+  check({
+      {main.list, top, Key::of(Down), "focus 1.0"},
+      {main.list, at(top, {1, 0}), Key::of(Down), "focus 1.1"},
+      {main.list, at(top, {1, 1}), Key::of(Down), "focus 1.1, scroll +1 from 1.1"},
+      {main.list, at(top, {1, 1}), Key::of(Up), "focus 1.0"},
+      {main.list, at(top, {1, 1}), Key::of(Home), "focus 0.0, scroll -all from 0.0"},
+      {main.list, at(top, {1, 1}), Key::of(PageUp), "focus 0.0, scroll -8 from 0.0"},
+      {main.list, top, Key::of(Enter), "tap 0.0"},
+      {main.list, at(top, {1, 0}), Key::of(Enter), "toggle 1.0"},
+      {main.list, at(top, {1, 1}), Key::of(Right), "detail 1.1"},
+      {main.list, top, Key::of(Right), ""},
+      {main.list, top, Key::of(Escape), "bar Back"},
+      {main.list, top, Key::of(F2), "bar Action"},
+      {main.list, top, kQ, "quit"},
+      {main.list, top, Key::of(Interrupt), "quit"},
+      {main.list, top, Key::of(Suspend), "suspend"},
+      {bare, top, Key::of(Escape), ""},
+      {bare, top, Key::of(F2), ""},
+      {fields.list, at(fieldsTop, {3, 0}), Key::of(End), "focus 4.0, scroll +all from 4.0"},
+      {fields.list, at(fieldsTop, {3, 0}), Key::of(Enter), "edit 3.0"},
+      {fields.list, at(fieldsTop, {4, 0}), Key::of(Enter), "edit 4.0"},
+      {covered.list, initialFocus(covered.list), Key::of(Down), "focus 1.1"},  // covered: no stop
+  });
 }
 
-TEST(KeyMapper, TabVisitsTheTableThenEnabledToolbarItemsAndBeginsEditingFields) {
+// Tab visits the table, then the enabled toolbar items, and begins editing a field it lands on.
+// While a field is edited keys edit it, Enter is the toolbar's next button (else the field's
+// Return), Esc ends the edit; an Esc that finds that edit still going taps the left button.
+TEST(KeyMapper, ToolbarAndEditing) {
   TransferLike transfer;
   transfer.toolbar().entries.insert(transfer.toolbar().entries.begin() + 1,
                                     test::toolbarButton("Off", false));
-  Focus focus = initialFocus(transfer.list);
-  EXPECT_EQ(focus.area, Focus::Area::Table);
-  auto actions = mapKey(Key::of(Code::Tab), focus, transfer.list);
-  ASSERT_EQ(actions.size(), 2u);
-  focus = only<act::SetFocus>(actions).focus;
-  EXPECT_EQ(focus.area, Focus::Area::Toolbar);
-  EXPECT_EQ(focus.toolbarEntry, 0);
-  EXPECT_EQ(only<act::TapTextInput>(actions, 1).input,
-            transfer.toolbar().entries[0].control->view);
-  focus = afterKey(Code::Tab, focus, transfer.list);
-  EXPECT_EQ(focus.toolbarEntry, 2);  // the disabled item is skipped
-  focus = afterKey(Code::Tab, focus, transfer.list);
-  EXPECT_EQ(focus.area, Focus::Area::Table);
-  focus = afterKey(Code::BackTab, focus, transfer.list);
-  EXPECT_EQ(focus.toolbarEntry, 2);
-  actions = mapKey(Key::of(Code::Enter), focus, transfer.list);
-  EXPECT_EQ(only<act::TapBarButton>(actions).item, transfer.toolbar().entries[2].item);
-  // An item that became disabled while focused: Tab goes on to the next stop.
-  transfer.toolbar().entries[2].enabled = false;
-  EXPECT_EQ(afterKey(Code::Tab, focus, transfer.list).area, Focus::Area::Table);
-  EXPECT_TRUE(mapKey(Key::of(Code::Enter), focus, transfer.list).empty());
-}
-
-TEST(KeyMapper, EnterActivatesWhatTheRowHolds) {
-  MainLike main;
-  auto table = main.table;
-  DisplayRow keyRow = test::row(table, 3, 0, "Key");
-  keyRow.selectable = false;
-  keyRow.controls.push_back(test::textField("abc"));
-  main.list.items.emplace_back(keyRow);
-  const auto rows = zt::term::rows(main.list);
-  Focus focus = initialFocus(main.list);
-  auto actions = mapKey(Key::of(Code::Enter), focus, main.list);
-  EXPECT_EQ(only<act::TapRow>(actions).path, (IndexPath{0, 0}));
-  EXPECT_EQ(only<act::TapRow>(actions).table, table);
-  focus.row = IndexPath{1, 0};
-  actions = mapKey(Key::of(Code::Enter), focus, main.list);
-  EXPECT_EQ(only<act::ToggleSwitch>(actions).control, rows[1]->controls[0].view);
-  DisplayRow tall = test::row(table, 4, 0, "Line");
-  tall.heightPoints = 120;
-  tall.controls.push_back(test::logView("abc"));
-  tall.controls.back().editable = true;  // an editable text view is a field, however tall
-  main.list.items.emplace_back(tall);
-  focus.row = IndexPath{4, 0};
-  EXPECT_EQ(only<act::TapTextInput>(mapKey(Key::of(Code::Enter), focus, main.list)).input,
-            tall.controls.back().view);
-  focus.row = IndexPath{3, 0};  // not selectable, but its field makes it a stop
-  EXPECT_EQ(afterKey(Code::End, focus, main.list).row, (IndexPath{4, 0}));
-  actions = mapKey(Key::of(Code::Enter), focus, main.list);
-  EXPECT_EQ(only<act::TapTextInput>(actions).input, rows.back()->controls[0].view);
-  // Right taps a detail button, and only on a row that has one.
-  focus.row = IndexPath{1, 1};
-  EXPECT_EQ(only<act::TapDetailButton>(mapKey(Key::of(Code::Right), focus, main.list)).path,
-            (IndexPath{1, 1}));
-  focus.row = IndexPath{0, 0};
-  EXPECT_TRUE(mapKey(Key::of(Code::Right), focus, main.list).empty());
-}
-
-TEST(KeyMapper, EscapeAndF2InEveryState) {
-  MainLike main;
-  const Focus focus = initialFocus(main.list);
-  const auto& nav = std::get<DisplayNavigationBar>(main.list.items[0]);
-  EXPECT_EQ(only<act::TapBarButton>(mapKey(Key::of(Code::Escape), focus, main.list)).item,
-            nullptr);  // the back button
-  EXPECT_EQ(only<act::TapBarButton>(mapKey(Key::of(Code::F2), focus, main.list)).item,
-            nav.right->item);
-  // A bar without buttons, or disabled ones: nothing.
-  DisplayList bare;
-  bare.items.emplace_back(DisplayNavigationBar{"x", test::barButton("Cancel"), std::nullopt});
-  std::get<DisplayNavigationBar>(bare.items[0]).left->enabled = false;
-  EXPECT_TRUE(mapKey(Key::of(Code::Escape), focus, bare).empty());
-  EXPECT_TRUE(mapKey(Key::of(Code::F2), focus, bare).empty());
-  // While editing: Esc ends the edit and remembers it; an Esc that finds that edit still going
-  // taps the left button (Back), and the tracker forgets the Esc once the edit ends. F2 ends
-  // the edit, then taps the right button.
+  const Focus table = initialFocus(transfer.list);
+  TransferLike disabled;  // its Send became disabled while focused
+  disabled.toolbar().entries[1].enabled = false;
   TransferLike editing("", true);
-  const Focus editFocus = initialFocus(editing.list);
-  const auto escape = mapKey(Key::of(Code::Escape), editFocus, editing.list);
-  EXPECT_EQ(escape.size(), 2u);
-  const Focus escaped = only<act::SetFocus>(escape).focus;
-  only<act::TouchElsewhere>(escape, 1);
-  EXPECT_EQ(only<act::TapBarButton>(mapKey(Key::of(Code::Escape), escaped, editing.list)).item,
-            nullptr);
-  FocusTracker tracker;
-  tracker.update(editing.list);
-  tracker.set(escaped);
-  editing.toolbar().entries[0].control->editing = false;
-  tracker.update(editing.list);
-  EXPECT_EQ(tracker.focus().escapedEdit, nullptr);
-  editing.toolbar().entries[0].control->editing = true;
-  const auto f2 = mapKey(Key::of(Code::F2), editFocus, editing.list);
-  only<act::TouchElsewhere>(f2);
-  only<act::TapBarButton>(f2, 1);
-  // With an alert up Esc taps its first button; with a sheet up it chooses Cancel.
-  DisplayList withAlert = main.list;
-  withAlert.items.emplace_back(DisplayAlert{test::handle<AlertView>(), "Warning", "m", {"OK", "No"}});
-  const auto alertEsc = only<act::TapAlertButton>(mapKey(Key::of(Code::Escape), focus, withAlert));
-  EXPECT_EQ(alertEsc.index, 0);
-  DisplayList withSheet = main.list;
-  withSheet.items.emplace_back(DisplayActionSheet{test::handle<ActionSheet>(), "", {"About", "Cancel"}, 1});
-  EXPECT_EQ(only<act::ChooseSheetEntry>(mapKey(Key::of(Code::Escape), focus, withSheet)).index, 1);
-}
-
-TEST(KeyMapper, ActionSheetAndAlertChoices) {
-  MainLike main;
-  main.list.items.emplace_back(
-      DisplayActionSheet{test::handle<ActionSheet>(), "", {"Settings", "Clear", "Cancel"}, 2});
-  Focus focus = initialFocus(main.list);
-  EXPECT_EQ(only<act::ChooseSheetEntry>(mapKey(Key::character("2"), focus, main.list)).index, 1);
-  EXPECT_TRUE(mapKey(Key::character("4"), focus, main.list).empty());
-  EXPECT_TRUE(mapKey(Key::character("0"), focus, main.list).empty());
-  focus = afterKey(Code::Down, focus, main.list);
-  focus = afterKey(Code::Down, focus, main.list);
-  EXPECT_EQ(afterKey(Code::Down, focus, main.list).overlayIndex, 2);
-  EXPECT_EQ(only<act::ChooseSheetEntry>(mapKey(Key::of(Code::Enter), focus, main.list)).index, 2);
-  focus = afterKey(Code::Up, focus, main.list);
-  EXPECT_EQ(only<act::ChooseSheetEntry>(mapKey(Key::of(Code::Enter), focus, main.list)).index, 1);
-  // Row keys do not reach the screen beneath.
-  EXPECT_TRUE(mapKey(Key::of(Code::F2), focus, main.list).empty());
-  MainLike other;
-  other.list.items.emplace_back(DisplayAlert{test::handle<AlertView>(), "", "m", {"Cancel", "OK"}});
-  Focus alertFocus = initialFocus(other.list);
-  alertFocus = afterKey(Code::Right, alertFocus, other.list);
-  EXPECT_EQ(only<act::TapAlertButton>(mapKey(Key::of(Code::Enter), alertFocus, other.list)).index, 1);
-  EXPECT_EQ(only<act::TapAlertButton>(mapKey(Key::character("1"), alertFocus, other.list)).index, 0);
-}
-
-TEST(KeyMapper, EditingKeysGoToTheFieldAndEnterSendsFromTheToolbar) {
-  TransferLike transfer("", true);
-  const Focus focus = initialFocus(transfer.list);
-  EXPECT_EQ(only<act::TypeText>(mapKey(Key::character("q"), focus, transfer.list)).text, "q");
-  EXPECT_EQ(only<act::TypeText>(mapKey(Key::character("é"), focus, transfer.list)).text, "é");
-  only<act::DeleteBackward>(mapKey(Key::of(Code::Backspace), focus, transfer.list));
-  EXPECT_EQ(only<act::MoveCursor>(mapKey(Key::of(Code::Left), focus, transfer.list)).characters, -1);
-  EXPECT_EQ(only<act::MoveCursor>(mapKey(Key::of(Code::Right), focus, transfer.list)).characters, 1);
-  EXPECT_TRUE(mapKey(Key::of(Code::Down), focus, transfer.list).empty());
-  EXPECT_EQ(only<act::TapBarButton>(mapKey(Key::of(Code::Enter), focus, transfer.list)).item,
-            transfer.toolbar().entries[1].item);
-  // With Send disabled, Enter is the field's own Return key; so it is in a row's field.
-  transfer.toolbar().entries[1].enabled = false;
-  only<act::PressReturn>(mapKey(Key::of(Code::Enter), focus, transfer.list));
-  MainLike main;
-  DisplayRow keyRow = test::row(main.table, 3, 0, "Key");
+  const Focus edit = initialFocus(editing.list);
+  TransferLike returning("", true);
+  returning.toolbar().entries[1].enabled = false;
+  MainLike rowField;
+  DisplayRow keyRow = test::row(rowField.table, 3, 0, "Key");
   keyRow.controls.push_back(test::textField("abc", true));
-  main.list.items.emplace_back(keyRow);
-  only<act::PressReturn>(mapKey(Key::of(Code::Enter), focus, main.list));
-  // Quitting: q only when nothing is edited, Ctrl-C always; Ctrl-Z suspends.
-  only<act::Quit>(mapKey(Key::of(Code::Interrupt), focus, main.list));
-  only<act::Suspend>(mapKey(Key::of(Code::Suspend), focus, main.list));
-  MainLike idle;
-  only<act::Quit>(mapKey(Key::character("q"), initialFocus(idle.list), idle.list));
+  rowField.list.items.emplace_back(keyRow);
+  MainLike pad;
+  DisplayRow countRow = test::row(pad.table, 3, 0, "Repetitions");
+  countRow.controls.push_back(test::textField("12", true));
+  countRow.controls.back().numeric = true;
+  pad.list.items.emplace_back(countRow);
+  MainLike padWithDone = pad;
+  DisplayKeyboard keyboard;
+  keyboard.numeric = true;
+  keyboard.extraKeys.emplace_back("Done", test::handle<Button>());
+  padWithDone.list.items.emplace_back(keyboard);
+  const Focus escaped =
+      std::get<act::SetFocus>(mapKey(Key::of(Escape), edit, editing.list)[0]).focus;
+  check({
+      {transfer.list, table, Key::of(Tab), "focus toolbar 0, edit toolbar 0"},
+      {transfer.list, at(table, {}, 0), Key::of(Tab), "focus toolbar 2"},
+      {transfer.list, at(table, {}, 2), Key::of(Tab), "focus 0.0"},
+      {transfer.list, table, Key::of(BackTab), "focus toolbar 2"},
+      {transfer.list, at(table, {}, 2), Key::of(Enter), "bar Send"},
+      {disabled.list, at(table, {}, 1), Key::of(Tab), "focus 0.0"},
+      {disabled.list, at(table, {}, 1), Key::of(Enter), ""},
+      {editing.list, edit, Key::character("q"), "type q"},
+      {editing.list, edit, Key::character("é"), "type é"},
+      {editing.list, edit, Key::of(Backspace), "delete"},
+      {editing.list, edit, Key::of(Left), "cursor -1"},
+      {editing.list, edit, Key::of(Right), "cursor 1"},
+      {editing.list, edit, Key::of(Down), ""},
+      {editing.list, edit, Key::of(Enter), "bar Send"},
+      {editing.list, edit, Key::of(Escape), "focus 0.0 escaped, elsewhere"},
+      {editing.list, escaped, Key::of(Escape), "bar Back"},
+      {editing.list, edit, Key::of(F2), "elsewhere, bar Action"},
+      {editing.list, edit, Key::of(Interrupt), "quit"},
+      {returning.list, edit, Key::of(Enter), "return"},
+      {rowField.list, edit, Key::of(Enter), "return"},
+      {pad.list, edit, Key::of(Enter), "elsewhere"},  // as a touch elsewhere would
+      {padWithDone.list, edit, Key::of(Enter), "key Done"},
+  });
 }
 
-TEST(KeyMapper, NumberPadEnterTapsTheKeyOverItAndCoveredRowsAreSkipped) {
-  MainLike main;
-  DisplayRow countRow = test::row(main.table, 3, 0, "Repetitions");
-  DisplayControl count = test::textField("12", true);
-  count.numeric = true;
-  countRow.controls.push_back(count);
-  main.list.items.emplace_back(countRow);
-  const Focus focus = initialFocus(main.list);
-  // Without a key laid over the pad, Enter ends the edit as a touch elsewhere would.
-  only<act::TouchElsewhere>(mapKey(Key::of(Code::Enter), focus, main.list));
-  DisplayKeyboard pad;
-  pad.numeric = true;
-  pad.extraKeys.emplace_back("Done", test::handle<Button>());
-  main.list.items.emplace_back(pad);
-  EXPECT_EQ(only<act::TapKey>(mapKey(Key::of(Code::Enter), focus, main.list)).button,
-            pad.extraKeys.front().second);
-  // Rows under an overlay are no stops: the focus moves past them and leaves them.
-  MainLike covered;
-  std::get<DisplayRow>(covered.list.items[4]).covered = true;  // the switch row (1, 0)
-  Focus start = initialFocus(covered.list);
-  EXPECT_EQ(afterKey(Code::Down, start, covered.list).row, (IndexPath{1, 1}));
-  FocusTracker tracker;
-  tracker.update(covered.list);
-  start.row = IndexPath{1, 0};
-  tracker.set(start);
-  tracker.update(covered.list);
-  EXPECT_EQ(tracker.focus().row, (IndexPath{1, 1}));
+// With an action sheet up, arrows, Enter and 1..9 choose its entries and Esc its Cancel; with an
+// alert up, keys choose its buttons and Esc the first. Nothing reaches the screen beneath.
+TEST(KeyMapper, SheetsAndAlertsTakeTheKeys) {
+  MainLike sheet;
+  sheet.list.items.emplace_back(
+      DisplayActionSheet{test::handle<ActionSheet>(), "", {"Settings", "Clear", "Cancel"}, 2});
+  const Focus onSheet = initialFocus(sheet.list);
+  MainLike alert;
+  alert.list.items.emplace_back(DisplayAlert{test::handle<AlertView>(), "", "m", {"Cancel", "OK"}});
+  const Focus onAlert = initialFocus(alert.list);
+  check({
+      {sheet.list, onSheet, Key::character("2"), "sheet 1"},
+      {sheet.list, onSheet, Key::character("4"), ""},
+      {sheet.list, onSheet, Key::character("0"), ""},
+      {sheet.list, onSheet, Key::of(Down), "focus entry 1"},
+      {sheet.list, at(onSheet, {}, -1, 2), Key::of(Down), "focus entry 2"},
+      {sheet.list, at(onSheet, {}, -1, 2), Key::of(Up), "focus entry 1"},
+      {sheet.list, at(onSheet, {}, -1, 2), Key::of(Enter), "sheet 2"},
+      {sheet.list, onSheet, Key::of(Escape), "sheet 2"},
+      {sheet.list, onSheet, Key::of(F2), ""},
+      {sheet.list, onSheet, kQ, "quit"},
+      {alert.list, onAlert, Key::of(Right), "focus entry 1"},
+      {alert.list, at(onAlert, {}, -1, 1), Key::of(Enter), "alert 1"},
+      {alert.list, at(onAlert, {}, -1, 1), Key::character("1"), "alert 0"},
+      {alert.list, at(onAlert, {}, -1, 1), Key::of(Escape), "alert 0"},
+  });
 }
 
 TEST(KeyMapper, ClicksTapWhatLiesUnderThemAndRespectOverlays) {
   MainLike main;
   const Focus focus = initialFocus(main.list);
+  const auto& switchRow = std::get<DisplayRow>(main.list.items[4]);
   Target onSwitch(Target::Kind::Switch);
   onSwitch.table = main.table;
   onSwitch.path = IndexPath{1, 0};
-  onSwitch.view = test::handle<View>();
-  auto actions = mapClick(&onSwitch, focus, main.list);
-  EXPECT_EQ(only<act::SetFocus>(actions).focus.row, (IndexPath{1, 0}));
-  EXPECT_EQ(only<act::ToggleSwitch>(actions, 1).control, onSwitch.view);
+  onSwitch.view = switchRow.controls[0].view;
   Target onRow(Target::Kind::Row);
   onRow.table = main.table;
   onRow.path = IndexPath{0, 0};
-  EXPECT_EQ(only<act::TapRow>(mapClick(&onRow, focus, main.list), 1).path, (IndexPath{0, 0}));
-  EXPECT_TRUE(mapClick(nullptr, focus, main.list).empty());
   TransferLike editing("", true);
-  only<act::TouchElsewhere>(mapClick(nullptr, focus, editing.list));
-  main.list.items.emplace_back(DisplayAlert{test::handle<AlertView>(), "", "m", {"OK"}});
-  EXPECT_TRUE(mapClick(&onRow, focus, main.list).empty());
+  MainLike alert;
+  alert.list.items.emplace_back(DisplayAlert{test::handle<AlertView>(), "", "m", {"OK"}});
   Target okButton(Target::Kind::AlertButton);
-  okButton.alert = std::get<DisplayAlert>(main.list.items.back()).alert;
+  okButton.alert = std::get<DisplayAlert>(alert.list.items.back()).alert;
   okButton.index = 0;
-  EXPECT_EQ(only<act::TapAlertButton>(mapClick(&okButton, focus, main.list)).alert, okButton.alert);
+  const struct {
+    const DisplayList& list;
+    const Target* target;
+    const char* expected;
+  } cases[] = {
+      {main.list, &onSwitch, "focus 1.0, toggle 1.0"},
+      {main.list, &onRow, "focus 0.0, tap 0.0"},
+      {main.list, nullptr, ""},
+      {editing.list, nullptr, "elsewhere"},
+      {alert.list, &onRow, ""},
+      {alert.list, &okButton, "alert 0"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(words(mapClick(c.target, focus, c.list), c.list), c.expected) << c.expected;
+  }
 }
 
 }  // namespace

@@ -7,11 +7,10 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// A screen in the shape of the application's: a grouped table whose "Quorvel" row carries a
-// switch built anew with each cell, a toolbar with a send field and a button, an action menu.
+// A screen in the shape of the application's: a table whose "Quorvel" row carries a switch
+// built anew with each cell, a toolbar with a send field and a button, an action menu.
 class MenuScreen : public ViewController,
                    public TableViewDataSource,
-                   public TableViewDelegate,
                    public ActionSheetDelegate,
                    public AlertViewDelegate {
  public:
@@ -24,7 +23,6 @@ class MenuScreen : public ViewController,
     setTitle("Zemra Telvo");
     table = std::make_shared<TableView>(Rect{0, 0, 320, 372}, TableViewStyle::Grouped);
     table->setDataSource(weakAs<TableViewDataSource>());
-    table->setDelegate(weakAs<TableViewDelegate>());
     view()->addSubview(table);
     navigationItem().setRightBarButtonItem(
         std::make_shared<BarButtonItem>(UIBarButtonSystemItemAction, [this] { openMenu(); }), true);
@@ -35,31 +33,16 @@ class MenuScreen : public ViewController,
     toolbar->setItems({std::make_shared<BarButtonItem>(field), send});
     view()->addSubview(toolbar);
   }
-  int numberOfSectionsInTableView(TableView&) override { return 2; }
-  int numberOfRowsInSection(TableView&, int s) override { return s == 0 ? 2 : 1; }
-  std::optional<std::string> titleForHeaderInSection(TableView&, int s) override {
-    return s == 0 ? "Quorvel Service" : "Local Device Information";
-  }
-  std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& t, IndexPath p) override {
+  int numberOfRowsInSection(TableView&, int) override { return 1; }
+  std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& t, IndexPath) override {
     auto cell = t.dequeueReusableCellWithIdentifier("MainCell");
     if (!cell) cell = std::make_shared<TableViewCell>(TableViewCellStyle::Value1, "MainCell");
-    cell->setAccessoryView(nullptr);
-    cell->setAccessoryType(TableViewCellAccessoryType::None);
-    cell->detailTextLabel()->setText("");
-    if (p == IndexPath{0, 0}) {
-      cell->textLabel()->setText("Quorvel");
-      quorvel = std::make_shared<Switch>();
-      quorvel->addTarget([this] { log.push_back(quorvel->isOn() ? "switch on" : "switch off"); },
-                         ControlEvent::TouchUpInside);
-      cell->addSubview(quorvel);
-      cell->setAccessoryView(quorvel);
-    } else if (p == IndexPath{0, 1}) {
-      cell->textLabel()->setText("Quorvel key");
-      cell->setAccessoryType(TableViewCellAccessoryType::DisclosureIndicator);
-    } else {
-      cell->textLabel()->setText("Name");
-      cell->detailTextLabel()->setText("host");
-    }
+    cell->textLabel()->setText("Quorvel");
+    quorvel = std::make_shared<Switch>();
+    quorvel->addTarget([this] { log.push_back(quorvel->isOn() ? "switch on" : "switch off"); },
+                       ControlEvent::TouchUpInside);
+    cell->addSubview(quorvel);
+    cell->setAccessoryView(quorvel);
     return cell;
   }
   void openMenu() {
@@ -97,25 +80,9 @@ class Controls : public UiTest {
   }
 };
 
-TEST_F(Controls, ScreenListsTableRowsControlsAndToolbarInDrawingOrder) {
-  auto screen = show();
-  EXPECT_EQ(screenText(),
-            "Zemra Telvo [Action]\n"
-            "== Quorvel Service ==\n"
-            "row 0.0 | Quorvel | [OFF]\n"
-            "row 0.1 | Quorvel key | >\n"
-            "== Local Device Information ==\n"
-            "row 1.0 | Name | host\n"
-            "toolbar: [text field: ] [Send]\n");
-  auto list = buildDisplayList(Application::shared());
-  auto& row = std::get<DisplayRow>(list.items.at(2));
-  ASSERT_EQ(row.controls.size(), 1u);
-  EXPECT_EQ(row.controls[0].view, screen->quorvel);
-  EXPECT_EQ(screen->quorvel->frame().size(), Switch::kSize) << "a switch keeps its own size";
-}
-
 TEST_F(Controls, SwitchTouchFiresItsTargetButSetOnDoesNot) {
   auto screen = show();
+  EXPECT_EQ(screen->quorvel->frame().size(), Switch::kSize) << "a switch keeps its own size";
   auto generation = modelGeneration();
   EXPECT_TRUE(Touch::toggleSwitch(*screen->quorvel));
   EXPECT_GT(modelGeneration(), generation);
@@ -170,18 +137,6 @@ TEST_F(Controls, ActionSheetAndAlertTakeEveryTouchUntilAnsweredAndOrderTheirButt
   EXPECT_TRUE(Application::shared().popups().empty());
   EXPECT_EQ(log, (Strings{"menu 1", "alert 0 visible=0"}));
   EXPECT_TRUE(Touch::toggleSwitch(*screen->quorvel));
-}
-
-TEST_F(Controls, LayerTransitionsAreRecordedWithTheirKeys) {
-  auto screen = show();
-  Transition push{kCATransitionPush, kCATransitionFromTop, 0.3, kCAFillModeForwards};
-  Transition reveal{kCATransitionReveal, kCATransitionFromBottom, 0.3, kCAFillModeForwards};
-  screen->table->addAnimation(push, "animation");
-  screen->table->addAnimation(reveal, "animation");
-  ASSERT_EQ(screen->table->animations().size(), 2u);
-  EXPECT_EQ(screen->table->animations()[0].transition, push);
-  EXPECT_EQ(*screen->table->animationForKey("animation"), reveal);
-  EXPECT_EQ(screen->table->animationForKey("other"), nullptr);
 }
 
 }  // namespace

@@ -157,46 +157,8 @@ TEST_F(Editing, TypingGoesThroughTheDelegateAndTheNumberPadHasDigitsOnly) {
   log.clear();
   EXPECT_TRUE(Touch::touchElsewhere());
   EXPECT_EQ(log.front(), "number ended") << "this screen ends editing on a touch";
-}
-
-TEST_F(Editing, LandscapeKeyboardIsLowerAndWider) {
-  Application::shared().setStatusBarOrientation(InterfaceOrientation::LandscapeRight);
-  auto screen = show();
-  Touch::tapTextInput(*screen->field);
-  EXPECT_EQ(log.at(1), "WillShowNotification 162 windows=1");
-  EXPECT_EQ(Application::shared().keyboard().bounds(), (Rect{0, 0, 480, 162}));
-}
-
-}  // namespace
-}  // namespace zt::test
-
-namespace zt::test {
-namespace {
-
-// Delegates that refuse to begin or to end editing.
-struct Refusing : TextViewDelegate {
-  bool textViewShouldBeginEditing(TextView&) override { return allowBegin; }
-  bool textViewShouldEndEditing(TextView&) override { return allowEnd; }
-  bool allowBegin = true;
-  bool allowEnd = true;
-};
-
-TEST_F(Editing, ADelegateCanKeepEditingFromStartingOrEnding) {
-  auto screen = show();
-  auto refusing = std::make_shared<Refusing>();
-  screen->line->setDelegate(refusing);
-  refusing->allowBegin = false;
-  EXPECT_FALSE(Touch::tapTextInput(*screen->line));
-  EXPECT_FALSE(Application::shared().keyboard().isVisible());
-
-  refusing->allowBegin = true;
-  refusing->allowEnd = false;
-  EXPECT_TRUE(Touch::tapTextInput(*screen->line));
-  EXPECT_FALSE(Touch::tapTextInput(*screen->field)) << "the line refuses to give up the keyboard";
-  EXPECT_FALSE(screen->line->resignFirstResponder());
-  EXPECT_TRUE(screen->line->isFirstResponder());
-
-  screen->line->setEnabled(false);  // disabling ends editing without asking
+  EXPECT_TRUE(Touch::tapTextInput(*screen->number));
+  screen->number->setEnabled(false);  // disabling ends editing
   EXPECT_FALSE(Application::shared().keyboard().isVisible());
   EXPECT_EQ(Application::shared().windows().size(), 1u);
 }

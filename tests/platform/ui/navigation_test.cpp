@@ -47,10 +47,6 @@ TEST_F(Navigation, LaunchPushPopRunCallbacksInOrderAndReleasePoppedScreensAtOnce
   EXPECT_TRUE(navigation->transitions()[1].animated);
   EXPECT_EQ(navigation->transitions()[2].kind, ControllerTransition::Kind::Pop);
   EXPECT_FALSE(navigation->transitions()[2].animated);
-
-  navigation->popViewControllerAnimated(false);
-  EXPECT_EQ(navigation->popViewControllerAnimated(false), nullptr) << "the root stays";
-  EXPECT_EQ(navigation->viewControllers().size(), 1u);
 }
 
 TEST_F(Navigation, TwoPopsInARowLetTheMiddleScreenAppearAndDisappear) {
@@ -64,6 +60,8 @@ TEST_F(Navigation, TwoPopsInARowLetTheMiddleScreenAppearAndDisappear) {
                           "b.viewDidAppear()", "c.destroyed", "b.viewWillDisappear()",
                           "a.viewWillAppear()", "b.viewDidDisappear()", "a.viewDidAppear()",
                           "b.destroyed"}));
+  EXPECT_EQ(navigation->popViewControllerAnimated(false), nullptr) << "the root stays";
+  EXPECT_EQ(navigation->viewControllers().size(), 1u);
 }
 
 TEST_F(Navigation, ModalPresentationCoversTheStackAndDismissalUncoversIt) {
@@ -85,6 +83,7 @@ TEST_F(Navigation, ModalPresentationCoversTheStackAndDismissalUncoversIt) {
   EXPECT_EQ(navigation->visibleViewController(), about.lock());
   EXPECT_FALSE(main->view()->isOnScreen());
   EXPECT_TRUE(about.lock()->view()->isOnScreen());
+  EXPECT_FALSE(Touch::tapBarButton(nullptr)) << "a modal screen has no back button";
 
   log.clear();
   about.lock()->dismissModalViewControllerAnimated(true);
@@ -154,34 +153,6 @@ TEST_F(Navigation, AScreenPoppingItselfFromItsOwnButtonFinishesBeforeItIsRelease
   EXPECT_EQ(log.back(), "key.destroyed");
   EXPECT_EQ(log[log.size() - 2], "key still alive");
 }
-
-TEST_F(Navigation, LifeCycleEntryPointsCallTheDelegateAndTerminateReleasesIt) {
-  struct Delegate : ApplicationDelegate {
-    explicit Delegate(Strings& l) : log(l) {}
-    ~Delegate() override { log.push_back("destroyed"); }
-    bool didFinishLaunchingWithOptions(Application&, const LaunchOptions&) override {
-      log.push_back("launch");
-      return true;
-    }
-    void applicationDidEnterBackground(Application&) override { log.push_back("background"); }
-    void applicationWillEnterForeground(Application&) override { log.push_back("foreground"); }
-    void applicationWillTerminate(Application&) override { log.push_back("terminate"); }
-    Strings& log;
-  };
-  Application::shared().setDelegate(std::make_shared<Delegate>(log));
-  EXPECT_TRUE(Application::shared().launch());
-  Application::shared().enterBackground();
-  Application::shared().enterForeground();
-  Application::shared().terminate();
-  EXPECT_EQ(log, (Strings{"launch", "background", "foreground", "terminate", "destroyed"}));
-  EXPECT_EQ(Application::shared().delegate(), nullptr);
-}
-
-}  // namespace
-}  // namespace zt::test
-
-namespace zt::test {
-namespace {
 
 TEST_F(Navigation, PushWhileCoveredByAModalScreenAppearsOnlyWhenUncovered) {
   auto navigation = showNavigation(std::make_shared<LoggingScreen>("root", log));

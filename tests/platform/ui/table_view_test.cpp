@@ -7,24 +7,6 @@ namespace {
 
 using Paths = std::vector<IndexPath>;
 
-// A screen whose view holds one table fed by a RowSource.
-class TableScreen : public ViewController {
- public:
-  TableScreen(std::vector<int> rows, Rect frame, TableViewStyle style = TableViewStyle::Plain)
-      : source(std::make_shared<RowSource>(std::move(rows))),
-        table(std::make_shared<TableView>(frame, style)) {}
-  void viewDidLoad() override {
-    table->setDataSource(source);
-    table->setDelegate(source);
-    view()->addSubview(table);
-  }
-  void touchesEnded() override { ++touches; }
-
-  std::shared_ptr<RowSource> source;
-  std::shared_ptr<TableView> table;
-  int touches = 0;
-};
-
 class Tables : public UiTest {
  protected:
   std::shared_ptr<TableScreen> show(std::vector<int> rows, Rect frame,
@@ -149,11 +131,6 @@ TEST_F(Tables, TouchesSelectRowsOrDetailButtonsUnlessSelectionIsOffOrTheRowIsCov
   EXPECT_TRUE(Touch::tapRow(table, {0, 2}));
 }
 
-}  // namespace
-}  // namespace zt::test
-
-namespace zt::test {
-namespace {
 
 // Rows without a reuse identifier, each with a text field as its accessory.
 class FieldRows : public TableViewDataSource {
@@ -206,52 +183,23 @@ TEST_F(Tables, RowsLeavingTheViewTakeTheirControlsOffScreenAndReloadsMoveLaterRo
   EXPECT_EQ(table.cellForRowAtIndexPath({0, 2})->frame().y, 64);
 }
 
-}  // namespace
-}  // namespace zt::test
 
-namespace zt::test {
-namespace {
-
-// A log-and-counters screen that makes room for the keyboard the way the transfer screen does:
-// the table shrinks and scrolls its last row to the bottom; the toolbar rises above the keys.
-class LogScreen : public TableScreen {
- public:
-  LogScreen() : TableScreen({1, 2}, {0, 0, 320, 450}) {
-    source->heights[{0, 0}] = 250;
-    source->rowHeight = 30;
-  }
-  ~LogScreen() override { NotificationCenter::defaultCenter().removeObserver(this); }
-  void viewDidLoad() override {
-    TableScreen::viewDidLoad();
-    field->setFrame({0, 0, 230, 31});
-    toolbar->setItems({std::make_shared<BarButtonItem>(field)});
-    view()->addSubview(toolbar);
-    NotificationCenter::defaultCenter().addObserver(
-        this, UIKeyboardWillShowNotification, [this](const Notification& n) {
-          float k = std::any_cast<Rect>(n.userInfo.at(UIKeyboardBoundsUserInfoKey)).height;
-          toolbar->setFrame({0, k - 15 - 44, 320, 44});
-          table->setFrame({0, 0, 320, 460 + 15 - (k + 60) - 44});
-          table->scrollToRowAtIndexPath({1, 1}, TableViewScrollPosition::Bottom, true);
-        });
-  }
-  std::shared_ptr<TextField> field = std::make_shared<TextField>();
-  std::shared_ptr<Toolbar> toolbar = std::make_shared<Toolbar>(Rect{0, 372, 320, 44});
-};
-
-TEST_F(Tables, ShrinkingAndScrollingForTheKeyboardKeepsTheTallLogRowBuilt) {
-  auto screen = std::make_shared<LogScreen>();
+// The transfer screen's case: its table shrinks for the keyboard and shows its last row.
+TEST_F(Tables, AShrunkTableScrolledToItsEndKeepsItsTallFirstRowBuiltAndTouchable) {
+  auto screen = std::make_shared<TableScreen>(std::vector<int>{1, 2}, Rect{0, 0, 320, 450});
+  screen->source->heights[{0, 0}] = 250;
+  screen->source->rowHeight = 30;
   showNavigation(screen);
-  auto logCell = screen->table->cellForRowAtIndexPath({0, 0});
+  auto& table = *screen->table;
+  const auto logCell = table.cellForRowAtIndexPath({0, 0});
   screen->source->built.clear();
-  EXPECT_TRUE(Touch::tapTextInput(*screen->field));
-  EXPECT_EQ(screen->table->frame().height, 155);
-  EXPECT_EQ(screen->table->contentOffset().y, 310 - 155);
+  table.setFrame({0, 0, 320, 155});
+  table.scrollToRowAtIndexPath({1, 1}, TableViewScrollPosition::Bottom, true);
+  EXPECT_EQ(table.contentOffset().y, 310 - 155);
   EXPECT_TRUE(screen->source->built.empty()) << "every row still touches the visible area";
-  EXPECT_EQ(screen->table->cellForRowAtIndexPath({0, 0}), logCell);
-  EXPECT_EQ(screenText(),
-            "(no title)\nrow 0.0 | r0.0\nrow 1.0 | r1.0\nrow 1.1 | r1.1\n"
-            "toolbar: [text field: |]\nkeyboard: standard\n");
-  EXPECT_TRUE(Touch::tapRow(*screen->table, {0, 0})) << "touched in the part that shows";
+  EXPECT_EQ(table.cellForRowAtIndexPath({0, 0}), logCell);
+  EXPECT_EQ(screenText(), "(no title)\nrow 0.0 | r0.0\nrow 1.0 | r1.0\nrow 1.1 | r1.1\n");
+  EXPECT_TRUE(Touch::tapRow(table, {0, 0})) << "touched in the part that shows";
   EXPECT_EQ(screen->source->selected, (Paths{{0, 0}}));
 }
 

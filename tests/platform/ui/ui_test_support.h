@@ -1,6 +1,6 @@
 // Helpers for the widget model's tests: a fixture that starts every test from a fresh
-// application, a screen that logs its life-cycle callbacks, and a table data source with
-// configurable rows that counts the cells it builds.
+// application, a screen that logs its life-cycle callbacks, a table data source with
+// configurable rows that counts the cells it builds, and a screen showing one such table.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -75,9 +75,7 @@ class RowSource : public TableViewDataSource, public TableViewDelegate {
   }
   std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& table, IndexPath p) override {
     auto cell = table.dequeueReusableCellWithIdentifier("Cell");
-    if (cell) {
-      ++reused;
-    } else {
+    if (!cell) {
       cell = std::make_shared<TableViewCell>(TableViewCellStyle::Value1, "Cell");
       ++created;
     }
@@ -101,10 +99,27 @@ class RowSource : public TableViewDataSource, public TableViewDelegate {
   std::map<IndexPath, float> heights;
   float rowHeight = 44;
   int created = 0;
-  int reused = 0;
   std::vector<IndexPath> built;
   std::vector<IndexPath> selected;
   std::vector<IndexPath> detailTapped;
+};
+
+// A screen whose view holds one table fed by a RowSource; it counts the touches that reach it.
+class TableScreen : public ViewController {
+ public:
+  TableScreen(std::vector<int> rows, Rect frame, TableViewStyle style = TableViewStyle::Plain)
+      : source(std::make_shared<RowSource>(std::move(rows))),
+        table(std::make_shared<TableView>(frame, style)) {}
+  void viewDidLoad() override {
+    table->setDataSource(source);
+    table->setDelegate(source);
+    view()->addSubview(table);
+  }
+  void touchesEnded() override { ++touches; }
+
+  std::shared_ptr<RowSource> source;
+  std::shared_ptr<TableView> table;
+  int touches = 0;
 };
 
 }  // namespace zt::test
