@@ -27,7 +27,6 @@ TEST_F(Tables, OnlyVisibleRowsHaveCellsAndRowsComingBackAreBuiltAgainFromTheQueu
 
   source.built.clear();
   table.scrollToRowAtIndexPath({0, 9}, TableViewScrollPosition::Bottom, true);
-  EXPECT_TRUE(table.lastScrollAnimated());
   EXPECT_EQ(table.contentOffset().y, 440 - 100);
   EXPECT_EQ(source.built, (Paths{{0, 7}, {0, 8}, {0, 9}}));
   EXPECT_EQ(source.created, 3) << "the cells that left were reused";
@@ -57,7 +56,6 @@ TEST_F(Tables, HeightsHeadersAndReloadsFollowTheDataSource) {
   screen->source->built.clear();
   table.reloadRowsAtIndexPaths({{1, 0}}, TableViewRowAnimation::Fade);
   EXPECT_EQ(screen->source->built, (Paths{{1, 0}}));
-  EXPECT_EQ(table.lastRowAnimation(), TableViewRowAnimation::Fade);
 
   screen->source->built.clear();
   screen->source->rows = {1, 3};
