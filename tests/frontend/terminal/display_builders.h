@@ -40,10 +40,6 @@ inline DisplayControl control(DisplayControl::Kind kind, std::string text, bool 
   return control;
 }
 
-inline DisplayControl textField(std::string text, bool editing = false) {
-  return control(DisplayControl::Kind::TextField, std::move(text), editing);
-}
-
 inline DisplayBarButton barButton(std::string title, bool back = false) {
   DisplayBarButton button;
   button.title = std::move(title);
@@ -58,14 +54,6 @@ inline DisplayToolbar::Entry toolbarButton(std::string title, bool enabled = tru
   entry.title = std::move(title);
   entry.enabled = enabled;
   entry.item = handle<BarButtonItem>();
-  return entry;
-}
-
-inline DisplayToolbar::Entry toolbarField(DisplayControl field) {
-  DisplayToolbar::Entry entry;
-  entry.kind = DisplayToolbar::Entry::Kind::Control;
-  entry.item = handle<BarButtonItem>();
-  entry.control = std::move(field);
   return entry;
 }
 
@@ -114,7 +102,9 @@ struct TransferLike {
       list.items.emplace_back(counter);
     }
     DisplayToolbar bar;
-    bar.entries.push_back(toolbarField(textField("", editing)));
+    bar.entries.push_back(toolbarButton(""));
+    bar.entries[0].kind = DisplayToolbar::Entry::Kind::Control;
+    bar.entries[0].control = control(DisplayControl::Kind::TextField, "", editing);
     bar.entries.push_back(toolbarButton("Send"));
     list.items.emplace_back(bar);
   }

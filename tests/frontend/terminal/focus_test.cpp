@@ -47,11 +47,6 @@ TEST(FocusTracker, FocusLeavesRowsThatWentAwayOrAreCoveredAndOverlaysStartAtThei
   main.list.items.emplace_back(DisplayActionSheet{test::handle<ActionSheet>(), "", {"A", "Cancel"}, 1});
   tracker.update(main.list);
   EXPECT_EQ(tracker.focus().overlayIndex, 0);
-  moved = tracker.focus();
-  moved.overlayIndex = 1;
-  tracker.set(moved);
-  tracker.update(main.list);
-  EXPECT_EQ(tracker.focus().overlayIndex, 1);  // the same sheet keeps its choice
   // Toolbar focus falls back to the table when the toolbar goes.
   moved.area = Focus::Area::Toolbar;
   moved.toolbarEntry = 1;

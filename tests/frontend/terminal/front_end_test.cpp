@@ -47,6 +47,10 @@ TEST_F(FrontEndTest, FocusWalksPastTheBuiltRowsByScrollingTheModelTable) {
   const CellScreen& first = frontEnd.frame(60, 20);
   ASSERT_TRUE(first.find("r0.0"));
   EXPECT_FALSE(first.find("r0.20"));  // the model builds only the rows in its visible area
+  press(Code::Down, 9);
+  EXPECT_FALSE(frontEnd.frame(60, 10).find("r0.0")) << "a short terminal scrolls to the focus";
+  press(Code::Up, 9);
+  EXPECT_TRUE(frontEnd.frame(60, 10).find("r0.0")) << "and back";
   press(Code::Down, 20);
   EXPECT_EQ(frontEnd.focus().row, (IndexPath{0, 20}));
   EXPECT_GT(screen->table->contentOffset().y, 0);
