@@ -10,15 +10,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zt::test {
@@ -82,15 +83,15 @@ class Child {
  public:
   explicit Child(std::vector<std::string> argv, bool ownGroup = false) : ownGroup_(ownGroup) {
     static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
+    // Standard input, output and error: pipes[i][1] becomes the child's descriptor i, [0] is ours.
     int pipes[3][2];
-    for (auto& p : pipes) {
-      if (::pipe2(p, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
-    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipes[0][0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, pipes[1][1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, pipes[2][1], STDERR_FILENO);
+    for (int i = 0; i < 3; ++i) {
+      if (::pipe2(pipes[i], O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
+      if (i == 0) std::swap(pipes[0][0], pipes[0][1]);
+      posix_spawn_file_actions_adddup2(&actions, pipes[i][1], i);
+    }
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     if (ownGroup) {
@@ -98,43 +99,39 @@ class Child {
       posix_spawnattr_setpgroup(&attributes, 0);
     }
     std::vector<char*> args;
-    args.reserve(argv.size() + 1);
     for (auto& arg : argv) args.push_back(arg.data());
     args.push_back(nullptr);
-    const int error = ::posix_spawnp(&pid_, args[0], &actions, &attributes, args.data(), environ);
+    if (::posix_spawnp(&pid_, args[0], &actions, &attributes, args.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    ::close(pipes[0][0]);
-    ::close(pipes[1][1]);
-    ::close(pipes[2][1]);
-    in_ = pipes[0][1];
-    out_ = pipes[1][0];
-    err_ = pipes[2][0];
-    if (error != 0) pid_ = -1;
+    for (int i = 0; i < 3; ++i) {
+      ::close(pipes[i][1]);
+      fds_[i] = pipes[i][0];
+    }
   }
   ~Child() {
     if (pid_ > 0) {
       ::kill(ownGroup_ ? -pid_ : pid_, SIGKILL);
       wait();
     }
-    for (int fd : {in_, out_, err_}) {
+    for (int fd : fds_) {
       if (fd >= 0) ::close(fd);
     }
   }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
 
-  int in() const { return in_; }
-  int out() const { return out_; }
-  int err() const { return err_; }
+  int in() const { return fds_[0]; }
+  int out() const { return fds_[1]; }
+  int err() const { return fds_[2]; }
   void closeInput() {
-    ::close(in_);
-    in_ = -1;
+    ::close(fds_[0]);
+    fds_[0] = -1;
   }
   void signal(int number) const { ::kill(pid_, number); }
   // One line of standard output without its line end.
   std::string line() {
-    std::string text = readFor(out_, 4096, std::chrono::seconds(20), true);
+    std::string text = readFor(fds_[1], 4096, std::chrono::seconds(20), true);
     if (!text.empty() && text.back() == '\n') text.pop_back();
     return text;
   }
@@ -149,9 +146,7 @@ class Child {
  private:
   bool ownGroup_;
   pid_t pid_ = -1;
-  int in_ = -1;
-  int out_ = -1;
-  int err_ = -1;
+  int fds_[3] = {-1, -1, -1};  // our ends of its standard input, output and error
 };
 
 struct Outcome {
@@ -175,9 +170,7 @@ inline Outcome runProgram(std::vector<std::string> argv, std::string_view input 
 // The whole content of a file; empty when it cannot be read.
 inline std::string readFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace zt::test

@@ -79,8 +79,6 @@ def ConnectProfile(device, uuid, reply, error):
         error(fail('Failed', 'Page Timeout'))
     elif fault.startswith('stale') or address in STATE['links']:
         reply()  # an earlier link still stands: success, and no NewConnection
-    elif STATE['profile'] is None:
-        error(fail('Failed', 'Protocol not available'))
     else:
         hand_over(device, reply, error)
 

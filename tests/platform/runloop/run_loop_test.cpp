@@ -1,8 +1,6 @@
 #include "platform/runloop/run_loop.h"
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <thread>
@@ -55,33 +53,6 @@ TEST(RunLoop, TimersFireInDeadlineOrderCancelledOnesNeverAndSelfRepostingTasksAr
   std::function<void()> again = [&] { loop.post(again); };
   loop.post(again);
   EXPECT_FALSE(loop.runUntilIdle());
-}
-
-TEST(RunLoop, WatchedDescriptorFiresUntilUnwatched) {
-  test::Watchdog dog;
-  RunLoop loop;
-  int fds[2];
-  ASSERT_EQ(::pipe(fds), 0);
-  std::string got;
-  RunLoop::Id id = 0;
-  id = loop.watch(fds[0], POLLIN, [&](short revents) {
-    ASSERT_TRUE(revents & POLLIN);
-    char buf[16];
-    const auto n = ::read(fds[0], buf, sizeof buf);
-    ASSERT_GT(n, 0);
-    got.append(buf, static_cast<std::size_t>(n));
-    if (got == "ab") loop.unwatch(id);
-  });
-  std::thread writer([&] { EXPECT_EQ(::write(fds[1], "a", 1), 1); });
-  ASSERT_TRUE(test::runUntil(loop, [&] { return got == "a"; }));
-  writer.join();
-  ASSERT_EQ(::write(fds[1], "b", 1), 1);
-  ASSERT_TRUE(test::runUntil(loop, [&] { return got == "ab"; }));
-  ASSERT_EQ(::write(fds[1], "c", 1), 1);
-  EXPECT_TRUE(loop.runUntilIdle());
-  EXPECT_EQ(got, "ab");
-  ::close(fds[0]);
-  ::close(fds[1]);
 }
 
 }  // namespace
