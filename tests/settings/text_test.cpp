@@ -16,7 +16,7 @@ const std::string kEAcute = "\xC3\xA9";        // U+00E9, two bytes, one unit
 const std::string kEuro = "\xE2\x82\xAC";      // U+20AC, three bytes, one unit
 const std::string kGrin = "\xF0\x9F\x98\x80";  // U+1F600, four bytes, a surrogate pair
 
-TEST(Utf16, LengthsCountUnitsAndEachBadByteAsOne) {
+TEST(Utf16, LengthsCountEachBadByteAsOneAndPrefixesFit) {
   const std::pair<std::string, std::size_t> cases[] = {
       {"", 0}, {"a" + kGrin + "b" + kEuro + kEAcute, 6},
       {"\xF4\x8F\xBF\xBF", 2},     // U+10FFFF, the last code point
@@ -28,9 +28,7 @@ TEST(Utf16, LengthsCountUnitsAndEachBadByteAsOne) {
       {"\xF4\x90\x80\x80", 4},     // above U+10FFFF
   };
   for (const auto& [text, units] : cases) EXPECT_EQ(Utf16Length(text), units) << text;
-}
-
-TEST(Utf16, PrefixesAreTheLongestLeadingPartsThatFit) {
+  // Prefixes: the longest leading parts that fit.
   EXPECT_EQ(Utf16Prefix("a" + kGrin + "b", 2), "a");  // the pair does not fit in one unit
   EXPECT_EQ(Utf16Prefix("a" + kGrin + "b", 3), "a" + kGrin);
   EXPECT_EQ(Utf16Prefix(kEAcute + kEuro, 1), kEAcute);

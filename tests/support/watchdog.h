@@ -1,9 +1,8 @@
 // Test support: a watchdog that ends a hung test fast, and waiting for a condition with a
 // generous deadline instead of sleeping a fixed time.
 //
-// Watchdog: armed for the life of the object; if it is still alive after `limit`, it prints the
-// test's name and aborts the process, so ctest reports the hang at once instead of at its own
-// timeout. Use one in every test that runs a loop or waits for another thread or process.
+// Watchdog: if still alive after `limit`, prints the test's name and aborts the process. Use one
+// in every test that runs a loop or waits for another thread or process.
 #pragma once
 
 #include <gtest/gtest.h>
