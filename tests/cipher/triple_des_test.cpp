@@ -35,15 +35,6 @@ Bytes Decipher(const Bytes& data) {  // whole blocks only
   return out;
 }
 
-// First in this file: when the whole program runs in one process, no key was set before it.
-TEST(CipherInitialKey, AllZeroSubkeysUntilTheFirstKeyAndAfterAnEmptyOne) {
-  const Bytes underZeroKey = fromHex("8CA64DE9C1B123A7");  // DES of zeros, key all zero
-  EXPECT_EQ(Encipher(Bytes(8)), underZeroKey);
-  QuorvelSetKey(fromHex("0123456789ABCDEF"));
-  QuorvelSetKey({});
-  EXPECT_EQ(Encipher(Bytes(8)), underZeroKey);
-}
-
 TEST(TripleDes, KnownAnswersInBothDirections) {
   struct Answer {
     const char* key;  // 16 hex digits: single DES, used as K1 = K2; 32: K1 then K2
@@ -98,19 +89,15 @@ TEST(TripleDes, PartialBlocksAreZeroFilledAndTightBuffersRefused) {
 
 Bytes OpenSslEde(const Bytes& key, const Bytes& in, int encipher) {
   EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
-  Bytes out(in.size() + 8);
-  int length = 0;
-  int final = 0;
+  Bytes out(in.size());
+  int length = 0;  // whole blocks without padding: all of them come out of the update
   const bool ok =
       EVP_CipherInit_ex(context, EVP_des_ede_ecb(), nullptr, key.data(), nullptr, encipher) ==
           1 &&
       EVP_CIPHER_CTX_set_padding(context, 0) == 1 &&
-      EVP_CipherUpdate(context, out.data(), &length, in.data(), static_cast<int>(in.size())) ==
-          1 &&
-      EVP_CipherFinal_ex(context, out.data() + length, &final) == 1;
+      EVP_CipherUpdate(context, out.data(), &length, in.data(), static_cast<int>(in.size())) == 1;
   EVP_CIPHER_CTX_free(context);
-  EXPECT_TRUE(ok);
-  out.resize(static_cast<std::size_t>(length) + static_cast<std::size_t>(final));
+  EXPECT_TRUE(ok && length == static_cast<int>(in.size()));
   return out;
 }
 

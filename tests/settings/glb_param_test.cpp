@@ -37,18 +37,11 @@ void ExpectDefaults(GlbParam& param) {
 TEST_F(GlbParamTest, DefaultsUntilReleaseResourceStartsOver) {
   GlbParam& param = GlbParam::instance();
   ExpectDefaults(param);
-  // Storing the text it already holds keeps it (no use of a freed copy).
-  param.setAutoSendData(param.autoSendData());
-  param.setQuorvelKey("key");
-  param.setQuorvelKey(param.quorvelKey());
-  EXPECT_EQ(param.autoSendData(), kDefaultAutoSend);
-  EXPECT_EQ(param.quorvelKey(), "key");
-
   auto record = std::make_shared<AccessoryInfo>();
   const std::weak_ptr<AccessoryInfo> watched = record;
   param.accessoryList().push_back(std::move(record));
   param.setSleepTime(0);
-  param.setOpenQuorvel(true);
+  param.setQuorvelKey("key");
   param.setDbProcess(std::make_unique<DBProcess>());
   GlbParam::ReleaseResource();
   EXPECT_TRUE(watched.expired());
