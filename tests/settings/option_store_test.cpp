@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <fstream>
 #include <optional>
@@ -19,12 +18,6 @@ namespace zt {
 namespace {
 
 namespace fs = std::filesystem;
-
-mode_t Mode(const fs::path& path) {
-  struct stat info{};
-  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-  return info.st_mode & 07777;
-}
 
 class OptionStoreTest : public ::testing::Test {
  protected:
@@ -67,8 +60,8 @@ TEST_F(OptionStoreTest, FirstStartCreatesFolderFileAndTableAndLaterStartsFindThe
   GlbParam& param = GlbParam::instance();
   ASSERT_TRUE(StartOptionStore(param, docs_));
   EXPECT_EQ(file_, docs_ / "ZemraDemo" / "ZemraDemo.db");
-  EXPECT_EQ(Mode(file_.parent_path()), 0700U);
-  EXPECT_EQ(Mode(file_), 0600U);
+  EXPECT_EQ(fs::status(file_.parent_path()).permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(file_).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(fs::current_path(), cwd);
   EXPECT_FALSE(param.openQuorvel() || param.quorvelKey().has_value());
   EXPECT_EQ(sql("select count(*) from AppOption"), "0");

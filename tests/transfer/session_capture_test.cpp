@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -57,9 +56,8 @@ TEST_F(SessionCaptureTest, SessionsFollowInOrderWithDatesAndACutEntryEndsItsLine
   EXPECT_EQ(capture.beginSession("ttyUSB0", "/dev/ttyUSB0", kStart + 24h), std::nullopt);
   const std::string both = first + "\n=== ttyUSB0 (/dev/ttyUSB0) 2024-03-06 11:05:07\n";
   EXPECT_EQ(contents(), both);
-  struct stat status {};
-  ASSERT_EQ(::stat(path_.c_str(), &status), 0);
-  EXPECT_EQ(status.st_mode & 0777, 0600U);
+  EXPECT_EQ(std::filesystem::status(path_).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
   rlimit limit{};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
