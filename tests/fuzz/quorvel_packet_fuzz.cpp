@@ -1,8 +1,6 @@
-// Fuzzes the opening of Quorvel packets with arbitrary bytes and output capacities, and the
-// round trip of arbitrary plaintexts. Input: one byte choosing the output capacity (twice its
-// value), then the packet. Buffers are sized exactly, so any access out of bounds is caught by
-// AddressSanitizer.
-#include <algorithm>
+// Fuzzes the opening of Quorvel packets with arbitrary bytes and output capacities. Input: one
+// byte choosing the output capacity (twice its value), then the packet. Buffers are sized
+// exactly, so any access out of bounds is caught by AddressSanitizer.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -23,15 +21,6 @@ void OpenArbitraryPacket(std::size_t capacity, std::span<const std::uint8_t> pac
   if (length) Check(*length <= capacity && *length + 2 <= packet.size());
 }
 
-void RoundTrip(std::span<const std::uint8_t> plain) {
-  if (plain.size() > zt::kQuorvelMaxPlaintext) plain = plain.first(zt::kQuorvelMaxPlaintext);
-  std::vector<std::uint8_t> packet(((plain.size() + 7) & ~std::size_t{7}) + 2);
-  Check(zt::QuorvelEncipher(plain, packet) == packet.size());
-  std::vector<std::uint8_t> back(plain.size());
-  const auto length = zt::QuorvelDecipher(packet, back);
-  Check(length && *length == plain.size() && std::equal(back.begin(), back.end(), plain.begin()));
-}
-
 void DecipherRawBlocks(std::span<const std::uint8_t> data) {
   const auto length = static_cast<std::uint16_t>(data.size() & 0xffffU);
   std::vector<std::uint8_t> out((std::size_t{length} + 7) & ~std::size_t{7});
@@ -44,7 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const std::span<const std::uint8_t> input(data, size);
   OpenArbitraryPacket(std::size_t{input[0]} * 2, input.subspan(1));
-  RoundTrip(input.subspan(1));
   DecipherRawBlocks(input.subspan(1));
   return 0;
 }

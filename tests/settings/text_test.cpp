@@ -2,8 +2,8 @@
 // handed to the cipher.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
-#include <vector>
 
 #include "settings/quorvel_key_buffer.h"
 #include "settings/text_codec.h"
@@ -16,42 +16,24 @@ const std::string kEAcute = "\xC3\xA9";        // U+00E9, two bytes, one unit
 const std::string kEuro = "\xE2\x82\xAC";      // U+20AC, three bytes, one unit
 const std::string kGrin = "\xF0\x9F\x98\x80";  // U+1F600, four bytes, a surrogate pair
 
-TEST(Utf16, LengthsCountUnitsAndEachBadByteAsOne) {
+TEST(Utf16, LengthsCountEachBadByteAsOneAndPrefixesFit) {
   const std::pair<std::string, std::size_t> cases[] = {
-      {"", 0}, {"Hello", 5}, {kEAcute + kEuro, 2}, {kGrin, 2}, {"a" + kGrin + "b" + kEuro, 5},
+      {"", 0}, {"a" + kGrin + "b" + kEuro + kEAcute, 6},
       {"\xF4\x8F\xBF\xBF", 2},     // U+10FFFF, the last code point
       {std::string("a\0b", 3), 3},
       {"\x80", 1},                 // stray continuation byte
-      {"\xE2\x82", 2},             // truncated at the end
       {"\xE2\x82" "a", 3},         // truncated before ASCII
       {"\xC0\xAF", 2},             // overlong slash
-      {"\xE0\x80\xAF", 3},         // overlong three-byte form
       {"\xED\xA0\x80", 3},         // encoded surrogate
       {"\xF4\x90\x80\x80", 4},     // above U+10FFFF
-      {"\xFF\xFE", 2},
   };
   for (const auto& [text, units] : cases) EXPECT_EQ(Utf16Length(text), units) << text;
-}
-
-TEST(Utf16, PrefixesAreTheLongestLeadingPartsThatFit) {
+  // Prefixes: the longest leading parts that fit.
   EXPECT_EQ(Utf16Prefix("a" + kGrin + "b", 2), "a");  // the pair does not fit in one unit
   EXPECT_EQ(Utf16Prefix("a" + kGrin + "b", 3), "a" + kGrin);
   EXPECT_EQ(Utf16Prefix(kEAcute + kEuro, 1), kEAcute);
   EXPECT_EQ(Utf16Prefix("\xE2\x82" "ab", 2), "\xE2\x82");
-  const std::vector<std::string> texts = {
-      "plain", kGrin + kGrin, "\x80\x80", "x\xE2\x82", "\xC0\xAF" + kEuro, "\xED\xA0\x80z",
-      std::string("\0\0", 2)};
-  for (const auto& text : texts) {
-    const std::size_t units = Utf16Length(text);
-    EXPECT_EQ(Utf16Prefix(text, units + 5), text);
-    for (std::size_t n = 0; n <= units; ++n) {
-      const std::string prefix = Utf16Prefix(text, n);
-      EXPECT_EQ(text.compare(0, prefix.size(), prefix), 0);
-      // At most n units, and at most one short of n (only when a pair did not fit).
-      EXPECT_LE(Utf16Length(prefix), n);
-      EXPECT_GE(Utf16Length(prefix) + 1, n);
-    }
-  }
+  EXPECT_EQ(Utf16Prefix("x\xE2\x82", 9), "x\xE2\x82");  // all of it when it fits
 }
 
 TEST(TextCodec, EncodesAndDecodesOnlyWhatTheFormatCarries) {
@@ -60,10 +42,9 @@ TEST(TextCodec, EncodesAndDecodesOnlyWhatTheFormatCarries) {
     bool ascii, utf8;
   };
   const Case cases[] = {
-      {"", true, true},          {std::string("a\0\x7F", 3), true, true},
-      {kEAcute + kGrin, false, true}, {"\x80", false, false},
+      {std::string("a\0\x7F", 3), true, true}, {kEAcute + kGrin, false, true},
       {"a\xE2\x82", false, false},  // cut short at the end of a whole text
-      {"\xC0\xAF", false, false},   {"\xED\xA0\x80", false, false},
+      {"\xED\xA0\x80", false, false},
   };
   for (const auto& [bytes, ascii, utf8] : cases) {
     for (const auto& [format, carried] : {std::pair{kDataFormatAscii, ascii},
@@ -96,18 +77,13 @@ TEST(TextCodec, DecoderKeepsBackACharacterSplitAcrossChunks) {
 }
 
 TEST(QuorvelKeyBuffer, HoldsAsciiKeyThenZerosOrIsAllZero) {
-  const std::string longest(49, 'k');
   std::array<std::uint8_t, kQuorvelKeyBufferSize> expected{};
-  std::copy(longest.begin(), longest.end(), expected.begin());
-  EXPECT_EQ(QuorvelKeyBuffer(longest), expected);
-  std::fill(expected.begin() + 16, expected.end(), 0);
-  EXPECT_EQ(QuorvelKeyBuffer(std::string(16, 'k')), expected);
+  std::fill_n(expected.begin(), 49, 'k');
+  EXPECT_EQ(QuorvelKeyBuffer(std::string(49, 'k')), expected);
 
   const std::array<std::uint8_t, kQuorvelKeyBufferSize> zero{};
-  EXPECT_EQ(QuorvelKeyBuffer(""), zero);
   EXPECT_EQ(QuorvelKeyBuffer(std::string(50, 'k')), zero);         // no room for the zero
   EXPECT_EQ(QuorvelKeyBuffer("0123456789ABCDE" + kEAcute), zero);  // not ASCII
-  EXPECT_EQ(QuorvelKeyBuffer("\x80"), zero);
 }
 
 }  // namespace

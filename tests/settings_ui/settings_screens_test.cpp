@@ -1,13 +1,9 @@
 // The settings screens as a person uses them, each pushed over a stand-in screen ("Beneath") on
-// a fresh application and settings object, driven through what a finger reaches in the display
-// list. The transfer settings screen: fields typed into, "OK" and "Cancel", the format picker,
-// and editing (table shift, Done key, Return, the delayed cursor move). The Quorvel key screen
-// over a real option store: what a typed key does to the settings, the database and the
-// cipher's key in force, and a store that refuses the write.
+// a fresh application and settings object: the transfer settings (fields, OK and Cancel, the
+// format picker, the keyboard) and the Quorvel key screen over a real option store.
 #include <gtest/gtest.h>
 
 #include <array>
-#include <climits>
 #include <memory>
 #include <string_view>
 
@@ -106,14 +102,11 @@ TEST_F(DTSettingsTest, ShowsTheSettingsInForceAndWritesTheChosenFormatAtOnce) {
             "row 1.2 | Repetitions | [text view: 3]\nrow 1.3 | Total Characters | 9\n"
             "row 1.4 | Packet Size | [text view: 200]\n"
             "row 1.5 | Sleep Time (ms) | [text view: 50]\n");
-  std::shared_ptr<TableView> picker;
   for (const auto& [choice, rows] : {std::pair{1, "row 0.0 | ASCII\nrow 0.1 | UTF-8\n"},
                                      std::pair{2, "row 0.0 | ASCII\nrow 0.1 | UTF-8 | (v)\n"}}) {
     ASSERT_TRUE(Touch::tapRow(*screen->tableview(), {0, 0}));
     EXPECT_TRUE(shows(std::string(rows) + "row 0.2 | Close\n"));
-    const auto shown = std::dynamic_pointer_cast<TableView>(screen->view()->viewWithTag(1));
-    EXPECT_TRUE(shown && (!picker || shown == picker));  // made once
-    picker = shown;
+    const auto picker = std::dynamic_pointer_cast<TableView>(screen->view()->viewWithTag(1));
     ASSERT_TRUE(Touch::tapRow(*picker, {0, choice}));
     EXPECT_TRUE(!shows("Close") && shows("row 0.0 | Data Format | UTF-8\n"));
     EXPECT_EQ(param().dataFormat(), 1);
@@ -122,27 +115,7 @@ TEST_F(DTSettingsTest, ShowsTheSettingsInForceAndWritesTheChosenFormatAtOnce) {
   EXPECT_EQ(param().dataFormat(), 1);
 }
 
-TEST_F(DTSettingsTest, NumbersAreReadLenientlyAndTheTotalWrapsIn32Bits) {
-  const struct { std::string line; std::string_view typed; std::int32_t read; std::string total; }
-  cases[] = {{std::string(61, 'x'), "100", 100, "6100"}, {"\xC3\xA9", "abc", 0, "0"},
-             {"ab\xF0\x9F\x98\x80", "12abc", 12, "48"},  // the emoji counts two
-             {"ab", "-5", -5, "-10"}, {"ab", " \t42", 42, "84"},
-             {"ab", "2147483648", INT_MAX, "-2"}, {"ab", "-99999999999", INT_MIN, "0"},
-             {"abc", "1000000000", 1000000000, "-1294967296"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.typed);
-    reopen();
-    retype(0, c.line);
-    for (int row : {1, 2, 4, 5}) retype(row, c.typed);
-    EXPECT_EQ(param().largeData_LineCount(), c.read);  // written as it changes
-    EXPECT_TRUE(shows("row 1.3 | Total Characters | " + c.total + "\n"));
-    ASSERT_TRUE(tapOk());
-    EXPECT_FALSE(isOnTop(*screen));
-    EXPECT_EQ(param().autoSendData(), c.line);
-    EXPECT_EQ(okNumbers(), (std::array{c.read, c.read, c.read}));
-  }
-}
-
+// Numbers are read leniently ("12abc" is 12) and the total wraps in 32 bits.
 TEST_F(DTSettingsTest, OkChecksTheLineThenTheRepetitionsAndEmptyNumbersStoreDefaults) {
   param().setAutoSendData("before");
   param().setAutoSendInterval(9);
@@ -156,9 +129,10 @@ TEST_F(DTSettingsTest, OkChecksTheLineThenTheRepetitionsAndEmptyNumbersStoreDefa
   const struct { int row; std::string_view typed; std::string alert, sent; std::array<int, 3> ok; }
   steps[] = {{-1, "", "Please enter some auto-send text", "before", {9, 300, 70}},
              {0, "abc", "Please enter 'send repetitions' value", "abc", {1, 300, 70}},
-             {2, "2", "", "abc", {1, 200, 50}}};
+             {2, " \t1000000000abc", "", "abc", {1, 200, 50}}};
   for (const auto& s : steps) {
     if (s.row >= 0) retype(s.row, s.typed);
+    EXPECT_TRUE(s.row != 2 || shows("row 1.3 | Total Characters | -1294967296\n"));
     ASSERT_TRUE(tapOk());
     EXPECT_EQ(isOnTop(*screen), !s.alert.empty());
     EXPECT_TRUE(s.alert.empty() || shows("alert: Warning | " + s.alert + " | [OK]\n"));
@@ -166,40 +140,33 @@ TEST_F(DTSettingsTest, OkChecksTheLineThenTheRepetitionsAndEmptyNumbersStoreDefa
     EXPECT_EQ(okNumbers(), s.ok);
     dismissAlert();
   }
+  EXPECT_EQ(param().largeData_LineCount(), 1000000000);
 }
 
+// A fresh screen learns the keyboard's height only after its first edit has begun; then a
+// number's field moves the table up by it (less the toolbar's height for the first number).
 TEST_F(DTSettingsTest, EditingAFieldMovesTheTableByItsAmountUntilTheKeyboardHasGone) {
   test::Watchdog watchdog;
-  enum class End { Return, DoneKey, TouchElsewhere, TapRow };
-  const struct { int row; float shift; End end; } cases[] = {
-      {0, 0, End::Return}, {1, 216 - 44, End::DoneKey}, {2, 216, End::TapRow},
-      {4, 216, End::TouchElsewhere}, {5, 216, End::DoneKey}};
+  const struct { int row; float shift; } cases[] = {{0, 0}, {1, 216 - 44}, {5, 216}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.row);
     reopen();
-    std::shared_ptr<View> firstKey;
-    // A fresh screen learns the keyboard's height only after its first edit has begun.
     for (const float shift : {0.0f, c.shift}) {
       ASSERT_TRUE(tapField(c.row));
       EXPECT_EQ(screen->tableview()->frame(), kTableAtRest.offsetBy(0, -shift));
-      EXPECT_TRUE(shows("(covered)") &&
-                  shows(c.row == 0 ? "keyboard: standard\n" : "keyboard: number pad [Done]\n"));
-      const auto keys = Application::shared().windows().at(1)->subviews();  // keys, then Done
-      EXPECT_EQ(keys.size(), c.row == 0 ? 1U : 2U);
-      const auto key = keys.size() == 2 ? keys.back() : nullptr;
-      EXPECT_TRUE(!firstKey || key == firstKey);  // made once
-      firstKey = key;
-      // A tenth of a second later a number's cursor stands after its text again.
-      Touch::moveCursor(-1);
-      EXPECT_TRUE(!key || test::runUntil(RunLoop::main(), [&] { return shows("|]"); }));
-      if (c.end == End::Return) Touch::typeText("x\ny");
-      if (c.end == End::DoneKey) Touch::tapButton(dynamic_cast<Button&>(*key));
-      if (c.end == End::TouchElsewhere) Touch::touchElsewhere();
-      const IndexPath other = shift == 0 ? IndexPath{0, 0} : IndexPath{1, 3};  // on screen
-      EXPECT_FALSE(c.end == End::TapRow && Touch::tapRow(*screen->tableview(), other));
+      EXPECT_TRUE(shows(c.row == 0 ? "keyboard: standard\n" : "keyboard: number pad [Done]\n"));
+      const auto key = Application::shared().windows().at(1)->subviews().back();  // Done
+      if (c.row == 0) {
+        Touch::typeText("x\ny");  // Return ends the edit
+      } else {
+        // A tenth of a second later a number's cursor stands after its text again.
+        Touch::moveCursor(-1);
+        EXPECT_TRUE(test::runUntil(RunLoop::main(), [&] { return shows("|]"); }));
+        Touch::tapButton(dynamic_cast<Button&>(*key));
+      }
       EXPECT_EQ(screen->tableview()->frame(), kTableAtRest);
-      EXPECT_FALSE(shows("(covered)") || shows("keyboard:") || shows("Close") || shows("\\n") ||
-                   (key && key->superview()))
+      EXPECT_FALSE(shows("(covered)") || shows("keyboard:") || shows("\\n") ||
+                   (c.row != 0 && key->superview()))
           << screenText();
     }
   }
@@ -249,11 +216,8 @@ TEST_F(OptionScreenTest, OkPutsTheFirst16AsciiCharactersInForceAndInTheStore) {
       "The Quorvel key must be 16 ASCII characters, please enter it again.";
   // What is typed, whether OK (or Cancel) is tapped, the alert (if any) and the key afterwards.
   const struct { std::string typed; bool ok; std::string alert, key; } cases[] = {
-      {"", true, tooShort, kPrevious}, {"0123456789abcde", true, tooShort, kPrevious},
-      {"0123456789abcdef", true, "", "0123456789abcdef"},
+      {"0123456789abcde", true, tooShort, kPrevious},
       {"0123456789abcdefGHIJ", true, "", "0123456789abcdef"},
-      {"it's 'quoted' ok", true, "", "it's 'quoted' ok"},
-      {"\xC3\xBC" "123456789abcdef", true, notAscii, kPrevious},
       {"0123456789abcde\xF0\x9F\x98\x80", true, notAscii, kPrevious},  // half an emoji at 16
       {"fedcba9876543210", false, "", kPrevious}};
   for (const auto& c : cases) {
@@ -267,9 +231,6 @@ TEST_F(OptionScreenTest, OkPutsTheFirst16AsciiCharactersInForceAndInTheStore) {
                                     tapCancel()));
     EXPECT_EQ(GlbParam::instance().quorvelKey(), c.key);
     EXPECT_EQ(test::EncipherProbe(), probe);
-    open<OptionViewController>();  // shows the key in force
-    EXPECT_EQ(screenText(), "[Cancel] Quorvel key [OK]\n== Quorvel key(16 bytes in ASCII) ==\n"
-                            "row 0.0 |  | [text field: " + c.key + "]\n");
     EXPECT_EQ(storedKey(), c.key);
   }
 }

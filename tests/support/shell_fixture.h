@@ -1,8 +1,7 @@
-// Test support for the application's screens: the real shell, launched without its pause, over
-// the shared accessory manager, whose devices a test plugs in and pulls out (pseudo-terminals
-// linked at paths given with --device; the manager rescans at once). Every test starts from a
-// fresh application and settings object, with a documents folder of its own. Screens are driven
-// through Touch by what they show: rows, bar buttons and popup buttons are picked by their text.
+// Test support for the application's screens: the real shell over the shared accessory manager,
+// whose devices (pseudo-terminals linked at --device paths) a test plugs in and pulls out. Each
+// test starts afresh with a documents folder of its own; rows, bar buttons and popup buttons are
+// picked by their text.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -49,22 +48,19 @@ inline bool tapBar(const std::string& title) {
   }
   return false;
 }
+inline bool press(ActionSheet& sheet, int index) {
+  return Touch::chooseActionSheetEntry(sheet, index);
+}
+inline bool press(AlertView& alert, int index) { return Touch::tapAlertButton(alert, index); }
 // The button titled `title` of the menu or alert on top.
 inline bool choose(const std::string& title) {
   const auto& popups = Application::shared().popups();
-  return !popups.empty() &&
-         std::visit(
-             [&](const auto& popup) {
-               const auto& titles = popup->buttonTitles();
-               const auto index = static_cast<int>(std::find(titles.begin(), titles.end(), title) -
-                                                   titles.begin());
-               if (index == static_cast<int>(titles.size())) return false;
-               if constexpr (std::is_same_v<decltype(*popup), ActionSheet&>)
-                 return Touch::chooseActionSheetEntry(*popup, index);
-               else
-                 return Touch::tapAlertButton(*popup, index);
-             },
-             popups.back());
+  const auto pick = [&](const auto& popup) {
+    const auto& titles = popup->buttonTitles();
+    const auto at = std::find(titles.begin(), titles.end(), title);
+    return at != titles.end() && press(*popup, static_cast<int>(at - titles.begin()));
+  };
+  return !popups.empty() && std::visit(pick, popups.back());
 }
 
 class ShellTest : public ::testing::Test {

@@ -1,56 +1,28 @@
 // Test support: a watchdog that ends a hung test fast, and waiting for a condition with a
 // generous deadline instead of sleeping a fixed time.
-//
-// Watchdog: armed for the life of the object; if it is still alive after `limit`, it prints the
-// test's name and aborts the process, so ctest reports the hang at once instead of at its own
-// timeout. Use one in every test that runs a loop or waits for another thread or process.
 #pragma once
 
-#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 #include "platform/runloop/run_loop.h"
 
 namespace zt::test {
 
+// Watchdog: if still alive after `limit`, SIGALRM ends the process, so ctest reports the hang
+// at once. One at a time: use one in every test that runs a loop or waits for another thread or
+// process.
 class Watchdog {
  public:
   explicit Watchdog(std::chrono::seconds limit = std::chrono::seconds(60)) {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    name_ = info ? std::string(info->test_suite_name()) + "." + info->name() : "?";
-    thread_ = std::thread([this, limit] {
-      std::unique_lock lock(mutex_);
-      if (!cv_.wait_for(lock, limit, [this] { return done_; })) {
-        std::fprintf(stderr, "watchdog: %s still running after %lld s\n", name_.c_str(),
-                     static_cast<long long>(limit.count()));
-        std::abort();
-      }
-    });
+    ::alarm(static_cast<unsigned>(limit.count()));
   }
-  ~Watchdog() {
-    {
-      std::lock_guard lock(mutex_);
-      done_ = true;
-    }
-    cv_.notify_all();
-    thread_.join();
-  }
+  ~Watchdog() { ::alarm(0); }
   Watchdog(const Watchdog&) = delete;
   Watchdog& operator=(const Watchdog&) = delete;
-
- private:
-  std::string name_;
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  bool done_ = false;
-  std::thread thread_;
 };
 
 // Polls `condition` every few milliseconds until it holds or `limit` passes.

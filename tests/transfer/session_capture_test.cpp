@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -33,56 +32,45 @@ class SessionCaptureTest : public ::testing::Test {
   std::filesystem::path path_ = dir_.path() / "capture.log";
 };
 
-TEST_F(SessionCaptureTest, TwoSessionsFollowInOrderWithDatesAndNothingCut) {
+// Two sessions follow in order with their dates, nothing cut. Then a size limit cuts an entry
+// short: it is told once, and once lifted the next entry begins on a line of its own.
+TEST_F(SessionCaptureTest, SessionsFollowInOrderWithDatesAndACutEntryEndsItsLine) {
   std::string longText;
   for (int i = 0; i < 100; ++i) longText += "line " + std::to_string(i) + " of a long answer\r\n";
   const std::string first =
       "=== Zemra Demo Module (ZD0001) 2024-03-05 11:05:07\n"
       "[Received 2024-03-05 11:05:08]hello\r\nworld\n"
       "[Sent 2024-03-05 11:05:09]" + longText + "\n"
-      "[2024-03-05 11:05:10]the app finish sending test file data operation\n"
-      "[Received 2024-03-05 11:05:11](4 bytes not shown: c328ff00)\n";
+      "[Received 2024-03-05 11:05:10](4 bytes not shown: c328ff00)\n";
   {
     SessionCapture capture;
     ASSERT_EQ(capture.open(path_), std::nullopt);
     EXPECT_EQ(capture.beginSession("Zemra Demo Module", "ZD0001", kStart), std::nullopt);
     EXPECT_EQ(capture.received("hello\r\nworld", kStart + 1s), std::nullopt);
     EXPECT_EQ(capture.sent(longText, kStart + 2s), std::nullopt);
-    EXPECT_EQ(capture.finished(kStart + 3s), std::nullopt);
-    EXPECT_EQ(capture.undecodable(test::fromHex("c328ff00"), kStart + 4s), std::nullopt);
+    EXPECT_EQ(capture.undecodable(test::fromHex("c328ff00"), kStart + 3s), std::nullopt);
     EXPECT_EQ(contents(), first) << "each entry is in the file once its call returns";
   }
   SessionCapture capture;
   ASSERT_EQ(capture.open(path_), std::nullopt);
   EXPECT_EQ(capture.beginSession("ttyUSB0", "/dev/ttyUSB0", kStart + 24h), std::nullopt);
-  EXPECT_EQ(capture.received("OK\r\n", kStart + 24h + 1s), std::nullopt);
-  EXPECT_EQ(contents(), first +
-                            "\n=== ttyUSB0 (/dev/ttyUSB0) 2024-03-06 11:05:07\n"
-                            "[Received 2024-03-06 11:05:08]OK\r\n\n");
-  struct stat status {};
-  ASSERT_EQ(::stat(path_.c_str(), &status), 0);
-  EXPECT_EQ(status.st_mode & 0777, 0600U);
-}
+  const std::string both = first + "\n=== ttyUSB0 (/dev/ttyUSB0) 2024-03-06 11:05:07\n";
+  EXPECT_EQ(contents(), both);
+  EXPECT_EQ(std::filesystem::status(path_).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
-// A size limit cuts an entry short; it is told once, and once lifted the next entry begins on a
-// line of its own.
-TEST_F(SessionCaptureTest, AnEntryCutShortIsToldOnceAndTheNextBeginsOnALineOfItsOwn) {
-  SessionCapture capture;
-  ASSERT_EQ(capture.open(path_), std::nullopt);
-  ASSERT_EQ(capture.beginSession("ttyUSB0", "/dev/ttyUSB0", kStart), std::nullopt);
-  const auto header = contents();
   rlimit limit{};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
   const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
   rlimit cut = limit;
-  cut.rlim_cur = header.size() + 10;
+  cut.rlim_cur = both.size() + 10;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &cut), 0);
-  EXPECT_EQ(capture.received("cut short", kStart + 1s), "File too large");
-  EXPECT_EQ(capture.received("lost", kStart + 2s), std::nullopt);
+  EXPECT_EQ(capture.received("cut short", kStart + 24h + 1s), "File too large");
+  EXPECT_EQ(capture.received("lost", kStart + 24h + 2s), std::nullopt);
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
   (void)std::signal(SIGXFSZ, ignored);
-  EXPECT_EQ(capture.received("again", kStart + 3s), std::nullopt);
-  EXPECT_EQ(contents(), header + "[Received \n[Received 2024-03-05 11:05:10]again\n");
+  EXPECT_EQ(capture.received("OK\r\n", kStart + 24h + 3s), std::nullopt);
+  EXPECT_EQ(contents(), both + "[Received \n[Received 2024-03-06 11:05:10]OK\r\n\n");
 }
 
 }  // namespace
