@@ -1,14 +1,17 @@
-// Triple DES: published answers both ways, partial blocks, agreement with OpenSSL, and keys
-// changed while other threads cipher.
+// Triple DES: published answers both ways, partial blocks, agreement with OpenSSL, keys changed
+// while other threads cipher, and key bytes wiped when they end.
 #include "cipher/triple_des.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <atomic>
+#include <new>
 #include <string>
 #include <thread>
 
+#include "cipher/wipe.h"
 #include "support/bytes.h"
 #include "support/watchdog.h"
 
@@ -158,6 +161,16 @@ TEST(CipherKeyRace, EveryBufferUsesOneWholeKey) {
   first.join();
   second.join();
   EXPECT_EQ(mixed.load(), 0);
+}
+
+// The key bytes are zero in the storage they leave behind (storage the test owns, so reading it
+// after the object ended is defined).
+TEST(Wiping, KeyBytesAreZeroWhenTheyEnd) {
+  alignas(WipedBytes<16>) std::uint8_t storage[sizeof(WipedBytes<16>)];
+  auto* key = new (storage) WipedBytes<16>();
+  key->fill(0xA5);
+  key->~WipedBytes<16>();
+  EXPECT_TRUE(std::all_of(std::begin(storage), std::end(storage), [](auto b) { return b == 0; }));
 }
 
 }  // namespace
