@@ -7,6 +7,7 @@
 #include <memory>
 #include <string_view>
 
+#include "frontend/terminal/front_end.h"
 #include "platform/ui/ui.h"
 #include "platform/ui/ui_test_support.h"
 #include "settings/cipher_probe.h"
@@ -102,15 +103,23 @@ TEST_F(DTSettingsTest, ShowsTheSettingsInForceAndWritesTheChosenFormatAtOnce) {
             "row 1.2 | Repetitions | [text view: 3]\nrow 1.3 | Total Characters | 9\n"
             "row 1.4 | Packet Size | [text view: 200]\n"
             "row 1.5 | Sleep Time (ms) | [text view: 50]\n");
-  for (const auto& [choice, rows] : {std::pair{1, "row 0.0 | ASCII\nrow 0.1 | UTF-8\n"},
-                                     std::pair{2, "row 0.0 | ASCII\nrow 0.1 | UTF-8 | (v)\n"}}) {
-    ASSERT_TRUE(Touch::tapRow(*screen->tableview(), {0, 0}));
-    EXPECT_TRUE(shows(std::string(rows) + "row 0.2 | Close\n"));
-    const auto picker = std::dynamic_pointer_cast<TableView>(screen->view()->viewWithTag(1));
-    ASSERT_TRUE(Touch::tapRow(*picker, {0, choice}));
+  // By keyboard: the picker takes the focus on the checked format (else the first), keeps Up
+  // and Down to itself, and gives the focus back to "Data Format" when it goes.
+  using Code = term::Key::Code;
+  term::FrontEnd frontEnd;
+  const auto press = [&](Code code) { frontEnd.key(term::Key::of(code), 24); };
+  for (const auto& [first, rows] : {std::pair{Code::Up, "ASCII\nrow 0.1 | UTF-8\n"},
+                                    std::pair{Code::Down, "ASCII\nrow 0.1 | UTF-8 | (v)\n"}}) {
+    press(Code::Enter);
+    EXPECT_TRUE(shows("row 0.0 | " + std::string(rows) + "row 0.2 | Close\n"));
+    EXPECT_NE(frontEnd.frame(60, 24).line(23).find("Enter choose"), std::string::npos);
+    for (const Code code : {first, Code::Down, Code::Enter}) press(code);  // UTF-8, then Close
     EXPECT_TRUE(!shows("Close") && shows("row 0.0 | Data Format | UTF-8\n"));
     EXPECT_EQ(param().dataFormat(), 1);
   }
+  frontEnd.refresh();
+  EXPECT_EQ(frontEnd.focus().table, screen->tableview().get());
+  EXPECT_EQ(frontEnd.focus().row, (IndexPath{0, 0}));
   ASSERT_TRUE(tapCancel());
   EXPECT_EQ(param().dataFormat(), 1);
 }
