@@ -75,32 +75,42 @@ TEST_F(MainScreenTest, SwitchNeedsAKeyThenPutsItInForceAndStoresTheState) {
   }
 }
 
-// Each failure is told in one alert, once: the program goes on without stored options.
+// Each failure is told in one alert, once: the program goes on without stored options, and a
+// file it could not read is left as it is.
 TEST_F(MainScreenTest, OptionStoreFailuresAreToldOnce) {
   const std::string folder = (docs_.path() / "ZemraDemo").string();
-  for (const bool atStart : {true, false}) {
-    if (atStart) {
-      std::ofstream(folder).put('x');  // a file where the folder belongs
-      GlbParam::instance().setQuorvelKey(kKey);
-    } else {
-      std::filesystem::remove(folder);
+  const std::string garbage(4096, 'Z');
+  enum { FolderBlocked, LockedWhenStoring, Corrupt };
+  const std::pair<int, std::string> cases[] = {
+      {FolderBlocked, "saved: " + folder + ": Not a directory"},
+      {LockedWhenStoring, "saved: database is locked"},
+      {Corrupt, "read: file is not a database"}};
+  for (const auto& [c, told] : cases) {
+    std::filesystem::remove_all(folder);
+    if (c == FolderBlocked) std::ofstream(folder).put('x');  // a file where the folder belongs
+    if (c == Corrupt && std::filesystem::create_directory(folder)) {
+      std::ofstream(OptionDatabasePath(docs_.path())) << garbage;
+    }
+    if (c == LockedWhenStoring) {
       storeOptions(false);
+    } else {
+      GlbParam::instance().setQuorvelKey(kKey);
     }
     launch();
     sqlite3* lock = nullptr;
-    if (!atStart) {
+    if (c == LockedWhenStoring) {
       sqlite3_open(OptionDatabasePath(docs_.path()).c_str(), &lock);
       sqlite3_exec(lock, "begin exclusive", nullptr, nullptr, nullptr);
+      ASSERT_TRUE(tapRow("Quorvel", RowPart::Switch));
     }
-    ASSERT_TRUE(atStart || tapRow("Quorvel", RowPart::Switch));
-    EXPECT_TRUE(shows("alert: Warning | The options could not be saved: " +
-                      (atStart ? folder + ": Not a directory" : "database is locked") +
+    EXPECT_TRUE(shows("alert: Warning | The options could not be " + told +
                       ". Zemra Telvo works, but will not remember them. | [OK]"));
     sqlite3_close(lock);
     ASSERT_TRUE(choose("OK") && tapRow("Quorvel", RowPart::Switch));
-    EXPECT_EQ(screen(), MainScreen(atStart ? "[ON ]" : "[OFF]"));
+    EXPECT_EQ(screen(), MainScreen(c == LockedWhenStoring ? "[OFF]" : "[ON ]"));
     quit();
   }
+  EXPECT_EQ(readFile(OptionDatabasePath(docs_.path())), garbage);
 }
 
 // The launch shows the main screen over the root. Devices come and go beside a session all the
