@@ -5,7 +5,6 @@
 
 #include "accessory/accessory_records.h"
 #include "accessory/screen_table.h"
-#include "app/app_shell.h"
 #include "cipher/triple_des.h"
 #include "info/about_view_controller.h"
 #include "platform/device/device.h"
@@ -14,6 +13,7 @@
 #include "settings/glb_param.h"
 #include "settings/option_store.h"
 #include "settings/quorvel_key_buffer.h"
+#include "shell/app_shell.h"
 
 namespace zt {
 namespace {
