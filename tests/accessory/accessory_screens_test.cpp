@@ -12,6 +12,7 @@
 #include "accessory/main_view_controller.h"
 #include "info/root_view_controller.h"
 #include "platform/device/device.h"
+#include "platform/external_accessory/serial_port.h"
 #include "settings/cipher_probe.h"
 #include "settings/db_process.h"
 #include "settings/option_store.h"
@@ -147,17 +148,31 @@ std::string List(const std::vector<std::string>& devices) {
 
 TEST_F(AccessoryListTest, ListFollowsTheDevicesARowTapOpensATransferScreenTheDetailButtonNot) {
   launch();
+  int pickers = 0;  // the main screen's other way to devices: the Bluetooth picker
+  EAAccessoryManager::setBluetoothAccessoryPickerPresenter([&](auto&, auto&, auto) { ++pickers; });
+  ASSERT_TRUE(tapRow("Paired Devices List"));
+  EAAccessoryManager::setBluetoothAccessoryPickerPresenter(nullptr);
+  EXPECT_EQ(pickers, 1);
   ASSERT_TRUE(tapRow("Accessory Devices List") && tapBar("Action") && choose("Refresh"));
   EXPECT_EQ(screen(), List({}));
   plug("ttyZ2");
   plug("ttyZ1");
   EXPECT_EQ(screen(), List({"ttyZ2", "ttyZ1"}));
   EXPECT_EQ(shownRow(path("ttyZ1"))->image, "bluetooth.png");
-  ASSERT_TRUE(tapRow(path("ttyZ1")));
+  // An accessory that declares two protocols is opened on its first; it goes from the list
+  // when it goes away.
+  AccessoryIdentity identity;
+  identity.serialNumber = "two protocols";
+  identity.protocolStrings = {"com.example.first", kDefaultProtocolString};
+  const auto twoProtocols = manager().addConnectedAccessory(
+      identity, std::make_shared<SerialTransport>(ptys_["ttyZ1"]->slavePath(), kDefaultBaud));
+  ASSERT_TRUE(tapRow("two protocols"));
   const auto record = dynamic_cast<DataTransfersViewController&>(*top()).accessoryInfo();
-  EXPECT_EQ(record->accessory(), manager().connectedAccessories()[1]);
-  EXPECT_EQ(record->protocolString(), record->accessory()->protocolStrings().front());
-  ASSERT_TRUE(tapBar("Accessory List"));
+  EXPECT_EQ(record->accessory(), twoProtocols);
+  EXPECT_EQ(record->protocolString(), "com.example.first");
+  ASSERT_TRUE(tapBar("Accessory List") && shows("two protocols"));
+  manager().removeConnectedAccessory(twoProtocols);
+  EXPECT_EQ(screen(), List({"ttyZ2", "ttyZ1"}));
   // A tap that raced the reload a notification asked for: the row shows another device now.
   auto& list = dynamic_cast<AccessoryListViewController&>(*top());
   const auto table = shownRow(path("ttyZ1"))->table;
