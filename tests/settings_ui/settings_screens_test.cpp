@@ -6,6 +6,8 @@
 #include <array>
 #include <memory>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "frontend/terminal/front_end.h"
 #include "platform/ui/ui.h"
@@ -124,7 +126,8 @@ TEST_F(DTSettingsTest, ShowsTheSettingsInForceAndWritesTheChosenFormatAtOnce) {
   EXPECT_EQ(param().dataFormat(), 1);
 }
 
-// Numbers are read leniently ("12abc" is 12) and the total wraps in 32 bits.
+// Numbers are read leniently ("12abc" is 12, "-5" is -5, beyond the range the nearest limit)
+// and the total wraps in 32 bits.
 TEST_F(DTSettingsTest, OkChecksTheLineThenTheRepetitionsAndEmptyNumbersStoreDefaults) {
   param().setAutoSendData("before");
   param().setAutoSendInterval(9);
@@ -134,14 +137,18 @@ TEST_F(DTSettingsTest, OkChecksTheLineThenTheRepetitionsAndEmptyNumbersStoreDefa
   for (int row : {0, 1, 2, 4, 5}) retype(row, "");
   EXPECT_EQ(param().largeData_LineCharacter(), "");  // written at once
   EXPECT_EQ(param().largeData_LineCount(), 0);
-  EXPECT_TRUE(shows("row 1.3 | Total Characters | 0\n"));
-  const struct { int row; std::string_view typed; std::string alert, sent; std::array<int, 3> ok; }
-  steps[] = {{-1, "", "Please enter some auto-send text", "before", {9, 300, 70}},
-             {0, "abc", "Please enter 'send repetitions' value", "abc", {1, 300, 70}},
-             {2, " \t1000000000abc", "", "abc", {1, 200, 50}}};
+  const struct {
+    std::vector<std::pair<int, std::string_view>> typed;
+    std::string total, alert, sent;
+    std::array<int, 3> ok;
+  } steps[] = {
+      {{}, "0", "Please enter some auto-send text", "before", {9, 300, 70}},
+      {{{0, "abcd"}, {1, "-5"}}, "0", "Please enter 'send repetitions' value", "abcd",
+       {-5, 300, 70}},
+      {{{1, ""}, {2, " \t3000000000abc"}}, "-4", "", "abcd", {1, 200, 50}}};
   for (const auto& s : steps) {
-    if (s.row >= 0) retype(s.row, s.typed);
-    EXPECT_TRUE(s.row != 2 || shows("row 1.3 | Total Characters | -1294967296\n"));
+    for (const auto& [row, text] : s.typed) retype(row, text);
+    EXPECT_TRUE(shows("row 1.3 | Total Characters | " + s.total + "\n"));
     ASSERT_TRUE(tapOk());
     EXPECT_EQ(isOnTop(*screen), !s.alert.empty());
     EXPECT_TRUE(s.alert.empty() || shows("alert: Warning | " + s.alert + " | [OK]\n"));
@@ -149,7 +156,7 @@ TEST_F(DTSettingsTest, OkChecksTheLineThenTheRepetitionsAndEmptyNumbersStoreDefa
     EXPECT_EQ(okNumbers(), s.ok);
     dismissAlert();
   }
-  EXPECT_EQ(param().largeData_LineCount(), 1000000000);
+  EXPECT_EQ(param().largeData_LineCount(), 2147483647);
 }
 
 // A fresh screen learns the keyboard's height only after its first edit has begun; then a
