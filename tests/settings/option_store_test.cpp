@@ -115,14 +115,5 @@ TEST_F(OptionStoreTest, AnUnusableFileFailsWithItsReasonAndChangesNothing) {
   EXPECT_EQ(param.quorvelKey(), "in memory");
 }
 
-TEST_F(OptionStoreTest, StatementResultsReflectWhatSqliteDid) {
-  DBProcess& store = *restart().dbProcess();
-  EXPECT_TRUE(store.ExecSql("insert into AppOption values(5,'a')"));
-  EXPECT_FALSE(store.ExecSql("insert into AppOption values(5,'b')"));  // primary key taken
-  EXPECT_FALSE(store.ExecSql("selec nothing"));
-  EXPECT_TRUE(store.BeginTransaction() && store.RollbackTransaction());
-  EXPECT_FALSE(store.CommitTransaction());  // nothing left to commit
-}
-
 }  // namespace
 }  // namespace zt
