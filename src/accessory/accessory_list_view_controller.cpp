@@ -2,8 +2,8 @@
 
 #include "accessory/accessory_detail_view_controller.h"
 #include "accessory/screen_table.h"
-#include "app/app_shell.h"
 #include "platform/external_accessory/accessory_manager.h"
+#include "shell/app_shell.h"
 #include "transfer/data_transfers_view_controller.h"
 
 namespace zt {

@@ -5,7 +5,6 @@
 
 #include "accessory/accessory_records.h"
 #include "accessory/screen_table.h"
-#include "app/app_shell.h"
 #include "cipher/triple_des.h"
 #include "info/about_view_controller.h"
 #include "platform/device/device.h"
@@ -14,6 +13,7 @@
 #include "settings/glb_param.h"
 #include "settings/option_store.h"
 #include "settings/quorvel_key_buffer.h"
+#include "shell/app_shell.h"
 
 namespace zt {
 namespace {
@@ -95,20 +95,24 @@ void MainViewController::viewDidDisappear(bool /*animated*/) { setTitle(""); }
 void MainViewController::startOptionStore() {
   const AppShell* shell = AppShell::current();
   const auto documents = shell ? shell->documentsDirectory() : DocumentsDirectory(std::nullopt);
-  std::string reason;
-  if (!StartOptionStore(GlbParam::instance(), documents, &reason)) tellStoreFailure(reason);
+  OptionStoreFailure failure;
+  if (!StartOptionStore(GlbParam::instance(), documents, &failure)) tellStoreFailure(failure);
 }
 
 void MainViewController::storeQuorvelState(bool on) {
   DBProcess* store = GlbParam::instance().dbProcess();
-  if (store && !store->UpdateQuorvelOpenState(on)) tellStoreFailure(store->lastError());
+  if (store && !store->UpdateQuorvelOpenState(on)) {
+    tellStoreFailure({OptionFailure::Save, store->lastError()});
+  }
 }
 
-void MainViewController::tellStoreFailure(const std::string& reason) {
+void MainViewController::tellStoreFailure(const OptionStoreFailure& failure) {
   if (storeFailureTold_) return;
   storeFailureTold_ = true;
+  const char* missed = failure.what == OptionFailure::Read ? "read" : "saved";
   std::make_shared<AlertView>("Warning",
-                              "The options could not be saved: " + reason +
+                              std::string("The options could not be ") + missed + ": " +
+                                  failure.reason +
                                   ". Zemra Telvo works, but will not remember them.",
                               std::weak_ptr<AlertViewDelegate>(), "OK")
       ->show();

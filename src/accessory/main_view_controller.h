@@ -19,6 +19,7 @@
 #include <string>
 
 #include "platform/ui/ui.h"
+#include "settings/option_store.h"
 
 namespace zt {
 
@@ -56,8 +57,8 @@ class MainViewController : public ViewController,
   void startOptionStore();
   // Writes the on/off state; a failure is told.
   void storeQuorvelState(bool on);
-  // The alert for a failure of the option store, the first time only.
-  void tellStoreFailure(const std::string& reason);
+  // The alert for a failure of the option store (reading or saving), the first time only.
+  void tellStoreFailure(const OptionStoreFailure& failure);
   // A new switch in the "Quorvel" row's cell, showing the state in force.
   void placeQuorvelSwitch(TableViewCell& cell);
 

@@ -17,8 +17,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/app_shell.h"
 #include "platform/ui/ui.h"
+#include "shell/app_shell.h"
 
 namespace zt {
 

@@ -64,7 +64,7 @@ bool DBProcess::OpenDB(const std::string& path) {
   const int result = sqlite3_open_v2(path.c_str(), &db_,
                                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (result != SQLITE_OK) {
-    Fail();
+    Fail(OptionFailure::Read);
     CloseDB();
     return false;
   }
@@ -88,17 +88,22 @@ bool DBProcess::CommitTransaction() { return ExecSql("commit transaction"); }
 
 bool DBProcess::RollbackTransaction() { return ExecSql("rollback transaction"); }
 
-bool DBProcess::TableExist(std::string_view name) {
+bool DBProcess::TableExist(std::string_view name) { return FindTable(name).value_or(false); }
+
+std::optional<bool> DBProcess::FindTable(std::string_view name) {
   SqliteStatement statement(
       db_, "select count(*) as count from sqlite_master where type='table' and name=?");
-  if (!statement.ok() || !statement.bindText(1, name)) return false;
-  if (statement.step() != SQLITE_ROW) return false;
+  if (!statement.ok() || !statement.bindText(1, name)) return std::nullopt;
+  if (statement.step() != SQLITE_ROW) return std::nullopt;
   return sqlite3_column_int(statement.get(), 0) > 0;
 }
 
+// A database that cannot be asked for its tables (not a database, locked, unreadable) is not
+// written to.
 bool DBProcess::CreateAllTables() {
-  if (TableExist("AppOption")) return true;
-  return ExecSql(kCreateAppOption) || Fail();
+  const auto found = FindTable("AppOption");
+  if (!found) return Fail(OptionFailure::Read);
+  return *found || ExecSql(kCreateAppOption) || Fail(OptionFailure::Save);
 }
 
 int DBProcess::FieldIndex(sqlite3_stmt* stmt, const char* name) {
@@ -113,11 +118,12 @@ int DBProcess::FieldIndex(sqlite3_stmt* stmt, const char* name) {
 
 bool DBProcess::ReadAppOption(GlbParam& param) {
   SqliteStatement statement(db_, "select * from AppOption");
-  if (!statement.ok()) return Fail();
+  if (!statement.ok()) return Fail(OptionFailure::Read);
   const int idColumn = FieldIndex(statement.get(), "optionID");
   const int valueColumn = FieldIndex(statement.get(), "optionValue");
   if (idColumn < 0 || valueColumn < 0) {
     lastError_ = "the table AppOption lacks its columns";
+    lastFailure_ = OptionFailure::Read;
     return false;
   }
   LoadedOptions loaded;
@@ -125,7 +131,7 @@ bool DBProcess::ReadAppOption(GlbParam& param) {
   while ((result = statement.step()) == SQLITE_ROW) {
     TakeRow(statement.get(), idColumn, valueColumn, loaded);
   }
-  if (result != SQLITE_DONE) return Fail();
+  if (result != SQLITE_DONE) return Fail(OptionFailure::Read);
   Apply(loaded, param);
   return true;
 }
@@ -149,16 +155,17 @@ bool DBProcess::RunStatement(std::string_view sql, std::string_view value) {
 // the option's previous value.
 bool DBProcess::StoreOption(std::string_view deleteSql, std::string_view insertSql,
                             std::string_view value) {
-  if (!BeginTransaction()) return Fail();
+  if (!BeginTransaction()) return Fail(OptionFailure::Save);
   const bool stored = ExecSql(deleteSql) && RunStatement(insertSql, value);
   if (stored && CommitTransaction()) return true;
-  Fail();  // before the rollback, which replaces SQLite's last message
+  Fail(OptionFailure::Save);  // before the rollback, which replaces SQLite's last message
   RollbackTransaction();
   return false;
 }
 
-bool DBProcess::Fail() {
+bool DBProcess::Fail(OptionFailure what) {
   lastError_ = db_ != nullptr ? sqlite3_errmsg(db_) : "the option database is not open";
+  lastFailure_ = what;
   return false;
 }
 

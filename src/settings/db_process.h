@@ -4,8 +4,9 @@
 // deleting its row and inserting a new one in one transaction. Values are bound as statement
 // parameters, so any text (quotes included) is stored and read back unchanged.
 //
-// Failures are reported by the results, and lastError() keeps the reason of the last one for the
-// caller to tell; nothing is shown or logged here. After a failed or missing OpenDB every
+// Failures are reported by the results; lastError() keeps the reason of the last one and
+// lastFailure() what it kept from happening, for the caller to tell; nothing is shown or logged
+// here. After a failed or missing OpenDB every
 // operation returns false without touching the database. A file that is
 // unreadable, locked for longer than the busy timeout, or not a database leaves the settings
 // object as it was.
@@ -13,6 +14,7 @@
 // Threads: main thread only; the connection is never used from another thread.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,10 @@ struct sqlite3_stmt;
 namespace zt {
 
 class GlbParam;
+
+// What a failure of the option store kept from happening: reading the stored options (opening
+// the database, looking for the table, loading) or saving them (creating the table, storing).
+enum class OptionFailure { None, Read, Save };
 
 class DBProcess {
  public:
@@ -54,15 +60,20 @@ class DBProcess {
   // Why the last failed open, table creation, load or store failed (SQLite's text); empty
   // while none failed.
   const std::string& lastError() const { return lastError_; }
+  OptionFailure lastFailure() const { return lastFailure_; }
 
  private:
-  // Keeps SQLite's reason for the failure that just happened; returns false.
-  bool Fail();
+  // Keeps SQLite's reason for the failure that just happened and what it kept from happening;
+  // returns false.
+  bool Fail(OptionFailure what);
+  // Whether the table exists; nullopt when the database could not be asked.
+  std::optional<bool> FindTable(std::string_view name);
   bool RunStatement(std::string_view sql, std::string_view value);
   bool StoreOption(std::string_view deleteSql, std::string_view insertSql, std::string_view value);
 
   sqlite3* db_ = nullptr;
   std::string lastError_;
+  OptionFailure lastFailure_ = OptionFailure::None;
 };
 
 }  // namespace zt

@@ -8,7 +8,6 @@
 #include <memory>
 #include <system_error>
 
-#include "settings/db_process.h"
 #include "settings/glb_param.h"
 
 namespace zt {
@@ -49,20 +48,23 @@ std::filesystem::path OptionDatabasePath(const std::filesystem::path& documentsD
   return documentsDir / "ZemraDemo" / "ZemraDemo.db";
 }
 
+// A store that failed to start stays closed: what the person was told (that nothing will be
+// remembered) holds, and a damaged file is never written to.
 bool StartOptionStore(GlbParam& param, const std::filesystem::path& documentsDir,
-                      std::string* reason) {
+                      OptionStoreFailure* failure) {
   if (param.dbProcess() == nullptr) param.setDbProcess(std::make_unique<DBProcess>());
   DBProcess& store = *param.dbProcess();
   const std::filesystem::path file = OptionDatabasePath(documentsDir);
-  std::string why;
-  if (!MakeFolders(file.parent_path(), why) || !MakeFile(file, why)) {
-    if (reason != nullptr) *reason = why;
-    return false;
+  OptionStoreFailure why{OptionFailure::Save, ""};
+  if (MakeFolders(file.parent_path(), why.reason) && MakeFile(file, why.reason)) {
+    if (store.OpenDB(file.string()) && store.CreateAllTables() && store.ReadAppOption(param)) {
+      return true;
+    }
+    why = {store.lastFailure(), store.lastError()};
   }
-  const bool loaded = store.OpenDB(file.string()) && store.CreateAllTables() &&
-                      store.ReadAppOption(param);
-  if (!loaded && reason != nullptr) *reason = store.lastError();
-  return loaded;
+  store.CloseDB();
+  if (failure != nullptr) *failure = why;
+  return false;
 }
 
 }  // namespace zt

@@ -14,17 +14,25 @@
 #include <filesystem>
 #include <string>
 
-namespace zt {
+#include "settings/db_process.h"
 
-class GlbParam;
+namespace zt {
 
 // Where the option database lies under `documentsDir`.
 std::filesystem::path OptionDatabasePath(const std::filesystem::path& documentsDir);
 
+// Why starting failed, for the person: whether the stored options could not be read (the
+// database could not be opened, asked or loaded) or the store could not be made (its folder,
+// file or table), and the reason: "PATH: the system's text" or SQLite's text.
+struct OptionStoreFailure {
+  OptionFailure what = OptionFailure::None;
+  std::string reason;
+};
+
 // Runs the whole sequence; true when every step worked. Whatever fails, the settings object
-// keeps the values it had, and the program carries on without stored options; `reason` (when
-// given) then receives why, for the person: "PATH: the system's text" or SQLite's text.
+// keeps the values it had, the database is closed and left as it is, and the program carries
+// on without stored options; `failure` (when given) then receives why.
 bool StartOptionStore(GlbParam& param, const std::filesystem::path& documentsDir,
-                      std::string* reason = nullptr);
+                      OptionStoreFailure* failure = nullptr);
 
 }  // namespace zt

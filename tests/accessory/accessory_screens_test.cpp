@@ -12,6 +12,7 @@
 #include "accessory/main_view_controller.h"
 #include "info/root_view_controller.h"
 #include "platform/device/device.h"
+#include "platform/external_accessory/serial_port.h"
 #include "settings/cipher_probe.h"
 #include "settings/db_process.h"
 #include "settings/option_store.h"
@@ -75,32 +76,42 @@ TEST_F(MainScreenTest, SwitchNeedsAKeyThenPutsItInForceAndStoresTheState) {
   }
 }
 
-// Each failure is told in one alert, once: the program goes on without stored options.
+// Each failure is told in one alert, once: the program goes on without stored options, and a
+// file it could not read is left as it is.
 TEST_F(MainScreenTest, OptionStoreFailuresAreToldOnce) {
   const std::string folder = (docs_.path() / "ZemraDemo").string();
-  for (const bool atStart : {true, false}) {
-    if (atStart) {
-      std::ofstream(folder).put('x');  // a file where the folder belongs
-      GlbParam::instance().setQuorvelKey(kKey);
-    } else {
-      std::filesystem::remove(folder);
+  const std::string garbage(4096, 'Z');
+  enum { FolderBlocked, LockedWhenStoring, Corrupt };
+  const std::pair<int, std::string> cases[] = {
+      {FolderBlocked, "saved: " + folder + ": Not a directory"},
+      {LockedWhenStoring, "saved: database is locked"},
+      {Corrupt, "read: file is not a database"}};
+  for (const auto& [c, told] : cases) {
+    std::filesystem::remove_all(folder);
+    if (c == FolderBlocked) std::ofstream(folder).put('x');  // a file where the folder belongs
+    if (c == Corrupt && std::filesystem::create_directory(folder)) {
+      std::ofstream(OptionDatabasePath(docs_.path())) << garbage;
+    }
+    if (c == LockedWhenStoring) {
       storeOptions(false);
+    } else {
+      GlbParam::instance().setQuorvelKey(kKey);
     }
     launch();
     sqlite3* lock = nullptr;
-    if (!atStart) {
+    if (c == LockedWhenStoring) {
       sqlite3_open(OptionDatabasePath(docs_.path()).c_str(), &lock);
       sqlite3_exec(lock, "begin exclusive", nullptr, nullptr, nullptr);
+      ASSERT_TRUE(tapRow("Quorvel", RowPart::Switch));
     }
-    ASSERT_TRUE(atStart || tapRow("Quorvel", RowPart::Switch));
-    EXPECT_TRUE(shows("alert: Warning | The options could not be saved: " +
-                      (atStart ? folder + ": Not a directory" : "database is locked") +
+    EXPECT_TRUE(shows("alert: Warning | The options could not be " + told +
                       ". Zemra Telvo works, but will not remember them. | [OK]"));
     sqlite3_close(lock);
     ASSERT_TRUE(choose("OK") && tapRow("Quorvel", RowPart::Switch));
-    EXPECT_EQ(screen(), MainScreen(atStart ? "[ON ]" : "[OFF]"));
+    EXPECT_EQ(screen(), MainScreen(c == LockedWhenStoring ? "[OFF]" : "[ON ]"));
     quit();
   }
+  EXPECT_EQ(readFile(OptionDatabasePath(docs_.path())), garbage);
 }
 
 // The launch shows the main screen over the root. Devices come and go beside a session all the
@@ -137,17 +148,31 @@ std::string List(const std::vector<std::string>& devices) {
 
 TEST_F(AccessoryListTest, ListFollowsTheDevicesARowTapOpensATransferScreenTheDetailButtonNot) {
   launch();
+  int pickers = 0;  // the main screen's other way to devices: the Bluetooth picker
+  EAAccessoryManager::setBluetoothAccessoryPickerPresenter([&](auto&, auto&, auto) { ++pickers; });
+  ASSERT_TRUE(tapRow("Paired Devices List"));
+  EAAccessoryManager::setBluetoothAccessoryPickerPresenter(nullptr);
+  EXPECT_EQ(pickers, 1);
   ASSERT_TRUE(tapRow("Accessory Devices List") && tapBar("Action") && choose("Refresh"));
   EXPECT_EQ(screen(), List({}));
   plug("ttyZ2");
   plug("ttyZ1");
   EXPECT_EQ(screen(), List({"ttyZ2", "ttyZ1"}));
   EXPECT_EQ(shownRow(path("ttyZ1"))->image, "bluetooth.png");
-  ASSERT_TRUE(tapRow(path("ttyZ1")));
+  // An accessory that declares two protocols is opened on its first; it goes from the list
+  // when it goes away.
+  AccessoryIdentity identity;
+  identity.serialNumber = "two protocols";
+  identity.protocolStrings = {"com.example.first", kDefaultProtocolString};
+  const auto twoProtocols = manager().addConnectedAccessory(
+      identity, std::make_shared<SerialTransport>(ptys_["ttyZ1"]->slavePath(), kDefaultBaud));
+  ASSERT_TRUE(tapRow("two protocols"));
   const auto record = dynamic_cast<DataTransfersViewController&>(*top()).accessoryInfo();
-  EXPECT_EQ(record->accessory(), manager().connectedAccessories()[1]);
-  EXPECT_EQ(record->protocolString(), record->accessory()->protocolStrings().front());
-  ASSERT_TRUE(tapBar("Accessory List"));
+  EXPECT_EQ(record->accessory(), twoProtocols);
+  EXPECT_EQ(record->protocolString(), "com.example.first");
+  ASSERT_TRUE(tapBar("Accessory List") && shows("two protocols"));
+  manager().removeConnectedAccessory(twoProtocols);
+  EXPECT_EQ(screen(), List({"ttyZ2", "ttyZ1"}));
   // A tap that raced the reload a notification asked for: the row shows another device now.
   auto& list = dynamic_cast<AccessoryListViewController&>(*top());
   const auto table = shownRow(path("ttyZ1"))->table;

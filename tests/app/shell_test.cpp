@@ -21,6 +21,9 @@ TEST_F(ShellLifeTest, BackgroundPopsOnlyTransferScreensWithoutAnimation) {
     std::function<bool()> reach;  // from the main screen
     std::size_t stackAfter;
   } cases[] = {
+      {[] { return true; }, 2},
+      {list, 3},
+      {[] { return tapRow("Quorvel key"); }, 3},
       {[list] { return list() && tapRow(ShellTest::path("ttyZ0"), RowPart::DetailButton); }, 4},
       {transfer, 3},
       {[transfer] { return transfer() && tapBar("Action") && choose("Settings"); }, 3},

@@ -6,7 +6,10 @@
 #include <array>
 #include <memory>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "frontend/terminal/front_end.h"
 #include "platform/ui/ui.h"
 #include "platform/ui/ui_test_support.h"
 #include "settings/cipher_probe.h"
@@ -102,20 +105,29 @@ TEST_F(DTSettingsTest, ShowsTheSettingsInForceAndWritesTheChosenFormatAtOnce) {
             "row 1.2 | Repetitions | [text view: 3]\nrow 1.3 | Total Characters | 9\n"
             "row 1.4 | Packet Size | [text view: 200]\n"
             "row 1.5 | Sleep Time (ms) | [text view: 50]\n");
-  for (const auto& [choice, rows] : {std::pair{1, "row 0.0 | ASCII\nrow 0.1 | UTF-8\n"},
-                                     std::pair{2, "row 0.0 | ASCII\nrow 0.1 | UTF-8 | (v)\n"}}) {
-    ASSERT_TRUE(Touch::tapRow(*screen->tableview(), {0, 0}));
-    EXPECT_TRUE(shows(std::string(rows) + "row 0.2 | Close\n"));
-    const auto picker = std::dynamic_pointer_cast<TableView>(screen->view()->viewWithTag(1));
-    ASSERT_TRUE(Touch::tapRow(*picker, {0, choice}));
+  // By keyboard: the picker takes the focus on the checked format (else the first), keeps Up
+  // and Down to itself, and gives the focus back to "Data Format" when it goes.
+  using Code = term::Key::Code;
+  term::FrontEnd frontEnd;
+  const auto press = [&](Code code) { frontEnd.key(term::Key::of(code), 24); };
+  for (const auto& [first, rows] : {std::pair{Code::Up, "ASCII\nrow 0.1 | UTF-8\n"},
+                                    std::pair{Code::Down, "ASCII\nrow 0.1 | UTF-8 | (v)\n"}}) {
+    press(Code::Enter);
+    EXPECT_TRUE(shows("row 0.0 | " + std::string(rows) + "row 0.2 | Close\n"));
+    EXPECT_NE(frontEnd.frame(60, 24).line(23).find("Enter choose"), std::string::npos);
+    for (const Code code : {first, Code::Down, Code::Enter}) press(code);  // UTF-8, then Close
     EXPECT_TRUE(!shows("Close") && shows("row 0.0 | Data Format | UTF-8\n"));
     EXPECT_EQ(param().dataFormat(), 1);
   }
+  frontEnd.refresh();
+  EXPECT_EQ(frontEnd.focus().table, screen->tableview().get());
+  EXPECT_EQ(frontEnd.focus().row, (IndexPath{0, 0}));
   ASSERT_TRUE(tapCancel());
   EXPECT_EQ(param().dataFormat(), 1);
 }
 
-// Numbers are read leniently ("12abc" is 12) and the total wraps in 32 bits.
+// Numbers are read leniently ("12abc" is 12, "-5" is -5, beyond the range the nearest limit)
+// and the total wraps in 32 bits.
 TEST_F(DTSettingsTest, OkChecksTheLineThenTheRepetitionsAndEmptyNumbersStoreDefaults) {
   param().setAutoSendData("before");
   param().setAutoSendInterval(9);
@@ -125,14 +137,18 @@ TEST_F(DTSettingsTest, OkChecksTheLineThenTheRepetitionsAndEmptyNumbersStoreDefa
   for (int row : {0, 1, 2, 4, 5}) retype(row, "");
   EXPECT_EQ(param().largeData_LineCharacter(), "");  // written at once
   EXPECT_EQ(param().largeData_LineCount(), 0);
-  EXPECT_TRUE(shows("row 1.3 | Total Characters | 0\n"));
-  const struct { int row; std::string_view typed; std::string alert, sent; std::array<int, 3> ok; }
-  steps[] = {{-1, "", "Please enter some auto-send text", "before", {9, 300, 70}},
-             {0, "abc", "Please enter 'send repetitions' value", "abc", {1, 300, 70}},
-             {2, " \t1000000000abc", "", "abc", {1, 200, 50}}};
+  const struct {
+    std::vector<std::pair<int, std::string_view>> typed;
+    std::string total, alert, sent;
+    std::array<int, 3> ok;
+  } steps[] = {
+      {{}, "0", "Please enter some auto-send text", "before", {9, 300, 70}},
+      {{{0, "abcd"}, {1, "-5"}}, "0", "Please enter 'send repetitions' value", "abcd",
+       {-5, 300, 70}},
+      {{{1, ""}, {2, " \t3000000000abc"}}, "-4", "", "abcd", {1, 200, 50}}};
   for (const auto& s : steps) {
-    if (s.row >= 0) retype(s.row, s.typed);
-    EXPECT_TRUE(s.row != 2 || shows("row 1.3 | Total Characters | -1294967296\n"));
+    for (const auto& [row, text] : s.typed) retype(row, text);
+    EXPECT_TRUE(shows("row 1.3 | Total Characters | " + s.total + "\n"));
     ASSERT_TRUE(tapOk());
     EXPECT_EQ(isOnTop(*screen), !s.alert.empty());
     EXPECT_TRUE(s.alert.empty() || shows("alert: Warning | " + s.alert + " | [OK]\n"));
@@ -140,7 +156,7 @@ TEST_F(DTSettingsTest, OkChecksTheLineThenTheRepetitionsAndEmptyNumbersStoreDefa
     EXPECT_EQ(okNumbers(), s.ok);
     dismissAlert();
   }
-  EXPECT_EQ(param().largeData_LineCount(), 1000000000);
+  EXPECT_EQ(param().largeData_LineCount(), 2147483647);
 }
 
 // A fresh screen learns the keyboard's height only after its first edit has begun; then a

@@ -57,6 +57,15 @@ std::shared_ptr<TableView> screenTable(const DisplayList& list) {
   return nullptr;
 }
 
+std::shared_ptr<TableView> tableOnTop(const DisplayList& list) {
+  std::shared_ptr<TableView> last;
+  for (const DisplayItem& item : list.items) {
+    if (const auto* row = std::get_if<DisplayRow>(&item)) last = row->table;
+    if (const auto* header = std::get_if<DisplaySectionHeader>(&item)) last = header->table;
+  }
+  return last != screenTable(list) ? last : nullptr;
+}
+
 EditingInfo editing(const DisplayList& list) {
   for (const DisplayRow* row : rows(list)) {
     for (const DisplayControl& control : row->controls) {
@@ -104,9 +113,10 @@ bool isFocusable(const DisplayRow& row) {
 }
 
 std::vector<const DisplayRow*> focusableRows(const DisplayList& list) {
+  const auto top = tableOnTop(list);
   std::vector<const DisplayRow*> out;
   for (const DisplayRow* row : rows(list)) {
-    if (isFocusable(*row)) out.push_back(row);
+    if (isFocusable(*row) && (!top || row->table == top)) out.push_back(row);
   }
   return out;
 }

@@ -19,6 +19,9 @@ std::vector<const DisplayRow*> rows(const DisplayList& list);
 const DisplayRow* findRow(const DisplayList& list, const TableView* table, IndexPath path);
 // The table of the screen shown: the first table in drawing order (null without one).
 std::shared_ptr<TableView> screenTable(const DisplayList& list);
+// A table shown over the screen's own (a picker): the last table in drawing order, when it is
+// not the screen's table; null when none is shown.
+std::shared_ptr<TableView> tableOnTop(const DisplayList& list);
 
 // Where the first responder is.
 struct EditingInfo {
@@ -38,6 +41,8 @@ const DisplayControl* activeControl(const DisplayRow& row);
 // A row the focus stops on: not covered, and selectable or holding an active control or a
 // detail button.
 bool isFocusable(const DisplayRow& row);
+// The rows the keyboard moves among: the focusable rows of the table on top while one is
+// shown, else every focusable row.
 std::vector<const DisplayRow*> focusableRows(const DisplayList& list);
 // A toolbar entry that Tab stops on: an enabled button or an enabled control.
 bool isToolbarStop(const DisplayToolbar::Entry& entry);

@@ -20,6 +20,17 @@ void focusRow(Focus& focus, const DisplayRow* row) {
   focus.row = row->path;
 }
 
+// The row a table shown on top starts on: its checked row, else its first.
+const DisplayRow* startingRow(const DisplayList& list, const TableView* table) {
+  const DisplayRow* first = nullptr;
+  for (const DisplayRow* row : focusableRows(list)) {
+    if (row->table.get() != table) continue;
+    if (row->accessory == DisplayAccessory::Checkmark) return row;
+    if (!first) first = row;
+  }
+  return first;
+}
+
 }  // namespace
 
 const DisplayRow* nearestFocusableRow(const DisplayList& list, IndexPath path) {
@@ -48,11 +59,34 @@ void FocusTracker::switchScreen(const DisplayList& list, const std::shared_ptr<T
     focusRow(focus_, candidates.empty() ? nullptr : candidates.front());
   }
   focus_.overlay = nullptr;
+  onTop_.reset();
+  beneath_.reset();
+}
+
+// A table shown over the screen takes the focus on its checked row (else its first); when it
+// goes, the focus returns to where it was when the table came, which is the row that opened it.
+void FocusTracker::followTableOnTop(const DisplayList& list) {
+  const auto top = tableOnTop(list);
+  if (top == onTop_.lock() && (top || !beneath_)) return;
+  onTop_ = top;
+  if (top) {
+    if (!beneath_) beneath_ = focus_;
+    focus_.area = Focus::Area::Table;
+    focusRow(focus_, startingRow(list, top.get()));
+  } else if (beneath_) {
+    focus_.area = beneath_->area;
+    focus_.toolbarEntry = beneath_->toolbarEntry;
+    focus_.table = beneath_->table;
+    focus_.hasRow = beneath_->hasRow;
+    focus_.row = beneath_->row;
+    beneath_.reset();
+  }
 }
 
 void FocusTracker::update(const DisplayList& list) {
   const auto table = screenTable(list);
   if (table.get() != screen_ || current_.lock() != table) switchScreen(list, table);
+  followTableOnTop(list);
   const DisplayRow* row = focus_.hasRow ? findRow(list, focus_.table, focus_.row) : nullptr;
   if (!row || !isFocusable(*row)) {
     // Rows that cannot take the focus now (covered, or gone) hand it to a neighbour; with no

@@ -2,13 +2,16 @@
 // entry of an alert or action sheet), and FocusTracker, which keeps it sensible as display lists
 // come and go: a screen shown for the first time starts on its first focusable row, a screen
 // shown again gets back the focus it had, a row that went away hands the focus to its neighbour,
-// and an Esc that did not end an edit is forgotten once that edit ends.
+// a table shown over the screen (a picker) takes the focus on its checked row and gives it back
+// to where it was when it goes, and an Esc that did not end an edit is forgotten once that edit
+// ends.
 //
 // Screens are told apart by their table (the first one in the display list); identities are
 // compared only, never dereferenced. Main thread only, like the display list.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -38,11 +41,14 @@ class FocusTracker {
 
  private:
   void switchScreen(const DisplayList& list, const std::shared_ptr<TableView>& table);
+  void followTableOnTop(const DisplayList& list);
 
   Focus focus_;
   const TableView* screen_ = nullptr;  // the table that tells the screen shown apart
   std::weak_ptr<TableView> current_;
   std::vector<std::pair<std::weak_ptr<TableView>, Focus>> remembered_;
+  std::weak_ptr<TableView> onTop_;  // the table shown over the screen's, while there is one
+  std::optional<Focus> beneath_;    // the focus it took, to give back when it goes
 };
 
 // The focusable row nearest to `path` in the list (the first at or after it, else the last).

@@ -44,7 +44,8 @@ std::string enterMeaning(const DisplayList& list, const Focus& focus) {
     if (control->kind == DisplayControl::Kind::Switch) return "toggle";
     return control->kind == DisplayControl::Kind::Button ? control->text : "edit";
   }
-  return row->selectable ? "open" : "";
+  if (!row->selectable) return "";
+  return row->table == tableOnTop(list) ? "choose" : "open";
 }
 
 void addBarHints(Hints& out, const DisplayList& list) {

@@ -6,8 +6,9 @@
 // Up/Down/Enter or 1..9 choose an entry (Esc "Cancel"); while a field is edited, keys edit it,
 // Enter is its Return key (in a toolbar: the toolbar's next button) and Esc ends the edit (a
 // second Esc, when the screen kept editing, taps the left bar button);
-// otherwise Up/Down move among rows, Tab among the table and the toolbar, Enter activates,
-// Right taps a detail button, Esc the left and F2 the right bar button, q quits.
+// otherwise Up/Down move among rows (those of a table shown on top, while one is), Tab among
+// the table and the toolbar, Enter activates, Right taps a detail button, Esc the left and F2
+// the right bar button, q quits.
 #pragma once
 
 #include <vector>
