@@ -1,5 +1,5 @@
 // The main screen's accessory notifications: they keep the settings object's list of connected
-// accessories and tell the screen on top.
+// accessories and tell the accessory list on top and the transfer screens of an accessory gone.
 #include <algorithm>
 #include <any>
 
@@ -34,8 +34,9 @@ void MainViewController::AccessoryConnected(const Notification& notification) {
   }
 }
 
-// A transfer screen on top is told only when the accessory that went away is its own: other
-// devices come and go here all the time, and its session must not end for them.
+// Only the transfer screens of the accessory that went away are told, wherever they sit on the
+// stack (each shows the end when it is on top): other devices come and go here all the time, and
+// a session must not end for them.
 void MainViewController::AccessoryDisconnected(const Notification& notification) {
   const auto accessory = AccessoryOf(notification);
   if (!accessory) return;
@@ -47,14 +48,18 @@ void MainViewController::AccessoryDisconnected(const Notification& notification)
   if (known == records.end()) return;
   records.erase(known);
   const auto navigation = navigationController();
-  const auto top = navigation ? navigation->topViewController() : nullptr;
-  if (auto* list = dynamic_cast<AccessoryListViewController*>(top.get())) {
-    list->RefreshAccessoryList();
-  } else if (auto* transfer = dynamic_cast<DataTransfersViewController*>(top.get())) {
-    const auto& info = transfer->accessoryInfo();
+  if (!navigation) return;
+  const auto stack = navigation->viewControllers();  // a copy: the screens told may change it
+  for (const auto& screen : stack) {
+    auto* transfer = dynamic_cast<DataTransfersViewController*>(screen.get());
+    const auto info = transfer ? transfer->accessoryInfo() : nullptr;
     if (info && info->accessory() && info->accessory()->connectionID() == id) {
       transfer->AccessoryDisconnect();
     }
+  }
+  const auto top = navigation->topViewController();
+  if (auto* list = dynamic_cast<AccessoryListViewController*>(top.get())) {
+    list->RefreshAccessoryList();
   }
 }
 

@@ -5,10 +5,10 @@
 //
 // At load it starts the option store and the settings object's list of connected accessories;
 // from then on it follows the accessory notifications, keeping that list and telling the
-// accessory list screen or the transfer screen on top. The switch turns Quorvel on (only with a
-// key: otherwise it warns and opens the key screen) and off, puts the key into force and stores
-// the state. A failure of the option store is told once, in an alert; the program goes on
-// without stored options.
+// accessory list screen on top, and the transfer screens of an accessory that went away. The
+// switch turns Quorvel on (only with a key: otherwise it warns and opens the key screen) and
+// off, puts the key into force and stores the state. A failure of the option store is told
+// once, in an alert; the program goes on without stored options.
 //
 // The shell pushes it at launch; it stays on the stack for the application's life. Main thread
 // only.

@@ -5,8 +5,10 @@
 //
 // Use: make it with std::make_shared, setAccessoryInfo, then push it. The session and the worker
 // start when its view loads and end when it leaves the navigation stack (or when it disappears
-// other than for its own settings screen). AccessoryDisconnect() is for the screen that follows
-// the accessory notifications.
+// other than for its own settings screen). The session also ends when the accessory goes away:
+// the input stream reports its end or an error, or the screen that follows the accessory
+// notifications calls AccessoryDisconnect(). The person is told once, at once when the screen is
+// on top, else when it is on top again.
 //
 // Threads: every public operation is for the main thread. The worker writes to the output
 // stream from its own thread; it reaches the main thread only by RunLoop::post, holds a strong
@@ -65,7 +67,8 @@ class DataTransfersViewController : public ViewController,
   // Where the log is also written in full (not owned; null: nowhere). Set before the view loads.
   void setSessionCapture(SessionCapture* capture) { capture_ = capture; }
 
-  // The accessory has gone: ends the session and tells the person.
+  // The accessory has gone: ends the session and tells the person (once; when this screen is
+  // covered, as soon as it is on top again).
   void AccessoryDisconnect();
 
   // How many send workers of any screen have not yet handed their screen back.
@@ -86,7 +89,8 @@ class DataTransfersViewController : public ViewController,
   std::optional<std::string> titleForHeaderInSection(TableView& table, int section) override;
   std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& table, IndexPath path) override;
 
-  // The input stream announces bytes: they are read on the main thread.
+  // The input stream announces bytes (read on the main thread), or its end or an error (the
+  // session is over).
   void handleEvent(Stream& stream, StreamEvent code) override;
   // The menu: 0 Settings, 1 Auto Send, 2 Send Test File Data, 3 Clear, 4 Cancel.
   void clickedButtonAtIndex(ActionSheet& sheet, int index) override;
@@ -111,13 +115,16 @@ class DataTransfersViewController : public ViewController,
   void CloseSession();
   // Whether the screen is leaving for good: off its navigation stack, or not for its settings.
   bool isLeaving() const;
+  // The send field and button of a session that has ended, and the alert.
+  void showDisconnected();
 
   // ---- main-thread side of sending (transfer_sending.cpp)
   void PressSendBtn();
   void AppendSendData(std::string text);
   // A write's result: `text` is what went out (none: a test-file write, counted only).
   void ProcessSendDataResult(const std::optional<std::string>& text);
-  void FinishSendTestFile(std::uint64_t serial);
+  // The test file `serial` ended after `sent` of its `total` bytes.
+  void FinishSendTestFile(std::uint64_t serial, std::uint64_t sent, std::uint64_t total);
   // Changes the mode and wakes the worker's waits.
   void setOperatType(OperatType mode);
   void requestStop();
@@ -135,10 +142,12 @@ class DataTransfersViewController : public ViewController,
   // One auto-send cycle, then its interval.
   void runAutoSend(OutputStream* out);
   std::size_t writeData_AutoSend(const PreparedText& prepared, OutputStream* out);
-  void writeData_SendTestFileEx(const RepeatedBlock& block, OutputStream* out);
+  // Returns how many bytes of the block went out.
+  std::uint64_t writeData_SendTestFileEx(const RepeatedBlock& block, OutputStream* out);
   // Writes all of `bytes` in writes of at most the packet size; returns how many went out.
   std::size_t writeWhole(const std::vector<std::uint8_t>& bytes, OutputStream* out);
-  // Waits `duration` unless stopped; with `whileMode`, also ends when the mode leaves it.
+  // Waits `duration` unless stopped; with `whileMode`, also ends when the mode leaves it, without
+  // when the accessory has gone (OperatNone).
   void pause(std::chrono::milliseconds duration, std::optional<OperatType> whileMode);
   void postSendResult(std::optional<std::string> text);
   void postToMain(std::function<void(DataTransfersViewController&)> task);
@@ -179,6 +188,7 @@ class DataTransfersViewController : public ViewController,
   SessionCapture* capture_ = nullptr;
   std::shared_ptr<EASession> curSession_;
   bool accessoryDisconnected_ = false;
+  bool disconnectUnshown_ = false;  // the person is told when the screen is on top again
   bool openSettings_ = false;
 
   // Shared with the worker.

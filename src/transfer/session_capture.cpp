@@ -66,8 +66,9 @@ SessionCapture::Failure SessionCapture::sent(std::string_view text, Time at) {
   return append(stamped("Sent", at, text));
 }
 
-SessionCapture::Failure SessionCapture::finished(Time at) {
-  return append(stamped("", at, kTestFileFinishedText));
+SessionCapture::Failure SessionCapture::testFileEnded(std::uint64_t sent, std::uint64_t total,
+                                                      Time at) {
+  return append(stamped("", at, testFileEndText(sent, total)));
 }
 
 SessionCapture::Failure SessionCapture::undecodable(std::span<const std::uint8_t> bytes,
@@ -111,6 +112,12 @@ std::string captureDate(SessionCapture::Time at) {
     return "0000-00-00 00:00:00";  // not reached: every system_clock time fits a std::tm
   }
   return text;
+}
+
+std::string testFileEndText(std::uint64_t sent, std::uint64_t total) {
+  if (sent >= total) return "the app finish sending test file data operation";
+  return "the app stopped sending test file data after " + std::to_string(sent) + " of " +
+         std::to_string(total) + " bytes";
 }
 
 std::string captureFailureMessage(std::string_view reason) {

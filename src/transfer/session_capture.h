@@ -8,6 +8,7 @@
 //   [Received 2024-03-05 11:05:08]TEXT                     TEXT exactly as it came
 //   [Sent 2024-03-05 11:05:09]TEXT
 //   [2024-03-05 11:05:10]the app finish sending test file data operation
+//   [2024-03-05 11:05:10]the app stopped sending test file data after 3000 of 6300 bytes
 //   [Received 2024-03-05 11:05:11](3 bytes not shown: c328ff)
 //
 // Line breaks inside TEXT stay as they came ("\r\n" included), so a TEXT is everything between
@@ -39,9 +40,9 @@
 
 namespace zt {
 
-// The line a test file's transmission ends with, on the screen and in the file.
-inline constexpr std::string_view kTestFileFinishedText =
-    "the app finish sending test file data operation";
+// The line a test file's transmission ends with, on the screen and in the file: the finish line
+// when all `total` bytes went out, else how far it got ("... after 3000 of 6300 bytes").
+std::string testFileEndText(std::uint64_t sent, std::uint64_t total);
 
 class SessionCapture {
  public:
@@ -63,8 +64,8 @@ class SessionCapture {
   [[nodiscard]] Failure beginSession(std::string_view name, std::string_view serial, Time at);
   [[nodiscard]] Failure received(std::string_view text, Time at);
   [[nodiscard]] Failure sent(std::string_view text, Time at);
-  // A test file's transmission ended.
-  [[nodiscard]] Failure finished(Time at);
+  // A test file's transmission ended after `sent` of its `total` bytes.
+  [[nodiscard]] Failure testFileEnded(std::uint64_t sent, std::uint64_t total, Time at);
   // Received bytes that did not decode, or a Quorvel batch that did not open.
   [[nodiscard]] Failure undecodable(std::span<const std::uint8_t> bytes, Time at);
 

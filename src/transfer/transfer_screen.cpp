@@ -1,6 +1,8 @@
 // The transfer screen's set-up and life: its views, the worker count, alerts.
 #include <pthread.h>
 
+#include <utility>
+
 #include "settings/glb_param.h"
 #include "transfer/data_transfers_view_controller.h"
 
@@ -98,7 +100,10 @@ void DataTransfersViewController::buildViews() {
   root->addSubview(toolbar_);
 }
 
-void DataTransfersViewController::viewDidAppear(bool /*animated*/) { openSettings_ = false; }
+void DataTransfersViewController::viewDidAppear(bool /*animated*/) {
+  openSettings_ = false;
+  if (std::exchange(disconnectUnshown_, false)) showDisconnected();
+}
 
 void DataTransfersViewController::showWarning(const std::string& message) {
   std::make_shared<AlertView>("Warning", message, std::weak_ptr<AlertViewDelegate>{},

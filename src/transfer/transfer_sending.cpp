@@ -32,24 +32,24 @@ void DataTransfersViewController::ProcessSendDataResult(const std::optional<std:
   } else {
     sentCountPosted_ = false;
   }
-  // A test file's writes only count, unless it goes on after Stop; a text is always logged.
-  if (text || operatType_ != OperatTestFile) {
-    const std::string shown = text.value_or("");
-    appendLogEntry("Sent", shown, at);
-    if (capture_) noteCapture(capture_->sent(shown, at));
+  // A test file's writes only count, whatever the mode when the count arrives.
+  if (text) {
+    appendLogEntry("Sent", *text, at);
+    if (capture_) noteCapture(capture_->sent(*text, at));
   }
   showCounts();
 }
 
-void DataTransfersViewController::FinishSendTestFile(std::uint64_t serial) {
+void DataTransfersViewController::FinishSendTestFile(std::uint64_t serial, std::uint64_t sent,
+                                                     std::uint64_t total) {
   // A run stopped and followed by a new start ends without ending the new one.
   const bool current = serial == testFileSerial_ && operatType_ != OperatAutoSend;
   if (current) setOperatType(OperatNormal);
   showCounts();
   log_ += "\r\n";
-  log_ += kTestFileFinishedText;
+  log_ += testFileEndText(sent, total);
   showLog(false);
-  if (capture_) noteCapture(capture_->finished(Clock::now()));
+  if (capture_) noteCapture(capture_->testFileEnded(sent, total, Clock::now()));
   if (current) showSendControls("", true, "Send");
 }
 

@@ -1,5 +1,5 @@
 // The transfer screen's accessory session: opening it on the main run loop, closing it when the
-// screen leaves, the bytes-available events, and the accessory going away.
+// screen leaves, the stream events, and the accessory going away.
 #include <algorithm>
 
 #include "transfer/data_transfers_view_controller.h"
@@ -46,17 +46,28 @@ void DataTransfersViewController::CloseSession() {
 
 void DataTransfersViewController::handleEvent(Stream& /*stream*/, StreamEvent code) {
   if (code == StreamEvent::HasBytesAvailable) readData();
+  // The device went away: the session is over, whoever else reports it.
+  if (code == StreamEvent::EndEncountered || code == StreamEvent::ErrorOccurred) {
+    AccessoryDisconnect();
+  }
 }
 
 void DataTransfersViewController::AccessoryDisconnect() {
+  if (accessoryDisconnected_) return;  // the streams and the main screen may both report it
   setOperatType(OperatNone);
   accessoryDisconnected_ = true;
+  CloseSession();
+  const auto navigation = navigationController();
+  disconnectUnshown_ = !navigation || navigation->topViewController().get() != this;
+  if (!disconnectUnshown_) showDisconnected();
+}
+
+void DataTransfersViewController::showDisconnected() {
   if (sendTextField_) {
     sendTextField_->setText("The device is disconnected with the phone");
     sendTextField_->setEnabled(false);
     sendButton_->setEnabled(false);
   }
-  CloseSession();
   showWarning(kDisconnectedMessage);
 }
 

@@ -83,9 +83,11 @@ void DataTransfersViewController::runTestFile(OutputStream* out, std::uint64_t& 
   }
   // Until the main thread has seen the end, the mode still shows the block just written.
   if (!block || block->serial() == finished) return;
-  writeData_SendTestFileEx(*block, out);
+  const std::uint64_t sent = writeData_SendTestFileEx(*block, out);
   finished = block->serial();
-  postToMain([serial = finished](auto& screen) { screen.FinishSendTestFile(serial); });
+  postToMain([serial = finished, sent, total = block->length()](auto& screen) {
+    screen.FinishSendTestFile(serial, sent, total);
+  });
 }
 
 void DataTransfersViewController::sendQueuedTexts(OutputStream* out) {
@@ -133,8 +135,8 @@ std::size_t DataTransfersViewController::writeData_AutoSend(const PreparedText& 
   return sent;
 }
 
-void DataTransfersViewController::writeData_SendTestFileEx(const RepeatedBlock& block,
-                                                           OutputStream* out) {
+std::uint64_t DataTransfersViewController::writeData_SendTestFileEx(const RepeatedBlock& block,
+                                                                    OutputStream* out) {
   const std::size_t packet = std::min(packetSize(), kLargestWrite);
   const milliseconds gap{std::max(0, GlbParam::instance().sleepTime())};
   std::vector<std::uint8_t> chunk;
@@ -152,7 +154,7 @@ void DataTransfersViewController::writeData_SendTestFileEx(const RepeatedBlock& 
     untold = false;
   };
   while (total < block.length()) {
-    if (stopSendThrd_ || operatType_ != OperatTestFile) return;
+    if (stopSendThrd_ || operatType_ != OperatTestFile) return total;
     if (!usable(out)) {
       pause(kIdlePause, OperatTestFile);
       continue;
@@ -162,17 +164,18 @@ void DataTransfersViewController::writeData_SendTestFileEx(const RepeatedBlock& 
       chunk.resize(static_cast<std::size_t>(std::min<std::uint64_t>(block.length() - total, packet)));
       block.copy(total, chunk.size(), chunk.data());
       const std::ptrdiff_t n = out->write(chunk.data(), chunk.size());
-      if (n < 0) return;
+      if (n < 0) return total;
       if (n == 0) break;  // no space now
       total += static_cast<std::uint64_t>(n);
       sendDataByteLen_ += n;
       tellCount(true);
-      if (total >= block.length()) return;  // the finish shows the count
-      pause(gap, std::nullopt);  // ended at once by the stop request
-      if (stopSendThrd_) return;
+      if (total >= block.length()) return total;  // the finish shows the count
+      pause(gap, std::nullopt);  // ended at once by the stop request or the accessory going
+      if (stopSendThrd_) return total;
     }
     if (!out->waitForSpace(kSpaceWait)) tellCount(false);
   }
+  return total;
 }
 
 std::size_t DataTransfersViewController::writeWhole(const std::vector<std::uint8_t>& bytes,
@@ -196,7 +199,7 @@ void DataTransfersViewController::pause(milliseconds duration, std::optional<Ope
   if (duration <= milliseconds::zero()) return;
   std::unique_lock lock(sendThrdMutex_);
   sendThrdCondition_.wait_for(lock, duration, [&] {
-    return stopSendThrd_ || (whileMode && operatType_ != *whileMode);
+    return stopSendThrd_ || (whileMode ? operatType_ != *whileMode : operatType_ == OperatNone);
   });
 }
 

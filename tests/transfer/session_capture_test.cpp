@@ -41,7 +41,8 @@ TEST_F(SessionCaptureTest, SessionsFollowInOrderWithDatesAndACutEntryEndsItsLine
       "=== Zemra Demo Module (ZD0001) 2024-03-05 11:05:07\n"
       "[Received 2024-03-05 11:05:08]hello\r\nworld\n"
       "[Sent 2024-03-05 11:05:09]" + longText + "\n"
-      "[Received 2024-03-05 11:05:10](4 bytes not shown: c328ff00)\n";
+      "[Received 2024-03-05 11:05:10](4 bytes not shown: c328ff00)\n"
+      "[2024-03-05 11:05:11]the app stopped sending test file data after 3000 of 6300 bytes\n";
   {
     SessionCapture capture;
     ASSERT_EQ(capture.open(path_), std::nullopt);
@@ -49,6 +50,7 @@ TEST_F(SessionCaptureTest, SessionsFollowInOrderWithDatesAndACutEntryEndsItsLine
     EXPECT_EQ(capture.received("hello\r\nworld", kStart + 1s), std::nullopt);
     EXPECT_EQ(capture.sent(longText, kStart + 2s), std::nullopt);
     EXPECT_EQ(capture.undecodable(test::fromHex("c328ff00"), kStart + 3s), std::nullopt);
+    EXPECT_EQ(capture.testFileEnded(3000, 6300, kStart + 4s), std::nullopt);
     EXPECT_EQ(contents(), first) << "each entry is in the file once its call returns";
   }
   SessionCapture capture;
