@@ -58,8 +58,25 @@ const char* appUsage() {
          "  --log FILE            append every session's log to FILE, unabridged\n"
          "  --help                show this text\n"
          "  --version             show the version\n"
-         "Keys: arrows move, Enter opens, Right shows a device's details, Esc goes back,\n"
-         "F2 opens the menu or confirms, q or Ctrl-C quits, Ctrl-Z goes to the background.\n";
+         "Keys (the hint line at the bottom names those that do something at the moment):\n"
+         "  Up, Down, PgUp, PgDn, Home, End\n"
+         "                        move among the rows, or the entries of an open menu\n"
+         "  Tab, Shift-Tab        move between the table and the toolbar (the send field,\n"
+         "                        the Send button)\n"
+         "  Enter                 open a row, flip its switch, edit its field, press a\n"
+         "                        button; while typing in the send field, Send\n"
+         "  Right                 a row's detail button\n"
+         "  Left, Right           while typing, move the cursor; in an alert, choose a button\n"
+         "  Backspace             while typing, delete the character before the cursor\n"
+         "  Esc                   end typing (a second Esc is Back where typing goes on);\n"
+         "                        close an alert or menu; otherwise Back, Cancel or Done\n"
+         "  F2                    the button at the right of the title bar: the Action\n"
+         "                        menu, OK or Done\n"
+         "  1..9                  an entry of an open menu, or a button of an alert\n"
+         "  mouse click           a tap on what lies under it\n"
+         "  q, Ctrl-C             quit (q only when nothing is being typed)\n"
+         "  Ctrl-Z                to the background, as a phone app leaving the screen; fg\n"
+         "                        brings it back\n";
 }
 
 }  // namespace zt
