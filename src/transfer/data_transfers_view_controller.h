@@ -16,10 +16,15 @@
 // the screen is always destroyed there. Its pauses are waits that a stop request ends at once.
 // Before quitting, pop the screen and run the main loop until waitForWorkers() says none runs.
 //
+// Typed texts get the run's line ending (F4 or the toolbar's ending button cycles it) and, when
+// the run reads escapes, their escaped bytes; while the send field is edited, Up and Down
+// recall the texts sent in the run.
+//
 // The class spans several files by concern: transfer_screen.cpp (set-up, life, alerts),
-// transfer_session.cpp, transfer_sending.cpp (main-thread side of sending),
-// transfer_worker.cpp (the send worker), transfer_receiving.cpp, transfer_menu.cpp,
-// transfer_table.cpp (the table and the log) and transfer_keyboard.cpp.
+// transfer_session.cpp, transfer_sending.cpp (main-thread side of sending), transfer_typing.cpp
+// (typed texts: refusals, the line ending, recall, key commands), transfer_worker.cpp (the send
+// worker), transfer_receiving.cpp, transfer_menu.cpp, transfer_table.cpp (the table and the log)
+// and transfer_keyboard.cpp.
 #pragma once
 
 #include <ctime>
@@ -42,6 +47,7 @@
 #include "transfer/receive_decoding.h"
 #include "transfer/send_encoding.h"
 #include "transfer/session_capture.h"
+#include "transfer/typed_text.h"
 
 namespace zt {
 
@@ -77,6 +83,9 @@ class DataTransfersViewController : public ViewController,
   static bool waitForWorkers(std::chrono::milliseconds limit);
   // The send worker's CPU-time clock while it runs (to see that an idle screen costs nothing).
   std::optional<clockid_t> sendThreadCpuClock();
+
+  // F4 cycles the line ending; Up and Down recall sent texts while the send field is edited.
+  std::vector<KeyCommand> keyCommands() override;
 
   void viewDidLoad() override;
   void viewDidAppear(bool animated) override;
@@ -120,7 +129,7 @@ class DataTransfersViewController : public ViewController,
 
   // ---- main-thread side of sending (transfer_sending.cpp)
   void PressSendBtn();
-  void AppendSendData(std::string text);
+  void AppendSendData(TypedText text);
   // A write's result: `text` is what went out (none: a test-file write, counted only).
   void ProcessSendDataResult(const std::optional<std::string>& text);
   // The test file `serial` ended after `sent` of its `total` bytes.
@@ -131,6 +140,14 @@ class DataTransfersViewController : public ViewController,
   // The send field and button as the mode shows them.
   void showSendControls(const std::string& fieldText, bool fieldEnabled, const std::string& title);
 
+  // ---- typed texts (transfer_typing.cpp)
+  // Queues the send field's text, or tells why it is refused and leaves it in the field.
+  void sendTypedText();
+  void cycleLineEnding();
+  void showLineEnding();
+  // Up (`older`) or Down through the texts sent in the run, the text being typed last.
+  void recallSentText(bool older);
+
   // ---- the send worker (transfer_worker.cpp)
   void startSendThread();
   void ProSendDataThrd(std::shared_ptr<DataTransfersViewController> self,
@@ -138,7 +155,7 @@ class DataTransfersViewController : public ViewController,
   // Writes the test file started last unless it is `finished`, which it then becomes.
   void runTestFile(OutputStream* out, std::uint64_t& finished);
   void sendQueuedTexts(OutputStream* out);
-  void writeData(const std::string& text, OutputStream* out);
+  void writeData(const TypedText& text, OutputStream* out);
   // One auto-send cycle, then its interval.
   void runAutoSend(OutputStream* out);
   std::size_t writeData_AutoSend(const PreparedText& prepared, OutputStream* out);
@@ -199,7 +216,7 @@ class DataTransfersViewController : public ViewController,
   std::weak_ptr<DataTransfersViewController> weakSelf_;  // set before the worker starts
   std::mutex sendThrdMutex_;  // guards what follows, and the mode and stop changes the waits see
   std::condition_variable sendThrdCondition_;
-  std::vector<std::string> sendDataList_;
+  std::vector<TypedText> sendDataList_;
   std::shared_ptr<const PreparedText> autoSendDataCString_;
   Block testFileData_;
   int resultsWaiting_ = 0;  // Sent lines posted and not yet shown
@@ -214,6 +231,9 @@ class DataTransfersViewController : public ViewController,
   std::shared_ptr<Toolbar> toolbar_;
   std::shared_ptr<TextField> sendTextField_;
   std::shared_ptr<BarButtonItem> sendButton_;
+  std::shared_ptr<BarButtonItem> lineEndingButton_;
+  std::size_t recallBack_ = 0;  // how far back Up has gone (0: at the text being typed)
+  std::string recallDraft_;     // the text being typed when Up was first pressed
   std::shared_ptr<TextView> recvTextView_;
   std::shared_ptr<Label> recvCountLabel_;
   std::shared_ptr<Label> sendCountLabel_;

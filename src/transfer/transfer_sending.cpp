@@ -7,16 +7,14 @@ namespace zt {
 void DataTransfersViewController::PressSendBtn() {
   const OperatType mode = operatType_;
   if (mode == OperatNormal || mode == OperatNone) {
-    AppendSendData(sendTextField_->text());
-    sendTextField_->setText("");
-    sendTextField_->resignFirstResponder();
+    sendTypedText();
     return;
   }
   setOperatType(OperatNormal);
   showSendControls("", true, "Send");
 }
 
-void DataTransfersViewController::AppendSendData(std::string text) {
+void DataTransfersViewController::AppendSendData(TypedText text) {
   std::lock_guard lock(sendThrdMutex_);
   sendDataList_.push_back(std::move(text));
 }

@@ -91,27 +91,26 @@ void DataTransfersViewController::runTestFile(OutputStream* out, std::uint64_t& 
 }
 
 void DataTransfersViewController::sendQueuedTexts(OutputStream* out) {
-  std::vector<std::string> texts;
+  std::vector<TypedText> texts;
   {
     std::lock_guard lock(sendThrdMutex_);
     texts.swap(sendDataList_);
   }
-  for (const std::string& text : texts) {
+  for (const TypedText& text : texts) {
     if (stopSendThrd_) return;
     writeData(text, out);
     pause(kBetweenTexts, std::nullopt);
   }
 }
 
-void DataTransfersViewController::writeData(const std::string& text, OutputStream* out) {
-  if (out == nullptr || text.empty()) return;
+void DataTransfersViewController::writeData(const TypedText& text, OutputStream* out) {
+  if (out == nullptr || text.pieces.empty()) return;
   const GlbParam& settings = GlbParam::instance();
   const EncodedText encoded = EncodeForSending(text, settings.openQuorvel(), settings.dataFormat());
-  if (encoded.result == EncodedText::Result::NotOnePacket) {
-    postToMain([](auto& screen) { screen.showWarning(kNotOnePacketMessage); });
-    return;
-  }
-  if (writeWhole(encoded.bytes, out) > 0) postSendResult(text);
+  // Send refused a text no Quorvel packet carries; one the data format cannot carry (the format
+  // may have changed since) writes nothing.
+  if (encoded.result != EncodedText::Result::Ok) return;
+  if (writeWhole(encoded.bytes, out) > 0) postSendResult(text.bytes());
 }
 
 void DataTransfersViewController::runAutoSend(OutputStream* out) {
