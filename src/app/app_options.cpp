@@ -21,6 +21,11 @@ std::filesystem::path NonEmpty(const std::string& name, const std::string& value
   return value;
 }
 
+LineEnding Ending(const std::string& value) {
+  if (const auto ending = ParseLineEnding(value)) return *ending;
+  throw std::invalid_argument("--eol takes none, cr, lf or crlf, not '" + value + "'");
+}
+
 }  // namespace
 
 AppOptions parseAppOptions(const std::vector<std::string>& args) {
@@ -31,6 +36,10 @@ AppOptions parseAppOptions(const std::vector<std::string>& args) {
       options.dataDir = NonEmpty("--data-dir", *dir);
     } else if (auto file = ValueOf("--log", rest, i)) {
       options.logFile = NonEmpty("--log", *file);
+    } else if (auto ending = ValueOf("--eol", rest, i)) {
+      options.lineEnding = Ending(*ending);
+    } else if (rest[i] == "--escapes") {
+      options.escapes = true;
     } else if (rest[i] == "--help" || rest[i] == "-h") {
       options.help = true;
     } else if (rest[i] == "--version") {
@@ -44,7 +53,8 @@ AppOptions parseAppOptions(const std::vector<std::string>& args) {
 
 const char* appUsage() {
   return "usage: zemra-telvo [--device PATH[@BAUD]]... [--tcp HOST:PORT]... [--no-demo]\n"
-         "                   [--data-dir DIR] [--log FILE]\n"
+         "                   [--data-dir DIR] [--log FILE] [--eol none|cr|lf|crlf]\n"
+         "                   [--escapes]\n"
          "       zemra-telvo --help | --version\n"
          "A terminal for Bluetooth serial modules and USB serial adapters. It lists the serial\n"
          "devices it finds, those given here and a built-in demo module that echoes.\n"
@@ -56,11 +66,17 @@ const char* appUsage() {
          "  --data-dir DIR        keep the option store under DIR\n"
          "                        (default: ~/.local/share/zemra-telvo)\n"
          "  --log FILE            append every session's log to FILE, unabridged\n"
+         "  --eol none|cr|lf|crlf what Send appends to a typed text (default: none); F4 on\n"
+         "                        the transfer screen changes it for the rest of the run\n"
+         "  --escapes             read \\r, \\n, \\t, \\\\ and \\xNN (two hex digits) in a typed\n"
+         "                        text as those bytes; an escaped byte goes out as it is\n"
          "  --help                show this text\n"
          "  --version             show the version\n"
          "Keys (the hint line at the bottom names those that do something at the moment):\n"
          "  Up, Down, PgUp, PgDn, Home, End\n"
-         "                        move among the rows, or the entries of an open menu\n"
+         "                        move among the rows, or the entries of an open menu;\n"
+         "                        while typing in the send field, Up and Down go back and\n"
+         "                        forth through the texts sent before\n"
          "  Tab, Shift-Tab        move between the table and the toolbar (the send field,\n"
          "                        the Send button)\n"
          "  Enter                 open a row, flip its switch, edit its field, press a\n"
@@ -72,6 +88,8 @@ const char* appUsage() {
          "                        close an alert or menu; otherwise Back, Cancel or Done\n"
          "  F2                    the button at the right of the title bar: the Action\n"
          "                        menu, OK or Done\n"
+         "  F4                    on the transfer screen, the next line ending (none, CR,\n"
+         "                        LF, CR LF) for typed texts\n"
          "  1..9                  an entry of an open menu, or a button of an alert\n"
          "  mouse click           a tap on what lies under it\n"
          "  q, Ctrl-C             quit (q only when nothing is being typed)\n"

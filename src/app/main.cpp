@@ -1,6 +1,7 @@
 // zemra-telvo: the terminal application. main() reads the platform's options, opens the --log
-// file, configures the accessory manager, makes the shell the application's delegate and runs
-// the terminal front end until the person quits. See app_options.h for the command line.
+// file, puts the typed-text options into the settings object, configures the accessory manager,
+// makes the shell the application's delegate and runs the terminal front end until the person
+// quits. See app_options.h for the command line.
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 #include "platform/device/device.h"
 #include "platform/external_accessory/accessory_manager.h"
 #include "platform/runloop/run_loop.h"
+#include "settings/glb_param.h"
 #include "transfer/session_capture.h"
 #include "version/version.h"
 
@@ -37,6 +39,8 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  zt::GlbParam::instance().setLineEnding(options.lineEnding);
+  zt::GlbParam::instance().setEscapes(options.escapes);
   zt::EAAccessoryManager::configure(options.accessories);
   zt::installBluetoothAccessoryPicker();
 
