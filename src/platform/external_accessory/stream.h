@@ -11,10 +11,10 @@
 // ErrorOccurred, and the stream's gone handler runs once. A stream in the Error state tells why
 // in streamError(), named by the subject it was made with (the device path, "host:port", ...).
 //
-// Threads: everything is for the loop's thread, except OutputStream's hasSpaceAvailable, write
-// and waitForSpace, which a worker thread may call while the main thread owns the stream; its
-// close() waits for those calls to leave the descriptor before closing it, and wakes a
-// waitForSpace at once.
+// Threads: everything is for the loop's thread, except OutputStream's hasSpaceAvailable, write,
+// waitForSpace and streamError, which a worker thread may call while the main thread owns the
+// stream; its close() waits for those calls to leave the descriptor before closing it, and wakes
+// a waitForSpace at once.
 #pragma once
 
 #include <atomic>

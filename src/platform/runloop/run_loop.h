@@ -7,9 +7,9 @@
 // The process's loop is made by RunLoop::createMain(), called once at the top of main() (and of
 // every test program) on the thread that then runs it: that thread is the main thread. Tests may
 // create loops of their own.
-// Failures: a loop whose wake-up descriptor cannot be made still runs what is due on its own
-// thread but cannot be woken from others; createMain() and run() report that, and run() ends
-// with the failure when the system refuses to wait (poll).
+// Failures: a loop whose wake-up descriptor cannot be made is failed: createMain() reports it
+// and run() returns it at once. run() also ends with the failure when the system refuses to
+// wait (poll).
 #pragma once
 
 #include <chrono>
