@@ -32,11 +32,11 @@ using Clock = std::chrono::steady_clock;
 struct PeerTransport final : AccessoryTransport {
   explicit PeerTransport(int socketType = SOCK_SEQPACKET) : type(socketType) {}
   ~PeerTransport() override { closePeer(); }
-  TransportChannel open() override {
+  PlatformResult<TransportChannel> open() override {
     int pair[2] = {-1, -1};
     EXPECT_EQ(::socketpair(AF_UNIX, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, pair), 0);
     peer = pair[1];
-    return {pair[0], true, nullptr};
+    return TransportChannel{pair[0], true, nullptr, "peer"};
   }
   void closePeer() {
     if (peer >= 0) ::close(peer);
@@ -84,7 +84,8 @@ class TransferTest : public test::UiTest {
             SessionCapture* capture = nullptr) {
     AccessoryIdentity identity{"Zemra Test Module", "", "", "ZTX", "", "", {}};
     auto info = std::make_shared<AccessoryInfo>();
-    info->setAccessory(std::make_shared<EAAccessory>(identity, 1, transport ? transport : peer));
+    info->setAccessory(std::make_shared<EAAccessory>(AccessoryKey{AccessoryKind::GivenPath, "peer"},
+                                                     identity, 1, transport ? transport : peer));
     screen = std::make_shared<DataTransfersViewController>();
     screen->setAccessoryInfo(info);
     screen->setSessionCapture(capture);
