@@ -82,9 +82,10 @@ void DataTransfersViewController::runTestFile(OutputStream* out, std::uint64_t& 
 }
 
 void DataTransfersViewController::sendQueuedTexts(OutputStream* out) {
-  // The texts queued now, oldest first; those queued meanwhile wait for the next drain.
+  // The texts queued now, oldest first; those queued meanwhile wait for the next drain. A closed
+  // stream leaves them queued, so that whoever drops them knows how many were not sent.
   for (std::size_t count = channel_.queuedCount(); count > 0; --count) {
-    if (channel_.stopRequested()) return;
+    if (channel_.stopRequested() || (out != nullptr && !usable(out))) return;
     const std::optional<std::string> text = channel_.takeQueued();
     if (!text) return;  // dropped meanwhile
     writeData(*text, out);
