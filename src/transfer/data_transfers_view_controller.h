@@ -11,9 +11,10 @@
 // on top, else when it is on top again.
 //
 // Threads: every public operation is for the main thread. The worker writes to the output
-// stream from its own thread; it reaches the main thread only by RunLoop::post, holds a strong
-// reference to the screen while it runs and hands it back to the main thread when it ends, so
-// the screen is always destroyed there. Its pauses are waits that a stop request ends at once.
+// stream from its own thread; all it shares with the main thread is in the SendChannel, whose
+// header states who may touch what. It reaches the main thread only by RunLoop::post, holds a
+// strong reference to the screen while it runs and hands it back to the main thread when it
+// ends, so the screen is always destroyed there.
 // Before quitting, pop the screen and run the main loop until waitForWorkers() says none runs.
 //
 // Typed texts get the run's line ending (F4 or the toolbar's ending button cycles it) and, when
@@ -31,11 +32,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -45,6 +44,7 @@
 #include "platform/ui/ui.h"
 #include "settings/accessory_info.h"
 #include "transfer/receive_decoding.h"
+#include "transfer/send_channel.h"
 #include "transfer/send_encoding.h"
 #include "transfer/session_capture.h"
 #include "transfer/typed_text.h"
@@ -57,14 +57,6 @@ class DataTransfersViewController : public ViewController,
                                     public StreamDelegate,
                                     public ActionSheetDelegate {
  public:
-  // The transfer mode.
-  enum OperatType : std::uint8_t {
-    OperatNone = 0,      // the accessory has gone, or the screen is being destroyed
-    OperatNormal = 1,    // typed text
-    OperatAutoSend = 2,  // auto-send runs
-    OperatTestFile = 3,  // a test file is being sent
-  };
-
   DataTransfersViewController() = default;
   ~DataTransfersViewController() override;
 
@@ -106,7 +98,6 @@ class DataTransfersViewController : public ViewController,
 
  private:
   using Clock = std::chrono::system_clock;
-  using Block = std::shared_ptr<const RepeatedBlock>;
 
   static constexpr const char* kDisconnectedMessage =
       "The bluetooth device is disconnected with the phone, please check it.";
@@ -134,9 +125,6 @@ class DataTransfersViewController : public ViewController,
   void ProcessSendDataResult(const std::optional<std::string>& text);
   // The test file `serial` ended after `sent` of its `total` bytes.
   void FinishSendTestFile(std::uint64_t serial, std::uint64_t sent, std::uint64_t total);
-  // Changes the mode and wakes the worker's waits.
-  void setOperatType(OperatType mode);
-  void requestStop();
   // The send field and button as the mode shows them.
   void showSendControls(const std::string& fieldText, bool fieldEnabled, const std::string& title);
 
@@ -150,8 +138,7 @@ class DataTransfersViewController : public ViewController,
 
   // ---- the send worker (transfer_worker.cpp)
   void startSendThread();
-  void ProSendDataThrd(std::shared_ptr<DataTransfersViewController> self,
-                       std::shared_ptr<OutputStream> out);
+  void ProSendDataThrd(std::shared_ptr<DataTransfersViewController> self);
   // Writes the test file started last unless it is `finished`, which it then becomes.
   void runTestFile(OutputStream* out, std::uint64_t& finished);
   void sendQueuedTexts(OutputStream* out);
@@ -163,9 +150,6 @@ class DataTransfersViewController : public ViewController,
   std::uint64_t writeData_SendTestFileEx(const RepeatedBlock& block, OutputStream* out);
   // Writes all of `bytes` in writes of at most the packet size; returns how many went out.
   std::size_t writeWhole(const std::vector<std::uint8_t>& bytes, OutputStream* out);
-  // Waits `duration` unless stopped; with `whileMode`, also ends when the mode leaves it, without
-  // when the accessory has gone (OperatNone).
-  void pause(std::chrono::milliseconds duration, std::optional<OperatType> whileMode);
   void postSendResult(std::optional<std::string> text);
   void postToMain(std::function<void(DataTransfersViewController&)> task);
 
@@ -211,17 +195,8 @@ class DataTransfersViewController : public ViewController,
   bool openSettings_ = false;
 
   // Shared with the worker.
-  std::atomic<bool> stopSendThrd_{false};
-  std::atomic<OperatType> operatType_{OperatNone};
-  std::atomic<std::int64_t> sendDataByteLen_{0};
-  std::atomic<bool> sentCountPosted_{false};  // a test-file count update waits for the main thread
+  SendChannel channel_;
   std::weak_ptr<DataTransfersViewController> weakSelf_;  // set before the worker starts
-  std::mutex sendThrdMutex_;  // guards what follows, and the mode and stop changes the waits see
-  std::condition_variable sendThrdCondition_;
-  std::vector<TypedText> sendDataList_;
-  std::shared_ptr<const PreparedText> autoSendDataCString_;
-  Block testFileData_;
-  int resultsWaiting_ = 0;  // Sent lines posted and not yet shown
   std::thread sendDataThrd_;
 
   // Main thread.

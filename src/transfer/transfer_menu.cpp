@@ -49,11 +49,12 @@ bool DataTransfersViewController::refuseStart(OperatType wanted) {
     showWarning(kDisconnectedMessage);
     return true;
   }
-  return operatType_ == wanted || refuseWhileRunning();  // the running mode's entry does nothing
+  // The running mode's entry does nothing.
+  return channel_.operatType() == wanted || refuseWhileRunning();
 }
 
 bool DataTransfersViewController::refuseWhileRunning() {
-  const OperatType mode = operatType_;
+  const OperatType mode = channel_.operatType();
   if (mode == OperatAutoSend) showWarning(kAutoSendRunsMessage);
   if (mode == OperatTestFile) showWarning(kTestFileRunsMessage);
   return mode == OperatAutoSend || mode == OperatTestFile;
@@ -83,10 +84,7 @@ void DataTransfersViewController::startAutoSend() {
   std::optional<std::vector<std::uint8_t>> bytes = prepare(prepared->text);
   if (!bytes) return;
   prepared->bytes = std::move(*bytes);
-  {
-    std::lock_guard lock(sendThrdMutex_);
-    autoSendDataCString_ = std::move(prepared);
-  }
+  channel_.setAutoSendText(std::move(prepared));
   enterMode(OperatAutoSend, "Auto sending data...");
 }
 
@@ -97,20 +95,17 @@ void DataTransfersViewController::startTestFile() {
   auto block = std::make_shared<const RepeatedBlock>(std::move(*line),
                                                      settings.largeData_LineCount(),
                                                      ++testFileSerial_);
-  {
-    std::lock_guard lock(sendThrdMutex_);
-    testFileData_ = std::move(block);
-  }
+  channel_.setTestFileBlock(std::move(block));
   enterMode(OperatTestFile, "Sending test file data...");
 }
 
 void DataTransfersViewController::enterMode(OperatType mode, const std::string& fieldText) {
-  setOperatType(mode);  // last, once the worker's bytes are ready
+  channel_.setOperatType(mode);  // last, once the worker's bytes are ready
   showSendControls(fieldText, false, "Stop");
 }
 
 void DataTransfersViewController::clearLog() {
-  sendDataByteLen_ = 0;
+  channel_.resetSendDataByteLen();
   recvDataByteLen_ = 0;
   showCounts();
   log_.clear();

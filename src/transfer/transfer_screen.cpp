@@ -18,8 +18,8 @@ constexpr float kSendFieldWidth = 240;
 }  // namespace
 
 DataTransfersViewController::~DataTransfersViewController() {
-  requestStop();
-  operatType_ = OperatNone;
+  channel_.requestStop();
+  channel_.setOperatType(OperatNone);
   // The worker held a strong reference while it ran, so it has ended (or never started).
   if (sendDataThrd_.joinable()) sendDataThrd_.join();
   NotificationCenter::defaultCenter().removeObserver(this);
@@ -47,7 +47,7 @@ void DataTransfersViewController::viewDidLoad() {
   if (sendDataThrd_.joinable()) return;
   accessoryDisconnected_ = false;
   openSettings_ = false;
-  operatType_ = OperatNormal;
+  channel_.setOperatType(OperatNormal);
   const auto& accessory = accessoryInfo_ ? accessoryInfo_->accessory() : nullptr;
   setTitle(accessory ? accessory->serialNumber() : "");
   buildViews();
@@ -70,7 +70,7 @@ void DataTransfersViewController::viewDidLoad() {
                                        accessory ? accessory->serialNumber() : "", Clock::now()));
   }
   OpenSession();
-  sendDataByteLen_ = 0;
+  channel_.resetSendDataByteLen();
   recvDataByteLen_ = 0;
   sendButton_ = toolbar_->items().at(1);
   tableview_->setAllowsSelection(false);

@@ -1,35 +1,26 @@
 // The main thread's side of sending: the Send/Stop button, the send queue, the Sent lines and
-// counter, the end of a test file, and the mode and stop changes the worker waits on.
+// counter, and the end of a test file.
 #include "transfer/data_transfers_view_controller.h"
 
 namespace zt {
 
 void DataTransfersViewController::PressSendBtn() {
-  const OperatType mode = operatType_;
+  const OperatType mode = channel_.operatType();
   if (mode == OperatNormal || mode == OperatNone) {
     sendTypedText();
     return;
   }
-  setOperatType(OperatNormal);
+  channel_.setOperatType(OperatNormal);
   showSendControls("", true, "Send");
 }
 
 void DataTransfersViewController::AppendSendData(TypedText text) {
-  std::lock_guard lock(sendThrdMutex_);
-  sendDataList_.push_back(std::move(text));
+  channel_.append(std::move(text));
 }
 
 void DataTransfersViewController::ProcessSendDataResult(const std::optional<std::string>& text) {
   const auto at = Clock::now();
-  if (text) {
-    {
-      std::lock_guard lock(sendThrdMutex_);
-      --resultsWaiting_;
-    }
-    sendThrdCondition_.notify_all();
-  } else {
-    sentCountPosted_ = false;
-  }
+  channel_.resultShown(text.has_value());
   // A test file's writes only count, whatever the mode when the count arrives.
   if (text) {
     appendLogEntry("Sent", *text, at);
@@ -41,30 +32,14 @@ void DataTransfersViewController::ProcessSendDataResult(const std::optional<std:
 void DataTransfersViewController::FinishSendTestFile(std::uint64_t serial, std::uint64_t sent,
                                                      std::uint64_t total) {
   // A run stopped and followed by a new start ends without ending the new one.
-  const bool current = serial == testFileSerial_ && operatType_ != OperatAutoSend;
-  if (current) setOperatType(OperatNormal);
+  const bool current = serial == testFileSerial_ && channel_.operatType() != OperatAutoSend;
+  if (current) channel_.setOperatType(OperatNormal);
   showCounts();
   log_ += "\r\n";
   log_ += testFileEndText(sent, total);
   showLog(false);
   if (capture_) noteCapture(capture_->testFileEnded(sent, total, Clock::now()));
   if (current) showSendControls("", true, "Send");
-}
-
-void DataTransfersViewController::setOperatType(OperatType mode) {
-  {
-    std::lock_guard lock(sendThrdMutex_);
-    operatType_ = mode;
-  }
-  sendThrdCondition_.notify_all();
-}
-
-void DataTransfersViewController::requestStop() {
-  {
-    std::lock_guard lock(sendThrdMutex_);
-    stopSendThrd_ = true;
-  }
-  sendThrdCondition_.notify_all();
 }
 
 void DataTransfersViewController::showSendControls(const std::string& fieldText, bool fieldEnabled,

@@ -32,6 +32,7 @@ void DataTransfersViewController::OpenSession() {
     stream->scheduleInRunLoop(RunLoop::main());
     stream->open();
   }
+  channel_.setOutput(curSession_->outputStream());
 }
 
 void DataTransfersViewController::CloseSession() {
@@ -54,7 +55,7 @@ void DataTransfersViewController::handleEvent(Stream& /*stream*/, StreamEvent co
 
 void DataTransfersViewController::AccessoryDisconnect() {
   if (accessoryDisconnected_) return;  // the streams and the main screen may both report it
-  setOperatType(OperatNone);
+  channel_.setOperatType(OperatNone);
   accessoryDisconnected_ = true;
   CloseSession();
   const auto navigation = navigationController();
@@ -83,7 +84,7 @@ bool DataTransfersViewController::isLeaving() const {
 
 void DataTransfersViewController::viewWillDisappear(bool /*animated*/) {
   if (!isLeaving()) return;
-  requestStop();
+  channel_.requestStop();
   CloseSession();
 }
 

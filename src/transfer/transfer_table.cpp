@@ -101,7 +101,7 @@ void DataTransfersViewController::showLog(bool scrollToEnd) {
 
 void DataTransfersViewController::showCounts() {
   if (recvCountLabel_) recvCountLabel_->setText(std::to_string(recvDataByteLen_));
-  if (sendCountLabel_) sendCountLabel_->setText(std::to_string(sendDataByteLen_.load()));
+  if (sendCountLabel_) sendCountLabel_->setText(std::to_string(channel_.sendDataByteLen()));
 }
 
 }  // namespace zt

@@ -20,8 +20,6 @@ constexpr milliseconds kBetweenTexts{50};
 constexpr milliseconds kSpaceWait{100};
 // The largest write of a test file: its bytes are made for each write.
 constexpr std::size_t kLargestWrite = std::size_t{1} << 20;
-// Sent lines the main thread has not shown yet before the worker waits for it to catch up.
-constexpr int kMostResultsWaiting = 64;
 // How often at most the Sent count of a flowing test file is told the main thread.
 constexpr std::chrono::steady_clock::duration kCountUpdateGap = milliseconds(30);
 
@@ -42,31 +40,28 @@ bool usable(const OutputStream* out) {
 void DataTransfersViewController::startSendThread() {
   auto self = sharedAs<DataTransfersViewController>();
   weakSelf_ = self;
-  auto out = curSession_ ? curSession_->outputStream() : nullptr;
   ++runningWorkers_;
-  sendDataThrd_ = std::thread(&DataTransfersViewController::ProSendDataThrd, this, std::move(self),
-                              std::move(out));
+  sendDataThrd_ = std::thread(&DataTransfersViewController::ProSendDataThrd, this, std::move(self));
 }
 
-void DataTransfersViewController::ProSendDataThrd(std::shared_ptr<DataTransfersViewController> self,
-                                                  std::shared_ptr<OutputStream> out) {
+void DataTransfersViewController::ProSendDataThrd(
+    std::shared_ptr<DataTransfersViewController> self) {
   // Only a name for tools that list threads: a failure changes nothing.
   static_cast<void>(::pthread_setname_np(::pthread_self(), "zt-send"));
   std::uint64_t finished = 0;  // the test file last written
-  while (!stopSendThrd_) {
-    const OperatType mode = operatType_;
+  std::shared_ptr<OutputStream> out;
+  while (!channel_.stopRequested()) {
+    channel_.followOutput(out);
+    const OperatType mode = channel_.operatType();
     if (mode == OperatAutoSend) {
       runAutoSend(out.get());
       continue;
     }
     if (mode == OperatTestFile) runTestFile(out.get(), finished);
     sendQueuedTexts(out.get());
-    pause(kIdlePause, mode);
+    channel_.pause(kIdlePause, mode);
   }
-  {
-    std::lock_guard lock(sendThrdMutex_);
-    sendDataList_.clear();
-  }
+  channel_.dropQueued();
   // The screen and the stream are released on the main thread.
   RunLoop::main().post([self = std::move(self), out = std::move(out)]() mutable {
     out.reset();
@@ -76,11 +71,7 @@ void DataTransfersViewController::ProSendDataThrd(std::shared_ptr<DataTransfersV
 }
 
 void DataTransfersViewController::runTestFile(OutputStream* out, std::uint64_t& finished) {
-  Block block;
-  {
-    std::lock_guard lock(sendThrdMutex_);
-    block = testFileData_;
-  }
+  const SendChannel::Block block = channel_.testFileBlock();
   // Until the main thread has seen the end, the mode still shows the block just written.
   if (!block || block->serial() == finished) return;
   const std::uint64_t sent = writeData_SendTestFileEx(*block, out);
@@ -91,15 +82,14 @@ void DataTransfersViewController::runTestFile(OutputStream* out, std::uint64_t& 
 }
 
 void DataTransfersViewController::sendQueuedTexts(OutputStream* out) {
-  std::vector<TypedText> texts;
-  {
-    std::lock_guard lock(sendThrdMutex_);
-    texts.swap(sendDataList_);
-  }
-  for (const TypedText& text : texts) {
-    if (stopSendThrd_) return;
-    writeData(text, out);
-    pause(kBetweenTexts, std::nullopt);
+  // The texts queued now, oldest first; those queued meanwhile wait for the next drain. A closed
+  // stream leaves them queued, so that whoever drops them knows how many were not sent.
+  for (std::size_t count = channel_.queuedCount(); count > 0; --count) {
+    if (channel_.stopRequested() || (out != nullptr && !usable(out))) return;
+    const std::optional<TypedText> text = channel_.takeQueued();
+    if (!text) return;  // dropped meanwhile
+    writeData(*text, out);
+    channel_.pause(kBetweenTexts, std::nullopt);
   }
 }
 
@@ -114,16 +104,12 @@ void DataTransfersViewController::writeData(const TypedText& text, OutputStream*
 }
 
 void DataTransfersViewController::runAutoSend(OutputStream* out) {
-  std::shared_ptr<const PreparedText> prepared;
-  {
-    std::lock_guard lock(sendThrdMutex_);
-    prepared = autoSendDataCString_;
-  }
+  const std::shared_ptr<const PreparedText> prepared = channel_.autoSendText();
   const std::size_t sent = prepared ? writeData_AutoSend(*prepared, out) : 0;
   const milliseconds interval =
       std::chrono::seconds(std::max(0, GlbParam::instance().autoSendInterval()));
   // When nothing could go out, the next try waits at least the idle pause.
-  pause(sent > 0 ? interval : std::max(interval, kIdlePause), OperatAutoSend);
+  channel_.pause(sent > 0 ? interval : std::max(interval, kIdlePause), OperatAutoSend);
 }
 
 std::size_t DataTransfersViewController::writeData_AutoSend(const PreparedText& prepared,
@@ -153,9 +139,9 @@ std::uint64_t DataTransfersViewController::writeData_SendTestFileEx(const Repeat
     untold = false;
   };
   while (total < block.length()) {
-    if (stopSendThrd_ || operatType_ != OperatTestFile) return total;
+    if (channel_.stopRequested() || channel_.operatType() != OperatTestFile) return total;
     if (!usable(out)) {
-      pause(kIdlePause, OperatTestFile);
+      channel_.pause(kIdlePause, OperatTestFile);
       continue;
     }
     // A burst: the mode is not looked at while the stream takes the bytes.
@@ -166,11 +152,11 @@ std::uint64_t DataTransfersViewController::writeData_SendTestFileEx(const Repeat
       if (n < 0) return total;
       if (n == 0) break;  // no space now
       total += static_cast<std::uint64_t>(n);
-      sendDataByteLen_ += n;
+      channel_.countSent(n);
       tellCount(true);
       if (total >= block.length()) return total;  // the finish shows the count
-      pause(gap, std::nullopt);  // ended at once by the stop request or the accessory going
-      if (stopSendThrd_) return total;
+      channel_.pause(gap, std::nullopt);  // ended at once by a stop or the accessory going
+      if (channel_.stopRequested()) return total;
     }
     if (!out->waitForSpace(kSpaceWait)) tellCount(false);
   }
@@ -181,7 +167,7 @@ std::size_t DataTransfersViewController::writeWhole(const std::vector<std::uint8
                                                     OutputStream* out) {
   const std::size_t packet = packetSize();
   std::size_t total = 0;
-  while (total < bytes.size() && !stopSendThrd_ && usable(out)) {
+  while (total < bytes.size() && !channel_.stopRequested() && usable(out)) {
     const std::ptrdiff_t n = out->write(bytes.data() + total, std::min(bytes.size() - total, packet));
     if (n < 0) break;
     if (n == 0) {  // no space now
@@ -189,33 +175,16 @@ std::size_t DataTransfersViewController::writeWhole(const std::vector<std::uint8
       continue;
     }
     total += static_cast<std::size_t>(n);
-    sendDataByteLen_ += n;
+    channel_.countSent(n);
   }
   return total;
 }
 
-void DataTransfersViewController::pause(milliseconds duration, std::optional<OperatType> whileMode) {
-  if (duration <= milliseconds::zero()) return;
-  std::unique_lock lock(sendThrdMutex_);
-  sendThrdCondition_.wait_for(lock, duration, [&] {
-    return stopSendThrd_ || (whileMode ? operatType_ != *whileMode : operatType_ == OperatNone);
-  });
-}
-
 void DataTransfersViewController::postSendResult(std::optional<std::string> text) {
+  if (!channel_.admitResult(text.has_value())) return;
   if (!text) {
-    // Counting only: one update waiting for the main thread is enough.
-    if (!sentCountPosted_.exchange(true)) {
-      postToMain([](auto& screen) { screen.ProcessSendDataResult(std::nullopt); });
-    }
+    postToMain([](auto& screen) { screen.ProcessSendDataResult(std::nullopt); });
     return;
-  }
-  {
-    std::unique_lock lock(sendThrdMutex_);
-    sendThrdCondition_.wait(lock, [this] {
-      return stopSendThrd_ || resultsWaiting_ < kMostResultsWaiting;
-    });
-    ++resultsWaiting_;
   }
   postToMain([text = std::move(*text)](auto& screen) { screen.ProcessSendDataResult(text); });
 }

@@ -4,7 +4,7 @@
 // answers in the log with their counters, Quorvel packets, the capture file, a device that
 // cannot be opened; and the send worker and the receive path under way: auto-send and test
 // files with their pauses and Stop, the menu's refusals, a device that goes away, leaving the
-// screen, and a flood.
+// screen, and a flood; and a new stream handed to the worker.
 #include <gtest/gtest.h>
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
@@ -14,6 +14,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "cipher/quorvel_packet.h"
 #include "platform/external_accessory/serial_port.h"
@@ -22,6 +23,7 @@
 #include "support/io.h"
 #include "support/watchdog.h"
 #include "transfer/data_transfers_view_controller.h"
+#include "transfer/send_channel.h"
 
 namespace zt {
 namespace {
@@ -521,6 +523,30 @@ TEST_F(TransferTest, AnEndlessFloodLeavesTheLoopFreeAndLosesNoByte) {
   flood.join();
   ASSERT_TRUE(runUntil([&] { return received() == written; }));
   EXPECT_LE(log().size(), 2 * (500 + 64 * 1024));
+}
+
+// What a link that comes back needs of the state the screen shares with its worker: the worker
+// takes up a new stream, the one it leaves goes on the main thread, dropped texts never go out.
+TEST(SendChannelTest, AWorkerTakesUpANewStreamAndNeverSendsDroppedTexts) {
+  SendChannel channel;
+  std::shared_ptr<OutputStream> out;  // the worker's
+  const auto follow = [&] { std::thread([&] { channel.followOutput(out); }).join(); };
+  auto first = std::make_shared<OutputStream>(-1, false, "first");
+  channel.setOutput(first);
+  follow();
+  EXPECT_EQ(out, first);
+  const std::weak_ptr<OutputStream> left = std::exchange(first, nullptr);
+  const auto second = std::make_shared<OutputStream>(-1, false, "second");
+  channel.setOutput(second);
+  follow();
+  EXPECT_EQ(out, second);
+  EXPECT_FALSE(left.expired()) << "released by the worker";
+  RunLoop::main().runUntilIdle();
+  EXPECT_TRUE(left.expired());
+  for (const char* text : {"a", "b", "c"}) channel.append(ReadTypedText(text, false, {}).text);
+  EXPECT_EQ(channel.takeQueued()->bytes(), "a");
+  EXPECT_EQ(channel.dropQueued(), 2u);
+  EXPECT_FALSE(channel.takeQueued());
 }
 
 }  // namespace
