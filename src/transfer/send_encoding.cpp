@@ -9,7 +9,7 @@
 namespace zt {
 
 EncodedText EncodeForSending(std::string_view text, bool quorvel, std::uint8_t format) {
-  return EncodeForSending(TypedText{{{std::string(text), false}}}, quorvel, format);
+  return EncodeForSending(ReadTypedText(text, false, LineEnding::None).text, quorvel, format);
 }
 
 EncodedText EncodeForSending(const TypedText& text, bool quorvel, std::uint8_t format) {
