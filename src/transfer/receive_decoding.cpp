@@ -14,12 +14,12 @@ ReceivedText ReceiveDecoder::decode(std::span<const std::uint8_t> batch, bool qu
       text_.decode(std::string_view(reinterpret_cast<const char*>(batch.data()), batch.size()),
                    format);
   return {std::move(decoded.text),
-          std::vector<std::uint8_t>(decoded.undecodable.begin(), decoded.undecodable.end())};
+          std::vector<std::uint8_t>(decoded.undecodable.begin(), decoded.undecodable.end()), {}};
 }
 
 ReceivedText ReceiveDecoder::decipher(std::span<const std::uint8_t> batch) {
   QuorvelCollector::Batch found = packets_.add(batch);
-  ReceivedText received{std::nullopt, std::move(found.givenUp)};
+  ReceivedText received{std::nullopt, std::move(found.givenUp), {}};
   for (const auto& packet : found.packets) {
     std::uint8_t plain[kQuorvelMaxCiphertext];
     const std::optional<std::uint32_t> length = QuorvelDecipher(packet, plain);
@@ -32,6 +32,7 @@ ReceivedText ReceiveDecoder::decipher(std::span<const std::uint8_t> batch) {
     }
     if (!received.text) received.text.emplace();
     received.text->append(text);
+    received.packets.insert(received.packets.end(), packet.begin(), packet.end());
   }
   return received;
 }

@@ -111,7 +111,7 @@ void DataTransfersViewController::writeData(const std::string& text, OutputStrea
     postToMain([](auto& screen) { screen.showWarning(kNotOnePacketMessage); });
     return;
   }
-  if (writeWhole(encoded.bytes, out) > 0) postSendResult(text);
+  if (writeWhole(encoded.bytes, out) > 0) postSendResult(text, encoded.bytes);
 }
 
 void DataTransfersViewController::runAutoSend(OutputStream* out) {
@@ -131,7 +131,7 @@ std::size_t DataTransfersViewController::writeData_AutoSend(const PreparedText& 
                                                           OutputStream* out) {
   if (out == nullptr || prepared.bytes.empty()) return 0;
   const std::size_t sent = writeWhole(prepared.bytes, out);
-  if (sent > 0) postSendResult(prepared.text);
+  if (sent > 0) postSendResult(prepared.text, prepared.bytes);
   return sent;
 }
 
@@ -203,7 +203,9 @@ void DataTransfersViewController::pause(milliseconds duration, std::optional<Ope
   });
 }
 
-void DataTransfersViewController::postSendResult(std::optional<std::string> text) {
+// `bytes`: what carried the text; handed on only when they are not the text's own.
+void DataTransfersViewController::postSendResult(std::optional<std::string> text,
+                                                 const std::vector<std::uint8_t>& bytes) {
   if (!text) {
     // Counting only: one update waiting for the main thread is enough.
     if (!sentCountPosted_.exchange(true)) {
@@ -218,7 +220,13 @@ void DataTransfersViewController::postSendResult(std::optional<std::string> text
     });
     ++resultsWaiting_;
   }
-  postToMain([text = std::move(*text)](auto& screen) { screen.ProcessSendDataResult(text); });
+  std::vector<std::uint8_t> wire;
+  if (std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()) != *text) {
+    wire = bytes;
+  }
+  postToMain([text = std::move(*text), wire = std::move(wire)](auto& screen) {
+    screen.ProcessSendDataResult(text, wire);
+  });
 }
 
 void DataTransfersViewController::postToMain(std::function<void(DataTransfersViewController&)> task) {

@@ -10,6 +10,7 @@
 #include "platform/ui/switch.h"
 #include "platform/ui/table_view.h"
 #include "platform/ui/text_input.h"
+#include "platform/ui/text_view.h"
 #include "platform/ui/toolbar.h"
 #include "platform/ui/window.h"
 
@@ -272,5 +273,12 @@ bool touchElsewhere() {
 bool chooseActionSheetEntry(ActionSheet& sheet, int index) { return tapPopupButton(sheet, index); }
 
 bool tapAlertButton(AlertView& alert, int index) { return tapPopupButton(alert, index); }
+
+bool showTextLines(TextView& view, int lines, int columns) {
+  assertMainThread();
+  if (view.isEditable() || lines < 0 || columns < 0) return false;
+  view.setVisibleSize(lines, columns);
+  return true;
+}
 
 }  // namespace zt::Touch

@@ -16,6 +16,7 @@
 namespace zt {
 
 class Switch;
+class TextView;
 
 namespace Touch {
 
@@ -51,6 +52,10 @@ bool touchElsewhere();
 // The sheet or alert must be the one on top. While one is shown, every other touch is refused.
 bool chooseActionSheetEntry(ActionSheet& sheet, int index);
 bool tapAlertButton(AlertView& alert, int index);
+
+// Not a finger: the renderer tells a read-only text view how many lines of how many cells of it
+// it shows (the view's delegate may then fill exactly that many).
+bool showTextLines(TextView& view, int lines, int columns);
 
 }  // namespace Touch
 }  // namespace zt

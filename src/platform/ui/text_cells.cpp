@@ -1,4 +1,4 @@
-#include "frontend/terminal/text_cells.h"
+#include "platform/ui/text_cells.h"
 
 #include <locale.h>  // NOLINT(modernize-deprecated-headers): newlocale, uselocale
 
@@ -7,7 +7,7 @@
 #include <cwchar>
 #include <numeric>
 
-namespace zt::term {
+namespace zt {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -142,6 +142,47 @@ std::vector<GlyphLine> splitLines(std::string_view s, bool breakLines) {
   return lines;
 }
 
+bool isPlainAscii(char c) { return c >= 0x20 && c < 0x7F; }
+
+// The visible form of `s` built as splitLines(s, true) would draw it, lines joined by "\n":
+// runs of printable ASCII are copied as they are, every other character goes through addGlyph.
+std::string visibleForm(std::string_view s) {
+  WidthLocale widths;
+  std::string out;
+  out.reserve(s.size());
+  GlyphLine previous;  // the glyph before, which a combining mark joins; empty at a line start
+  std::size_t pos = 0;
+  while (pos < s.size()) {
+    const std::size_t start = pos;
+    while (pos < s.size() && isPlainAscii(s[pos])) ++pos;
+    if (pos > start) {
+      out.append(s.substr(start, pos - start));
+      previous.assign(1, Glyph{std::string(1, s[pos - 1]), 1, false, pos - 1});
+      continue;
+    }
+    const char32_t cp = decodeAt(s, pos);
+    const bool crlf = cp == '\r' && pos < s.size() && s[pos] == '\n';
+    if (cp == '\n' || crlf) {
+      if (crlf) ++pos;
+      out += '\n';
+      previous.clear();
+    } else if (cp == '\r') {
+      out += "\u240D";
+      previous.assign(1, Glyph{"\u240D", 1, true, start});
+    } else {
+      const std::size_t before = previous.size();
+      addGlyph(previous, cp, start, widths);
+      if (previous.size() > before) {
+        out += previous.back().text;
+        previous.erase(previous.begin(), previous.end() - 1);
+      } else {
+        appendUtf8(out, cp);  // a mark joined the glyph before
+      }
+    }
+  }
+  return out;
+}
+
 // Where a word-wrapped line may break: after the last blank that leaves a non-empty line.
 std::size_t wordBreak(const GlyphLine& line, std::size_t begin, std::size_t end) {
   if (line[end].text == " ") return end;
@@ -156,6 +197,8 @@ std::size_t wordBreak(const GlyphLine& line, std::size_t begin, std::size_t end)
 std::vector<GlyphLine> textLines(std::string_view utf8) { return splitLines(utf8, true); }
 
 GlyphLine singleLine(std::string_view utf8) { return splitLines(utf8, false).front(); }
+
+std::string visibleText(std::string_view utf8) { return visibleForm(utf8); }
 
 std::vector<GlyphLine> wrapLine(const GlyphLine& line, int width, Wrap mode) {
   std::vector<GlyphLine> out;
@@ -238,4 +281,4 @@ void appendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-}  // namespace zt::term
+}  // namespace zt
