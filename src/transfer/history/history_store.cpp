@@ -18,7 +18,7 @@ HistoryStore::HistoryStore(std::uint64_t limitBytes)
           std::clamp<std::uint64_t>(limitBytes / 64, 4096, std::uint64_t{1} << 20))) {}
 
 void HistoryStore::appendText(HistoryKind kind, Time at, std::string_view text) {
-  add(kind, at, text, {}, true);
+  add(kind, at, text, {}, kind == HistoryKind::Received || kind == HistoryKind::Sent);
 }
 
 void HistoryStore::append(HistoryKind kind, Time at, std::string_view text,

@@ -46,7 +46,7 @@ class HistoryStore {
   HistoryStore(const HistoryStore&) = delete;
   HistoryStore& operator=(const HistoryStore&) = delete;
 
-  // An entry whose wire bytes are the bytes of its text.
+  // An entry whose wire bytes are the bytes of its text (none for a test file's lines).
   void appendText(HistoryKind kind, Time at, std::string_view text);
   // An entry with wire bytes of their own (Quorvel packets, undecodable bytes), or none.
   void append(HistoryKind kind, Time at, std::string_view text,

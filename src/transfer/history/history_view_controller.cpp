@@ -116,7 +116,9 @@ void HistoryViewController::goEnd() {
 }
 
 void HistoryViewController::beginSearch() {
-  if (searchField_) searchField_->becomeFirstResponder();
+  if (!searchField_) return;
+  searchField_->setText("");
+  searchField_->becomeFirstResponder();
 }
 
 bool HistoryViewController::textFieldShouldReturn(TextField& /*field*/) {
