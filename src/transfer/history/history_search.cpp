@@ -26,11 +26,34 @@ bool mayMeetHeader(std::string_view needle) {
          needle.find(']') != std::string_view::npos;
 }
 
-// Whether the entry may hold the needle: a cheap look at its text as it stands, where that
-// text shows as itself; otherwise yes (its shown lines decide). `header` is empty when the
-// needle cannot meet one.
-bool mayHold(const std::string& header, std::string_view body, std::string_view needle) {
-  if (!showsAsItself(body)) return true;
+// Whether a character never comes from a visible stand-in ("^[", "<U+009B>") nor from a
+// header: seen in shown text, it is a byte of the text as it came.
+bool isLiteral(char c) {
+  return c >= 0x20 && c < 0x7F && !(c >= '0' && c <= '9') && !(c >= '?' && c <= '_') &&
+         c != '<' && c != '>' && c != '+';
+}
+
+// The needle's longest run of literal characters: wherever the needle shows, that run is in
+// the text as it came.
+std::string_view literalRun(std::string_view needle) {
+  std::string_view best;
+  for (std::size_t i = 0; i < needle.size();) {
+    std::size_t j = i;
+    while (j < needle.size() && isLiteral(needle[j])) ++j;
+    if (j - i > best.size()) best = needle.substr(i, j - i);
+    i = j + 1;
+  }
+  return best;
+}
+
+// Whether the entry may hold the needle, from a cheap look at its text as it came: where that
+// text shows as itself, whether the needle is in it (or in its header); else whether the
+// needle's literal run is. `header` is empty when the needle cannot meet one.
+bool mayHold(const std::string& header, std::string_view body, std::string_view needle,
+             std::string_view literal) {
+  if (!showsAsItself(body)) {
+    return !header.empty() || literal.empty() || body.find(literal) != std::string_view::npos;
+  }
   if (body.find(needle) != std::string_view::npos) return true;
   if (header.empty()) return false;
   if (header.find(needle) != std::string::npos) return true;
@@ -57,12 +80,12 @@ std::vector<HistorySpot> matchesIn(const HistoryStore& store, std::uint64_t id,
 std::optional<HistorySpot> nearestIn(const HistoryStore& store, std::uint64_t id,
                                      const std::string& needle, bool delta,
                                      const std::optional<HistorySpot>& bound, bool backward,
-                                     bool headers) {
+                                     bool headers, std::string_view literal) {
   const HistoryEntry entry = store.entry(id);
   const std::string body = entry.kind == HistoryKind::Undecodable ? historyBody(entry) : "";
   if (!mayHold(headers ? historyHeader(store, id, delta) : std::string(),
                entry.kind == HistoryKind::Undecodable ? std::string_view(body) : entry.text,
-               needle)) {
+               needle, literal)) {
     return std::nullopt;
   }
   const std::vector<HistorySpot> spots = matchesIn(store, id, needle, delta);
@@ -97,7 +120,7 @@ std::optional<HistorySpot> findInHistory(const HistoryStore& store, const std::s
     std::optional<HistorySpot> bound;
     if (step == 0) bound = from;
     const std::optional<HistorySpot> found =
-        nearestIn(store, id, needle, delta, bound, backward, headers);
+        nearestIn(store, id, needle, delta, bound, backward, headers, literalRun(needle));
     if (found && (!beyond || (backward ? *found >= from : *found <= from))) return found;
     if (beyond) break;
   }
