@@ -1,7 +1,11 @@
 #include "transfer/history/history_store.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace zt {
 
@@ -9,13 +13,26 @@ namespace {
 
 // What a chunk costs beside its bytes: its bookkeeping and the allocator's header.
 constexpr std::uint64_t kChunkOverhead = sizeof(void*) * 6;
+// A huge page: chunks of this size and alignment may be backed by one.
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+// `size` bytes, aligned and advised as huge pages when `size` is a multiple of one.
+std::uint8_t* allocate(std::size_t size) {
+  if (size % kHugePage != 0) return static_cast<std::uint8_t*>(std::malloc(size));
+  void* bytes = std::aligned_alloc(kHugePage, size);
+  // Only advice: without huge pages the chunk works as well, with more page faults.
+  if (bytes != nullptr) static_cast<void>(::madvise(bytes, size, MADV_HUGEPAGE));
+  return static_cast<std::uint8_t*>(bytes);
+}
 
 }  // namespace
+
+void HistoryStore::Free::operator()(std::uint8_t* bytes) const { std::free(bytes); }
 
 HistoryStore::HistoryStore(std::uint64_t limitBytes)
     : limit_(limitBytes),
       chunkSize_(static_cast<std::size_t>(
-          std::clamp<std::uint64_t>(limitBytes / 64, 4096, std::uint64_t{1} << 20))) {}
+          std::clamp<std::uint64_t>(limitBytes / 16, 4096, kHugePage))) {}
 
 void HistoryStore::appendText(HistoryKind kind, Time at, std::string_view text) {
   add(kind, at, text, {}, kind == HistoryKind::Received || kind == HistoryKind::Sent);
@@ -59,9 +76,15 @@ std::uint64_t HistoryStore::reserve(std::size_t length) {
     return firstChunk_ + chunks_.size() - 1;
   }
   Chunk chunk;
-  chunk.size = std::max(length, chunkSize_);
-  chunk.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(chunk.size);
-  usage_ += chunk.size + kChunkOverhead;
+  if (spare_.bytes && length <= spare_.size) {
+    chunk = std::move(spare_);
+    chunk.used = 0;
+  } else {
+    chunk.size = std::max(length, chunkSize_);
+    chunk.bytes.reset(allocate(chunk.size));
+    if (!chunk.bytes) throw std::bad_alloc();
+    usage_ += chunk.size + kChunkOverhead;
+  }
   chunks_.push_back(std::move(chunk));
   return firstChunk_ + chunks_.size() - 1;
 }
@@ -77,7 +100,12 @@ void HistoryStore::freeUnusedChunks() {
   const std::uint64_t needed = records_.empty() ? firstChunk_ + chunks_.size()
                                                 : records_.front().chunk;
   while (!chunks_.empty() && firstChunk_ < needed) {
-    usage_ -= chunks_.front().size + kChunkOverhead;
+    Chunk& front = chunks_.front();
+    if (front.size == chunkSize_ && !spare_.bytes && !records_.empty()) {
+      spare_ = std::move(front);  // still counted: it stays held
+    } else {
+      usage_ -= front.size + kChunkOverhead;
+    }
     chunks_.pop_front();
     ++firstChunk_;
   }

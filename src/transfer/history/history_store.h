@@ -6,8 +6,9 @@
 //
 // Bytes live in chunks of one size (an entry larger than a chunk gets one of its own), each
 // entry's text and wire bytes side by side, found through a compact record. An entry whose wire
-// bytes are its text keeps them once. Appending copies the entry's bytes once and allocates only
-// when a chunk is full. Entries are numbered from 0 for the session; after drops the first kept
+// bytes are its text keeps them once. Appending copies the entry's bytes once; a full chunk is
+// followed by the one the oldest entries left (so a full store touches no new memory), or by a
+// new one, asked for in huge pages where the system gives them. Entries are numbered from 0 for the session; after drops the first kept
 // entry's number is the count of dropped ones.
 //
 // Main thread only (the transfer screen appends, the history screen reads); not synchronized.
@@ -74,8 +75,11 @@ class HistoryStore {
     HistoryKind kind;
     bool wireIsText;
   };
+  struct Free {
+    void operator()(std::uint8_t* bytes) const;
+  };
   struct Chunk {
-    std::unique_ptr<std::uint8_t[]> bytes;
+    std::unique_ptr<std::uint8_t[], Free> bytes;
     std::size_t size = 0;
     std::size_t used = 0;
   };
@@ -94,6 +98,7 @@ class HistoryStore {
   std::uint64_t firstChunk_ = 0;  // number of chunks_.front()
   std::deque<Record> records_;
   std::deque<Chunk> chunks_;
+  Chunk spare_;  // the last chunk freed, for the next one needed
   std::function<void()> observer_;
 };
 
