@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace zt {
 
@@ -16,18 +17,48 @@ constexpr std::uint64_t kChunkOverhead = sizeof(void*) * 6;
 // A huge page: chunks of this size and alignment may be backed by one.
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
-// `size` bytes, aligned and advised as huge pages when `size` is a multiple of one.
-std::uint8_t* allocate(std::size_t size) {
-  if (size % kHugePage != 0) return static_cast<std::uint8_t*>(std::malloc(size));
-  void* bytes = std::aligned_alloc(kHugePage, size);
-  // Only advice: without huge pages the chunk works as well, with more page faults.
-  if (bytes != nullptr) static_cast<void>(::madvise(bytes, size, MADV_HUGEPAGE));
-  return static_cast<std::uint8_t*>(bytes);
-}
-
 }  // namespace
 
-void HistoryStore::Free::operator()(std::uint8_t* bytes) const { std::free(bytes); }
+// A chunk of a whole number of huge pages is mapped on its own, aligned to one and advised as
+// huge pages; a smaller one comes from the heap.
+HistoryStore::Chunk::Chunk(std::size_t size) : size_(size), mapped_(size % kHugePage == 0) {
+  if (!mapped_) {
+    bytes_ = static_cast<std::uint8_t*>(std::malloc(size));
+    if (bytes_ == nullptr) throw std::bad_alloc();
+    return;
+  }
+  void* area = ::mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (area == MAP_FAILED) throw std::bad_alloc();
+  const auto start = reinterpret_cast<std::uintptr_t>(area);
+  const std::uintptr_t aligned = (start + kHugePage - 1) & ~(std::uintptr_t{kHugePage} - 1);
+  // Unmapping the unaligned ends of a mapping just made cannot fail.
+  if (aligned > start) static_cast<void>(::munmap(area, aligned - start));
+  static_cast<void>(::munmap(reinterpret_cast<void*>(aligned + size), start + kHugePage - aligned));
+  bytes_ = reinterpret_cast<std::uint8_t*>(aligned);
+  // Only advice: without huge pages the chunk works as well, with more page faults.
+  static_cast<void>(::madvise(bytes_, size, MADV_HUGEPAGE));
+}
+
+HistoryStore::Chunk& HistoryStore::Chunk::operator=(Chunk&& other) noexcept {
+  if (this == &other) return *this;
+  release();
+  bytes_ = std::exchange(other.bytes_, nullptr);
+  size_ = std::exchange(other.size_, 0);
+  used = std::exchange(other.used, 0);
+  mapped_ = other.mapped_;
+  return *this;
+}
+
+void HistoryStore::Chunk::release() {
+  if (bytes_ == nullptr) return;
+  if (mapped_) {
+    static_cast<void>(::munmap(bytes_, size_));  // a mapping of our own: cannot fail
+  } else {
+    std::free(bytes_);
+  }
+  bytes_ = nullptr;
+}
 
 HistoryStore::HistoryStore(std::uint64_t limitBytes)
     : limit_(limitBytes),
@@ -54,7 +85,7 @@ void HistoryStore::add(HistoryKind kind, Time at, std::string_view text,
   } else {
     const std::uint64_t chunk = reserve(length);
     Chunk& into = chunks_[chunk - firstChunk_];
-    std::uint8_t* dest = into.bytes.get() + into.used;
+    std::uint8_t* dest = into.bytes() + into.used;
     if (!text.empty()) std::memcpy(dest, text.data(), text.size());
     if (!wire.empty()) std::memcpy(dest + text.size(), wire.data(), wire.size());
     records_.push_back(Record{
@@ -72,20 +103,15 @@ void HistoryStore::add(HistoryKind kind, Time at, std::string_view text,
 }
 
 std::uint64_t HistoryStore::reserve(std::size_t length) {
-  if (!chunks_.empty() && chunks_.back().size - chunks_.back().used >= length) {
+  if (!chunks_.empty() && chunks_.back().size() - chunks_.back().used >= length) {
     return firstChunk_ + chunks_.size() - 1;
   }
-  Chunk chunk;
-  if (spare_.bytes && length <= spare_.size) {
-    chunk = std::move(spare_);
-    chunk.used = 0;
+  if (spare_.bytes() != nullptr && length <= spare_.size()) {
+    chunks_.push_back(std::move(spare_));
   } else {
-    chunk.size = std::max(length, chunkSize_);
-    chunk.bytes.reset(allocate(chunk.size));
-    if (!chunk.bytes) throw std::bad_alloc();
-    usage_ += chunk.size + kChunkOverhead;
+    chunks_.emplace_back(std::max(length, chunkSize_));
+    usage_ += chunks_.back().size() + kChunkOverhead;
   }
-  chunks_.push_back(std::move(chunk));
   return firstChunk_ + chunks_.size() - 1;
 }
 
@@ -101,10 +127,11 @@ void HistoryStore::freeUnusedChunks() {
                                                 : records_.front().chunk;
   while (!chunks_.empty() && firstChunk_ < needed) {
     Chunk& front = chunks_.front();
-    if (front.size == chunkSize_ && !spare_.bytes && !records_.empty()) {
+    if (front.size() == chunkSize_ && spare_.bytes() == nullptr && !records_.empty()) {
       spare_ = std::move(front);  // still counted: it stays held
+      spare_.used = 0;
     } else {
-      usage_ -= front.size + kChunkOverhead;
+      usage_ -= front.size() + kChunkOverhead;
     }
     chunks_.pop_front();
     ++firstChunk_;
@@ -113,7 +140,7 @@ void HistoryStore::freeUnusedChunks() {
 
 HistoryEntry HistoryStore::entry(std::uint64_t id) const {
   const Record& record = records_.at(id - firstId_);
-  const std::uint8_t* bytes = chunks_[record.chunk - firstChunk_].bytes.get() + record.offset;
+  const std::uint8_t* bytes = chunks_[record.chunk - firstChunk_].bytes() + record.offset;
   HistoryEntry out;
   out.kind = record.kind;
   out.ms = record.ms;

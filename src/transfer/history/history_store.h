@@ -75,13 +75,24 @@ class HistoryStore {
     HistoryKind kind;
     bool wireIsText;
   };
-  struct Free {
-    void operator()(std::uint8_t* bytes) const;
-  };
-  struct Chunk {
-    std::unique_ptr<std::uint8_t[], Free> bytes;
-    std::size_t size = 0;
+  // Bytes of one chunk: from the heap, or mapped in huge pages.
+  class Chunk {
+   public:
+    Chunk() = default;
+    explicit Chunk(std::size_t size);
+    Chunk(Chunk&& other) noexcept { *this = std::move(other); }
+    Chunk& operator=(Chunk&& other) noexcept;
+    ~Chunk() { release(); }
+
+    std::uint8_t* bytes() const { return bytes_; }
+    std::size_t size() const { return size_; }
     std::size_t used = 0;
+
+   private:
+    void release();
+    std::uint8_t* bytes_ = nullptr;
+    std::size_t size_ = 0;
+    bool mapped_ = false;
   };
 
   void add(HistoryKind kind, Time at, std::string_view text, std::span<const std::uint8_t> wire,
