@@ -119,6 +119,7 @@ void DataTransfersViewController::openHistory() {
   const auto navigation = navigationController();
   if (!navigation || navigation->topViewController().get() != this) return;
   openHistory_ = true;  // the session goes on under the History screen
+  sendTextField_->resignFirstResponder();  // the typed text stays for the way back
   navigationItem().setBackBarButtonItem(
       std::make_shared<BarButtonItem>("Back", BarButtonItemStyle::Bordered));
   navigation->pushViewController(std::make_shared<HistoryViewController>(history_), true);

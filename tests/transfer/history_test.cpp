@@ -176,8 +176,8 @@ TEST_F(HistoryTest, TheLimitDropsTheOldestAndSaysHowMany) {
 
 using HistorySessionTest = ShellTest;
 
-// Over a real device: the history grows while shown and the session stays open under it; going
-// back and leaving ends it as ever. A device that goes while History is shown is told on the
+// Over a real device: History opens while the send field is edited, whose text stays; the
+// history grows while shown and the session stays open under it. A device that goes while History is shown is told on the
 // transfer screen; History still reads.
 TEST_F(HistorySessionTest, GrowsWhileShownAndTheSessionStaysOpenUnderIt) {
   Watchdog dog;
@@ -185,12 +185,15 @@ TEST_F(HistorySessionTest, GrowsWhileShownAndTheSessionStaysOpenUnderIt) {
   launch();
   ASSERT_TRUE(tapRow("Accessory Devices List") && tapRow(path("ttyZ0")));
   auto& transfer = dynamic_cast<DataTransfersViewController&>(*top());
+  const auto bar = std::get<DisplayToolbar>(buildDisplayList(Application::shared()).items.back());
+  ASSERT_TRUE(Touch::tapTextInput(*bar.entries.front().control->view) && Touch::typeText("draft"));
   transfer.openHistory();
-  ASSERT_TRUE(shows("[< Back] History\n"));
+  ASSERT_TRUE(shows("[< Back] History\n") && !shows("keyboard:")) << screen();
   const int master = ptys_["ttyZ0"]->master();
   ASSERT_TRUE(writeAll(master, "from the device"));
   EXPECT_TRUE(runUntil(RunLoop::main(), [] { return shows("]from the device"); }));
   ASSERT_TRUE(tapBar("Back"));
+  EXPECT_TRUE(shows("toolbar: [text field: draft] [Send]")) << "the typed text stays";
   ASSERT_TRUE(writeAll(master, "still open"));
   EXPECT_TRUE(runUntil(RunLoop::main(), [] { return shows("]still open"); }));
 
