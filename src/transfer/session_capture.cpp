@@ -115,7 +115,8 @@ std::string captureDate(SessionCapture::Time at) {
     return "0000-00-00 00:00:00.000";  // not reached: every system_clock time fits a std::tm
   }
   char millis[8];
-  std::snprintf(millis, sizeof millis, ".%03d", static_cast<int>((ms - second).count()));
+  static_cast<void>(
+      std::snprintf(millis, sizeof millis, ".%03d", static_cast<int>((ms - second).count())));
   return std::string(text) + millis;
 }
 

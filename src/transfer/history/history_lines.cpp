@@ -21,19 +21,20 @@ std::string clockTime(std::int64_t ms) {
     std::tm local{};
     if (::localtime_r(&seconds, &local) == nullptr ||
         std::strftime(cached, sizeof cached, "%H:%M:%S", &local) == 0) {
-      std::snprintf(cached, sizeof cached, "00:00:00");
+      static_cast<void>(std::snprintf(cached, sizeof cached, "00:00:00"));
     }
     cachedSecond = second;
   }
   char text[32];
-  std::snprintf(text, sizeof text, "%s.%03d", cached, static_cast<int>(ms - second * 1000));
+  static_cast<void>(
+      std::snprintf(text, sizeof text, "%s.%03d", cached, static_cast<int>(ms - second * 1000)));
   return text;
 }
 
 std::string deltaTime(std::int64_t ms) {
   char text[32];
-  std::snprintf(text, sizeof text, "+%lld.%03d", static_cast<long long>(ms / 1000),
-                static_cast<int>(ms % 1000));
+  static_cast<void>(std::snprintf(text, sizeof text, "+%lld.%03d",
+                                  static_cast<long long>(ms / 1000), static_cast<int>(ms % 1000)));
   return text;
 }
 
@@ -54,7 +55,7 @@ const char* kindWord(HistoryKind kind) {
 // "0010  68 65 6c 6c 6f 0d 0a                                 hello.."
 std::string hexRow(std::span<const std::uint8_t> bytes, std::size_t offset) {
   char head[24];
-  std::snprintf(head, sizeof head, "%04zx  ", offset);
+  static_cast<void>(std::snprintf(head, sizeof head, "%04zx  ", offset));
   std::string row = head;
   std::string ascii;
   for (std::size_t i = 0; i < 16; ++i) {

@@ -19,6 +19,7 @@ struct HistorySpot {
   std::uint64_t id = 0;
   std::size_t line = 0;
   std::size_t offset = 0;
+  // NOLINTNEXTLINE(modernize-use-nullptr): the check misreads a defaulted <=>
   friend auto operator<=>(const HistorySpot&, const HistorySpot&) = default;
 };
 

@@ -30,12 +30,13 @@ HistoryStore::Chunk::Chunk(std::size_t size) : size_(size), mapped_(size % kHuge
   void* area = ::mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE,
                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (area == MAP_FAILED) throw std::bad_alloc();
-  const auto start = reinterpret_cast<std::uintptr_t>(area);
-  const std::uintptr_t aligned = (start + kHugePage - 1) & ~(std::uintptr_t{kHugePage} - 1);
+  auto* const base = static_cast<std::uint8_t*>(area);
+  const std::size_t shift =
+      (kHugePage - reinterpret_cast<std::uintptr_t>(area) % kHugePage) % kHugePage;
+  bytes_ = base + shift;
   // Unmapping the unaligned ends of a mapping just made cannot fail.
-  if (aligned > start) static_cast<void>(::munmap(area, aligned - start));
-  static_cast<void>(::munmap(reinterpret_cast<void*>(aligned + size), start + kHugePage - aligned));
-  bytes_ = reinterpret_cast<std::uint8_t*>(aligned);
+  if (shift > 0) static_cast<void>(::munmap(base, shift));
+  static_cast<void>(::munmap(bytes_ + size, kHugePage - shift));
   // Only advice: without huge pages the chunk works as well, with more page faults.
   static_cast<void>(::madvise(bytes_, size, MADV_HUGEPAGE));
 }

@@ -51,6 +51,7 @@ class HistoryWindow {
   struct Place {
     std::uint64_t item = 0;
     std::size_t row = 0;
+    // NOLINTNEXTLINE(modernize-use-nullptr): the check misreads a defaulted <=>
     friend auto operator<=>(const Place&, const Place&) = default;
   };
 
