@@ -83,9 +83,9 @@ void BM_HistoryPageUpOrEnd(benchmark::State& state) {
   int pages = 0;
   for (auto _ : state) {
     if (++pages % 100 == 0) {
-      screen->goEnd();
+      Touch::pressKeyCommand(*screen, "End");
     } else {
-      screen->movePages(-1);
+      Touch::pressKeyCommand(*screen, "PgUp");
     }
   }
 }
@@ -93,7 +93,7 @@ void BM_HistoryPageUpOrEnd(benchmark::State& state) {
 void BM_HistorySearchEverything(benchmark::State& state) {
   auto screen = shown().open();
   for (auto _ : state) {
-    screen->beginSearch();
+    Touch::pressKeyCommand(*screen, "/");
     Touch::typeText("nowhere");
     Touch::pressReturn();
   }

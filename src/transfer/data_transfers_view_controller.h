@@ -70,8 +70,9 @@ class DataTransfersViewController : public ViewController,
   void setSessionCapture(SessionCapture* capture) { capture_ = capture; }
   // How many bytes the session's history keeps (0: none). Set before the view loads.
   void setHistoryLimit(std::uint64_t bytes) { historyLimit_ = bytes; }
-  // Pushes the History screen; the session stays open under it.
-  void openHistory();
+  // F3 (also while the send field is edited) pushes the History screen; the session stays open
+  // under it.
+  std::vector<KeyCommand> keyCommands() override;
 
   // The accessory has gone: ends the session and tells the person (once; when this screen is
   // covered, as soon as it is on top again).
@@ -166,6 +167,7 @@ class DataTransfersViewController : public ViewController,
 
   // ---- menu (transfer_menu.cpp)
   void PressOptionBtn();
+  void openHistory();
   void openSettings();
   // The bytes of a text from the settings; none, after telling why, when it cannot be one
   // Quorvel packet.

@@ -15,11 +15,8 @@ namespace {
 using ShellLifeTest = ShellTest;
 
 bool openHistory() {
-  auto* shell = AppShell::current();
-  auto* transfer = dynamic_cast<DataTransfersViewController*>(
-      shell->navigationController()->topViewController().get());
-  if (transfer) transfer->openHistory();
-  return transfer != nullptr;
+  return Touch::pressKeyCommand(*AppShell::current()->navigationController()->topViewController(),
+                                "F3");
 }
 
 TEST_F(ShellLifeTest, BackgroundPopsOnlyTransferScreensWithoutAnimation) {

@@ -2,11 +2,13 @@
 // from this build into temporary folders; the programs run from where they were installed.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <regex>
 #include <set>
 #include <vector>
 
+#include "frontend/terminal/key_table.h"
 #include "support/io.h"
 #include "support/watchdog.h"
 #include "version/version.h"
@@ -35,8 +37,52 @@ std::set<std::string> longOptions(const std::string& text) {
   return {std::sregex_token_iterator(text.begin(), text.end(), option), {}};
 }
 
+// `text` after `start`, up to where `end` matches (an empty `end`: to the end).
+std::string section(const std::string& text, const std::string& start, const std::string& end) {
+  const auto from = text.find(start);
+  if (from == std::string::npos) return "";
+  const std::string rest = text.substr(from + start.size());
+  std::smatch next;
+  if (end.empty() || !std::regex_search(rest, next, std::regex(end))) return rest;
+  return rest.substr(0, static_cast<std::size_t>(next.position()));
+}
+
+// Lower case, without markup and runs of blanks: how a key list's words compare across formats.
+std::string plain(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '`' || c == '*') continue;
+    const bool blank = std::isspace(static_cast<unsigned char>(c)) || c == '|';
+    if (blank && (out.empty() || out.back() == ' ')) continue;
+    out += blank ? ' ' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return out;
+}
+
+// The README's key table names every key of the keyboard contract, and the man page's KEYS and
+// --help give each of its rows, keys and words, so that none of the three drifts.
+void expectKeysDocumented(const std::string& readme, const std::string& page,
+                          const std::string& help) {
+  const std::string table = section(readme, "\n## Keys\n", "\n## ");
+  const std::string man = plain(section(page, "\nKEYS\n", "\n[A-Z]"));
+  const std::string usage = plain(section(help, "\nKeys", ""));
+  static const std::regex row(R"(\n\| ([^|]+) \| ([^|]+) \|)");
+  std::set<std::string> named;
+  for (std::sregex_iterator it(table.begin(), table.end(), row), end; it != end; ++it) {
+    const std::string keys = (*it)[1];
+    if (keys == "key") continue;
+    static const std::regex separator(", ");
+    named.insert(std::sregex_token_iterator(keys.begin(), keys.end(), separator, -1), {});
+    const std::string words = plain(keys + " " + (*it)[2].str());
+    EXPECT_NE(man.find(words), std::string::npos) << "man page: " << words;
+    EXPECT_NE(usage.find(words), std::string::npos) << "--help: " << words;
+  }
+  for (const auto& key : term::documentedKeys()) EXPECT_TRUE(named.count(key)) << key;
+}
+
 // Installs only the programs, their pages and the README; each program tells its version, and
-// its page renders without a warning and names every option its --help prints.
+// its page renders without a warning and names every option its --help prints, and the keys
+// are the same in the README, the page and --help.
 TEST(Install, WritesTheProgramsTheirPagesAndTheReadmeAndEachPageNamesEveryOption) {
   test::Watchdog dog(std::chrono::seconds(120));
   test::TempDir dir;
@@ -70,6 +116,10 @@ TEST(Install, WritesTheProgramsTheirPagesAndTheReadmeAndEachPageNamesEveryOption
         test::runProgram({"groff", "-man", "-Tascii", "-P-cbou", "-rLL=1000n", "-rHY=0", page});
     const auto pageOptions = longOptions(text.out);
     for (const auto& option : helpOptions) EXPECT_TRUE(pageOptions.count(option)) << option;
+    if (program == "zemra-telvo") {
+      expectKeysDocumented(test::readFile(prefix / "share/doc/zemra-telvo/README.md"), text.out,
+                           help.out);
+    }
   }
 }
 

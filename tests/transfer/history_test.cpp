@@ -64,9 +64,9 @@ class HistoryTest : public UiTest {
            HistoryKind kind = HistoryKind::Received) {
     store->appendText(kind, kStart + at, text);
   }
+  bool press(std::string_view key) { return Touch::pressKeyCommand(*history, key); }
   bool search(const std::string& text) {
-    history->beginSearch();
-    return Touch::typeText(text) && Touch::pressReturn();
+    return press("/") && Touch::typeText(text) && Touch::pressReturn();
   }
 
   std::shared_ptr<HistoryStore> store;
@@ -82,7 +82,7 @@ TEST_F(HistoryTest, EntriesInOrderWithMillisecondsDeltasAndHex) {
   add("the app started sending test file data: \"ab\" 3 times, 6 bytes", 3s,
       HistoryKind::TestFileStart);
   add("the app finish sending test file data operation", 3s + 50ms, HistoryKind::TestFileEnd);
-  history->goEnd();
+  press("End");
   EXPECT_EQ(shown(),
             "Following: 6 entries | [Received 11:05:08.482]hello\n"
             "world\n"
@@ -91,11 +91,11 @@ TEST_F(HistoryTest, EntriesInOrderWithMillisecondsDeltasAndHex) {
             "[Received 11:05:09.000](2 bytes not shown: c328)\n"
             "[11:05:10.000]the app started sending test file data: \"ab\" 3 times, 6 bytes\n"
             "[11:05:10.050]the app finish sending test file data operation");
-  history->toggleTimes();
+  press("t");
   EXPECT_NE(shown().find("[Sent +0.015]hi ^[[2J\n[Received +0.503]plain\n"), std::string::npos);
-  history->toggleTimes();
-  history->toggleHex();
-  history->goHome();
+  press("t");
+  press("x");
+  press("Home");
   EXPECT_EQ(shown().substr(0, shown().find("[Sent")),
             "Paused: 0 new entries | [Received 11:05:08.482] 12 bytes\n"
             "0000  68 65 6c 6c 6f 0d 0a 77 6f 72 6c 64              hello..world\n");
@@ -107,7 +107,7 @@ TEST_F(HistoryTest, EntriesInOrderWithMillisecondsDeltasAndHex) {
 TEST_F(HistoryTest, FollowsPausesWithTheNewCountPagesAndFollowsAgain) {
   show(1 << 20, 3);
   for (int i = 0; i < 10; ++i) add("e" + std::to_string(i), std::chrono::milliseconds(i));
-  history->goEnd();
+  press("End");
   const auto rows = [this] { return shown().substr(shown().find(" | ") + 3); };
   const auto entries = [&rows] {
     std::string names;
@@ -117,17 +117,17 @@ TEST_F(HistoryTest, FollowsPausesWithTheNewCountPagesAndFollowsAgain) {
     return names;
   };
   EXPECT_EQ(entries(), "e7e8e9");
-  history->moveLines(-1);
+  press("Up");
   EXPECT_EQ(entries(), "e6e7e8");
   add("e10", 20ms);
   add("e11", 21ms);
   EXPECT_TRUE(runUntil(RunLoop::main(), [this] { return shown().starts_with("Paused: 2 new"); }));
   EXPECT_EQ(entries(), "e6e7e8") << "a paused view stays where it is";
-  history->movePages(-1);
+  press("PgUp");
   EXPECT_EQ(entries(), "e3e4e5");
-  history->goHome();
+  press("Home");
   EXPECT_EQ(entries(), "e0e1e2");
-  history->movePages(5);
+  for (int i = 0; i < 5; ++i) press("PgDn");
   EXPECT_EQ(entries(), "e9e1e1") << "moving down to the end follows again";
   EXPECT_TRUE(shown().starts_with("Following: 12 entries"));
   add("e12", 22ms);
@@ -141,7 +141,7 @@ TEST_F(HistoryTest, SearchGoesBackThenBothWaysWrappingAndSaysNotFound) {
   add("two ping", 3ms);
   add("filler", 4ms);
   add("three", 5ms);
-  history->goEnd();
+  press("End");
   ASSERT_TRUE(search("ping"));
   EXPECT_EQ(shown(), "Paused: 0 new entries | [Received 11:05:07.003]two «ping»\n"
                      "[Received 11:05:07.004]filler");
@@ -151,13 +151,15 @@ TEST_F(HistoryTest, SearchGoesBackThenBothWaysWrappingAndSaysNotFound) {
   } steps[] = {{true, "one «ping»"}, {true, "two «ping»"}, {false, "one «ping»"},
                {false, "two «ping»"}};
   for (const auto& step : steps) {
-    history->findAgain(step.older);
+    press(step.older ? "n" : "N");
     EXPECT_NE(shown().find(step.found), std::string::npos) << step.found;
   }
   ASSERT_TRUE(search("^G b"));
   EXPECT_NE(shown().find("]«^G b»ell"), std::string::npos) << "a control character as shown";
   ASSERT_TRUE(search("pong"));
   EXPECT_TRUE(shown().starts_with("\"pong\" not found | ")) << shown();
+  EXPECT_NE(screenText().find("key commands: [ \"pong\" not found] [/ Search"), std::string::npos)
+      << "the hint line says it";
 }
 
 TEST_F(HistoryTest, TheLimitDropsTheOldestAndSaysHowMany) {
@@ -166,7 +168,7 @@ TEST_F(HistoryTest, TheLimitDropsTheOldestAndSaysHowMany) {
   for (int i = 0; i < 200; ++i) add(std::to_string(i) + text, std::chrono::milliseconds(i));
   EXPECT_LE(store->usage(), store->limit());
   EXPECT_GT(store->firstId(), 100U);
-  history->goHome();
+  press("Home");
   EXPECT_TRUE(shown().starts_with("Paused: 0 new entries | (" + std::to_string(store->firstId()) +
                                   " older entries dropped: the history keeps the newest "
                                   "65536 bytes)\n[Received 11:05:07." +
@@ -184,10 +186,14 @@ TEST_F(HistorySessionTest, GrowsWhileShownAndTheSessionStaysOpenUnderIt) {
   plug("ttyZ0");
   launch();
   ASSERT_TRUE(tapRow("Accessory Devices List") && tapRow(path("ttyZ0")));
-  auto& transfer = dynamic_cast<DataTransfersViewController&>(*top());
-  const auto bar = std::get<DisplayToolbar>(buildDisplayList(Application::shared()).items.back());
-  ASSERT_TRUE(Touch::tapTextInput(*bar.entries.front().control->view) && Touch::typeText("draft"));
-  transfer.openHistory();
+  auto& transfer = *top();
+  for (const auto& item : buildDisplayList(Application::shared()).items) {
+    if (const auto* bar = std::get_if<DisplayToolbar>(&item)) {
+      ASSERT_TRUE(Touch::tapTextInput(*bar->entries.front().control->view));
+    }
+  }
+  ASSERT_TRUE(Touch::typeText("draft"));
+  ASSERT_TRUE(Touch::pressKeyCommand(transfer, "F3")) << "also while the send field is edited";
   ASSERT_TRUE(shows("[< Back] History\n") && !shows("keyboard:")) << screen();
   const int master = ptys_["ttyZ0"]->master();
   ASSERT_TRUE(writeAll(master, "from the device"));
@@ -197,7 +203,7 @@ TEST_F(HistorySessionTest, GrowsWhileShownAndTheSessionStaysOpenUnderIt) {
   ASSERT_TRUE(writeAll(master, "still open"));
   EXPECT_TRUE(runUntil(RunLoop::main(), [] { return shows("]still open"); }));
 
-  dynamic_cast<DataTransfersViewController&>(*top()).openHistory();
+  ASSERT_TRUE(Touch::pressKeyCommand(*top(), "F3"));
   pull("ttyZ0");
   ptys_.clear();
   EXPECT_TRUE(shows("]still open")) << "History still reads after the session ended";
@@ -210,7 +216,7 @@ TEST_F(HistorySessionTest, OffSaysHowToTurnItOn) {
   plug("ttyZ0");
   launch();
   ASSERT_TRUE(tapRow("Accessory Devices List") && tapRow(path("ttyZ0")));
-  dynamic_cast<DataTransfersViewController&>(*top()).openHistory();
+  ASSERT_TRUE(Touch::pressKeyCommand(*top(), "F3"));
   EXPECT_TRUE(shows("The history is off.\\nStart zemra-telvo with --history-size MIB")) << screen();
 }
 

@@ -1,6 +1,7 @@
-// Action: what a key press or a click asks for. Most name one Touch call and its target; the
-// others move the focus, scroll a table, quit or suspend. The key mapper produces them without
-// touching anything; the dispatcher carries them out in order.
+// Action: what a key press or a click asks for. Most name one Touch call and its target (a key
+// command: the screen and the key); the others move the focus, scroll a table, quit or suspend.
+// The key mapper produces them without touching anything; the dispatcher carries them out in
+// order.
 //
 // Plain values; the model objects they name are shared pointers, used on the main thread only.
 #pragma once
@@ -35,6 +36,7 @@ struct SetFocus { Focus focus; };
 struct ScrollTable { std::shared_ptr<TableView> table; IndexPath from; int rows = 0; };
 struct Quit {};
 struct Suspend {};
+struct PressKeyCommand { std::weak_ptr<ViewController> screen; std::string input; };
 }  // namespace act
 
 using Action = std::variant<act::TapRow, act::TapDetailButton, act::TapBarButton, act::TapKey,
@@ -42,6 +44,6 @@ using Action = std::variant<act::TapRow, act::TapDetailButton, act::TapBarButton
                             act::TypeText, act::DeleteBackward, act::MoveCursor,
                             act::PressReturn, act::TouchElsewhere, act::ChooseSheetEntry,
                             act::TapAlertButton, act::SetFocus, act::ScrollTable, act::Quit,
-                            act::Suspend>;
+                            act::Suspend, act::PressKeyCommand>;
 
 }  // namespace zt::term

@@ -81,9 +81,13 @@ Key keyFromCode(wint_t code) {
     case KEY_BTAB: return Key::of(Code::BackTab);
     case KEY_ENTER: return Key::of(Code::Enter);
     case KEY_BACKSPACE: return Key::of(Code::Backspace);
-    case KEY_F(2): return Key::of(Code::F2);
-    default: return Key::of(Code::Other);
+    default: break;
   }
+  if (code >= KEY_F(1) && code <= KEY_F(12)) {
+    const int number = static_cast<int>(code) - KEY_F(1);
+    return Key::of(static_cast<Code>(static_cast<int>(Code::F1) + number));
+  }
+  return Key::of(Code::Other);
 }
 
 Key keyFromCharacter(wint_t c) {

@@ -31,6 +31,9 @@ const DisplayAlert* alert(const DisplayList& list) { return lastOf<DisplayAlert>
 const DisplayActionSheet* actionSheet(const DisplayList& list) {
   return lastOf<DisplayActionSheet>(list);
 }
+const DisplayKeyCommands* keyCommands(const DisplayList& list) {
+  return lastOf<DisplayKeyCommands>(list);
+}
 
 std::vector<const DisplayRow*> rows(const DisplayList& list) {
   std::vector<const DisplayRow*> out;

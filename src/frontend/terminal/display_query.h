@@ -1,5 +1,6 @@
-// Questions the front end asks of a display list: where the bars, overlays and the edited
-// field are, which rows a person can act on, and what activating a row or a toolbar entry does.
+// Questions the front end asks of a display list: where the bars, overlays, the screen's key
+// commands and the edited field are, which rows a person can act on, and what activating a row
+// or a toolbar entry does.
 // Pure functions over a DisplayList; the pointers they return point into that list.
 #pragma once
 
@@ -15,6 +16,7 @@ const DisplayToolbar* toolbar(const DisplayList& list);
 const DisplayKeyboard* keyboard(const DisplayList& list);
 const DisplayAlert* alert(const DisplayList& list);
 const DisplayActionSheet* actionSheet(const DisplayList& list);
+const DisplayKeyCommands* keyCommands(const DisplayList& list);
 std::vector<const DisplayRow*> rows(const DisplayList& list);
 const DisplayRow* findRow(const DisplayList& list, const TableView* table, IndexPath path);
 // The table of the screen shown: the first table in drawing order (null without one).

@@ -1,16 +1,16 @@
-// The hint line: the keys that do something now, with what they do.
+// The hint line: the keys that do something now, with what they do, read from the key table in
+// its order; and the words its rows give.
 #include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "frontend/terminal/display_query.h"
+#include "frontend/terminal/key_actions.h"
+#include "frontend/terminal/key_table.h"
 #include "frontend/terminal/layout_parts.h"
 
 namespace zt::term {
 namespace {
-
-using Hints = std::vector<std::pair<std::string, std::string>>;
 
 std::string nextButtonTitle(const DisplayList& list, int fieldEntry) {
   const DisplayToolbar* bar = toolbar(list);
@@ -26,7 +26,8 @@ std::string doneTitle(const DisplayList& list) {
   return keys && !keys->extraKeys.empty() ? keys->extraKeys.front().first : "done";
 }
 
-// What Enter does to the focused row or toolbar entry, or "" when nothing.
+}  // namespace
+
 std::string enterMeaning(const DisplayList& list, const Focus& focus) {
   if (focus.area == Focus::Area::Toolbar) {
     const DisplayToolbar* bar = toolbar(list);
@@ -48,10 +49,16 @@ std::string enterMeaning(const DisplayList& list, const Focus& focus) {
   return row->table == tableOnTop(list) ? "choose" : "open";
 }
 
-void addBarHints(Hints& out, const DisplayList& list) {
-  const DisplayNavigationBar* nav = navigationBar(list);
-  if (nav && nav->left && nav->left->enabled) out.emplace_back("Esc", nav->left->title);
-  if (nav && nav->right && nav->right->enabled) out.emplace_back("F2", nav->right->title);
+std::string editingEnterMeaning(const DisplayList& list, const EditingInfo& edit) {
+  if (edit.toolbarEntry >= 0) return nextButtonTitle(list, edit.toolbarEntry);
+  return edit.control->numeric ? doneTitle(list) : "Return";
+}
+
+bool focusOnDetail(const Focus& focus, const DisplayList& list) {
+  const DisplayRow* row = focus.area == Focus::Area::Table && focus.hasRow
+                              ? findRow(list, focus.table, focus.row)
+                              : nullptr;
+  return row && row->accessory == DisplayAccessory::DetailButton;
 }
 
 bool hasToolbarStops(const DisplayList& list) {
@@ -59,45 +66,23 @@ bool hasToolbarStops(const DisplayList& list) {
   return bar && std::any_of(bar->entries.begin(), bar->entries.end(), isToolbarStop);
 }
 
-}  // namespace
+std::string barTitle(const std::optional<DisplayBarButton>& button) {
+  return button && button->enabled ? button->title : "";
+}
 
-Hints hints(const DisplayList& list, const Focus& focus) {
-  if (const DisplayAlert* shown = alert(list)) {
-    Hints out{{"Enter", "choose"}};
-    if (shown->buttons.size() > 1) out.emplace_back("\u2190\u2192", "button");
-    if (!shown->buttons.empty()) out.emplace_back("Esc", shown->buttons.front());
-    return out;
+std::vector<std::pair<std::string, std::string>> hints(const DisplayList& list,
+                                                       const Focus& focus) {
+  const KeyContext context = keyContext(list, focus);
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const DisplayKeyCommands::Command* command : applicableCommands(context)) {
+    if (!command->title.empty()) out.emplace_back(command->input, command->title);
   }
-  if (actionSheet(list)) {
-    return {{"\u2191\u2193", "move"}, {"Enter", "choose"}, {"1-9", "entry"}, {"Esc", "Cancel"}};
-  }
-  if (const EditingInfo edit = editing(list)) {
-    const DisplayNavigationBar* nav = navigationBar(list);
-    Hints out{{"Enter", edit.toolbarEntry >= 0 ? nextButtonTitle(list, edit.toolbarEntry)
-                        : edit.control->numeric ? doneTitle(list)
-                                                : "Return"}};
-    if (focus.escapedEdit != edit.control->view.get()) {
-      out.emplace_back("Esc", "done");
-    } else if (nav && nav->left && nav->left->enabled) {
-      out.emplace_back("Esc", nav->left->title);
+  for (const KeyRow* row : keyRows(context.state)) {
+    if (!row->hint) continue;
+    if (std::string word = row->hint(context); !word.empty()) {
+      out.emplace_back(row->label, std::move(word));
     }
-    out.emplace_back("\u2190\u2192", "cursor");
-    if (nav && nav->right && nav->right->enabled) out.emplace_back("F2", nav->right->title);
-    out.emplace_back("^C", "quit");
-    return out;
   }
-  Hints out;
-  if (!focusableRows(list).empty()) out.emplace_back("\u2191\u2193", "move");
-  if (const std::string meaning = enterMeaning(list, focus); !meaning.empty()) {
-    out.emplace_back("Enter", meaning);
-  }
-  const DisplayRow* row = focus.area == Focus::Area::Table && focus.hasRow
-                              ? findRow(list, focus.table, focus.row)
-                              : nullptr;
-  if (row && row->accessory == DisplayAccessory::DetailButton) out.emplace_back("\u2192", "details");
-  if (hasToolbarStops(list)) out.emplace_back("Tab", "next");
-  addBarHints(out, list);
-  out.emplace_back("q", "quit");
   return out;
 }
 

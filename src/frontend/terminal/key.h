@@ -10,7 +10,7 @@ namespace zt::term {
 struct Key {
   enum class Code {
     Char, Up, Down, Left, Right, PageUp, PageDown, Home, End, Tab, BackTab, Enter, Escape,
-    Backspace, F2, Interrupt, Suspend, Other
+    Backspace, F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12, Interrupt, Suspend, Other
   };
   Code code = Code::Other;
   std::string text;  // Code::Char only

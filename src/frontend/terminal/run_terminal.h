@@ -3,11 +3,7 @@
 // clicks until they quit; it ends the application (Application::shared().terminate()) and gives
 // the terminal back in the state it found it.
 //
-// Keys: Up/Down/PgUp/PgDn/Home/End move among rows; Tab/Shift-Tab among the table and the
-// toolbar's items; Enter activates; Right taps a detail button; Esc is the left bar button (or
-// ends an edit, a second Esc then being the left bar button if the screen kept editing; or
-// answers an alert or a menu); F2 is the right bar button; q quits unless a field is being
-// edited; Ctrl-C quits; Ctrl-Z suspends (the application goes to the background).
+// What each key does is the key table's (key_table.h); the screens add their own key commands.
 //
 // Call it on the main thread (the one that called RunLoop::createMain()), before any other thread
 // is started (it blocks the signals it handles for every thread started later), with

@@ -92,6 +92,10 @@ struct TouchVisitor {
     if (a.alert) Touch::tapAlertButton(*a.alert, a.index);
     return true;
   }
+  bool operator()(const act::PressKeyCommand& a) const {
+    if (auto screen = a.screen.lock()) Touch::pressKeyCommand(*screen, a.input);
+    return true;
+  }
   template <typename Other>
   bool operator()(const Other&) const {
     return false;

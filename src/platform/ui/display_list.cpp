@@ -101,6 +101,15 @@ class Builder {
     out_.items.emplace_back(std::move(item));
   }
 
+  void addKeyCommands(const std::shared_ptr<ViewController>& screen) {
+    if (!screen) return;
+    DisplayKeyCommands item{screen, {}};
+    for (const KeyCommand& command : screen->keyCommands()) {
+      item.commands.push_back({command.input, command.title, command.scope});
+    }
+    if (!item.commands.empty()) out_.items.emplace_back(std::move(item));
+  }
+
   void addPopup(const Popup& popup) {
     if (auto* alert = std::get_if<std::shared_ptr<AlertView>>(&popup)) {
       const auto& a = *alert;
@@ -230,6 +239,7 @@ DisplayList buildDisplayList(const Application& app) {
   Builder builder(list);
   if (auto key = app.keyWindow()) builder.walk(key);
   builder.addKeyboard(app.keyboard());
+  builder.addKeyCommands(visibleController());
   if (!app.popups().empty()) builder.addPopup(app.popups().back());
   return list;
 }

@@ -9,7 +9,7 @@
 //
 // Drawing order: the navigation bar (or the bar of a modally presented screen), then for each
 // visible table (back to front) its sections and rows, then the toolbar, then the keyboard, then
-// an action sheet or an alert on top.
+// the key commands of the screen on top, then an action sheet or an alert on top.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/ui/geometry.h"
+#include "platform/ui/key_command.h"
 #include "platform/ui/text_alignment.h"
 
 namespace zt {
@@ -31,6 +32,7 @@ class TableView;
 class View;
 class AlertView;
 class ActionSheet;
+class ViewController;
 
 struct IndexPath {
   int section = 0;
@@ -130,8 +132,23 @@ struct DisplayActionSheet {
   int cancelIndex = -1;
 };
 
+// The key commands of the screen on top (the top of the navigation stack, or the screen
+// presented modally), in its order; present only when it has some.
+struct DisplayKeyCommands {
+  struct Command {
+    std::string input;
+    std::string title;
+    KeyCommandScope scope = KeyCommandScope::Always;
+  };
+  // The screen, for Touch::pressKeyCommand. Weak: a list kept between frames must not keep a
+  // screen alive after its navigation stack let it go.
+  std::weak_ptr<ViewController> screen;
+  std::vector<Command> commands;
+};
+
 using DisplayItem = std::variant<DisplayNavigationBar, DisplaySectionHeader, DisplayRow,
-                                 DisplayToolbar, DisplayKeyboard, DisplayAlert, DisplayActionSheet>;
+                                 DisplayToolbar, DisplayKeyboard, DisplayKeyCommands,
+                                 DisplayAlert, DisplayActionSheet>;
 
 struct DisplayList {
   std::vector<DisplayItem> items;
@@ -153,6 +170,8 @@ struct DisplayList {
   //                   parts of a text view between "«" and "»"
   //   toolbar         "toolbar: [text field: ] [Send]"  (flexible spaces left out)
   //   keyboard        "keyboard: standard" or "keyboard: number pad [Done]"
+  //   key commands    "key commands: [F3 History] [Up (while editing)] [/ Search (not editing)]"
+  //                   (input, then the title when there is one, then the scope unless Always)
   //   alert           "alert: Warning | Please first set Quorvel key | [OK]"
   //   action sheet    "action sheet: [About] [Cancel]"  ("action sheet: Title | [A] [Cancel]")
   std::string toText() const;

@@ -110,6 +110,18 @@ void write(std::ostream& out, const DisplayKeyboard& keyboard) {
   out << '\n';
 }
 
+void write(std::ostream& out, const DisplayKeyCommands& keys) {
+  out << "key commands:";
+  for (const auto& command : keys.commands) {
+    out << " [" << command.input;
+    if (!command.title.empty()) out << ' ' << command.title;
+    if (command.scope == KeyCommandScope::WhileEditing) out << " (while editing)";
+    if (command.scope == KeyCommandScope::NotEditing) out << " (not editing)";
+    out << ']';
+  }
+  out << '\n';
+}
+
 std::string buttons(const std::vector<std::string>& titles) {
   std::string out;
   for (const auto& title : titles) out += (out.empty() ? "[" : " [") + title + "]";

@@ -1,5 +1,7 @@
 #include "platform/ui/touch.h"
 
+#include <algorithm>
+
 #include "platform/ui/action_sheet.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/application.h"
@@ -273,6 +275,21 @@ bool touchElsewhere() {
 bool chooseActionSheetEntry(ActionSheet& sheet, int index) { return tapPopupButton(sheet, index); }
 
 bool tapAlertButton(AlertView& alert, int index) { return tapPopupButton(alert, index); }
+
+bool pressKeyCommand(ViewController& screen, std::string_view input) {
+  if (!screenTakesTouches()) return false;
+  [[maybe_unused]] const auto kept = retainControllers();
+  if (visibleController().get() != &screen) return false;
+  const auto field = Application::shared().keyboard().firstResponder();
+  const bool editing = field && screen.isViewLoaded() && field->isDescendantOf(*screen.view());
+  const auto commands = screen.keyCommands();
+  const auto pressed = std::find_if(commands.begin(), commands.end(), [&](const KeyCommand& c) {
+    return c.input == input && keyCommandApplies(input, c.scope, editing);
+  });
+  if (pressed == commands.end()) return false;
+  if (pressed->action) pressed->action();
+  return true;
+}
 
 bool showTextLines(TextView& view, int lines, int columns) {
   assertMainThread();

@@ -16,6 +16,7 @@
 namespace zt {
 
 class Switch;
+class ViewController;
 class TextView;
 
 namespace Touch {
@@ -52,6 +53,10 @@ bool touchElsewhere();
 // The sheet or alert must be the one on top. While one is shown, every other touch is refused.
 bool chooseActionSheetEntry(ActionSheet& sheet, int index);
 bool tapAlertButton(AlertView& alert, int index);
+// Presses the key `input` for one of the screen's key commands (key_command.h): runs the first
+// whose input it is and that applies now, with a field of the screen edited or not. Refused
+// while an alert or a sheet is up, or when `screen` is not the one on top.
+bool pressKeyCommand(ViewController& screen, std::string_view input);
 
 // Not a finger: the renderer tells a read-only text view how many lines of how many cells of it
 // it shows (the view's delegate may then fill exactly that many).

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/key_command.h"
 #include "platform/ui/navigation_item.h"
 #include "platform/ui/view.h"
 
@@ -88,6 +89,9 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   virtual void viewDidDisappear(bool /*animated*/) {}
   // A touch ended on this controller's view where no control or table took it.
   virtual void touchesEnded() {}
+  // The keys this screen answers to by itself while it is on top (key_command.h); none by
+  // default. Read whenever the display list is built, that is after a visible change.
+  virtual std::vector<KeyCommand> keyCommands() { return {}; }
 
   // Container plumbing (navigation controller, window, presentation): begins an appearance
   // (viewWillAppear) or a disappearance (viewWillDisappear), then ends it (lays out an appearing

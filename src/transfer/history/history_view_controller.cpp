@@ -77,6 +77,36 @@ void HistoryViewController::buildViews() {
   root->addSubview(toolbar);
 }
 
+std::vector<KeyCommand> HistoryViewController::keyCommands() {
+  if (!window_) return {};
+  auto weak = weakAs<HistoryViewController>();
+  const auto command = [weak](std::string input, std::string title, auto action) {
+    return KeyCommand{std::move(input), std::move(title),
+                      [weak, action] {
+                        if (auto self = weak.lock()) action(*self);
+                      },
+                      KeyCommandScope::NotEditing};
+  };
+  const HistoryFormat format = window_->format();
+  std::vector<KeyCommand> commands;
+  if (notFound_) commands.push_back(KeyCommand{"", "\"" + needle_ + "\" not found", nullptr});
+  commands.push_back(command("/", "Search", [](auto& self) { self.beginSearch(); }));
+  if (!needle_.empty()) {
+    commands.push_back(command("n", "Older", [](auto& self) { self.findAgain(true); }));
+    commands.push_back(command("N", "Newer", [](auto& self) { self.findAgain(false); }));
+  }
+  commands.push_back(command("t", format.delta ? "Clock times" : "Delta times",
+                             [](auto& self) { self.toggleTimes(); }));
+  commands.push_back(command("x", format.hex ? "Text" : "Hex", [](auto& self) { self.toggleHex(); }));
+  commands.push_back(command("Up", "", [](auto& self) { self.moveLines(-1); }));
+  commands.push_back(command("Down", "", [](auto& self) { self.moveLines(1); }));
+  commands.push_back(command("PgUp", "", [](auto& self) { self.movePages(-1); }));
+  commands.push_back(command("PgDn", "", [](auto& self) { self.movePages(1); }));
+  commands.push_back(command("Home", "", [](auto& self) { self.goHome(); }));
+  commands.push_back(command("End", "", [](auto& self) { self.goEnd(); }));
+  return commands;
+}
+
 int HistoryViewController::numberOfRowsInSection(TableView& /*table*/, int /*section*/) {
   return 1;
 }

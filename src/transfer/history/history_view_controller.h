@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/ui/ui.h"
 #include "transfer/history/history_window.h"
@@ -35,16 +36,10 @@ class HistoryViewController : public ViewController,
   ~HistoryViewController() override;
 
   void viewDidLoad() override;
-
-  // What the screen's keys do.
-  void moveLines(long lines);   // positive: newer
-  void movePages(int pages);
-  void goHome();
-  void goEnd();
-  void beginSearch();           // the search field takes the typing
-  void findAgain(bool older);   // the next match of the last search text
-  void toggleTimes();           // clock times or deltas
-  void toggleHex();             // text or hex dump
+  // Up, Down, PgUp, PgDn, Home and End move; "/" searches, "n" and "N" find the next older and
+  // newer match, "t" switches clock and delta times, "x" text and hex. After a search that
+  // found nothing, a command without a key says so in the hint line.
+  std::vector<KeyCommand> keyCommands() override;
 
   int numberOfRowsInSection(TableView& table, int section) override;
   float heightForRowAtIndexPath(TableView& table, IndexPath path) override;
@@ -53,6 +48,14 @@ class HistoryViewController : public ViewController,
   void textViewDidChangeVisibleSize(TextView& view) override;
 
  private:
+  void moveLines(long lines);   // positive: newer
+  void movePages(int pages);
+  void goHome();
+  void goEnd();
+  void beginSearch();           // the search field takes the typing
+  void findAgain(bool older);   // the next match of the last search text
+  void toggleTimes();
+  void toggleHex();
   void buildViews();
   void runSearch();
   void find(HistorySpot from, bool older);

@@ -111,6 +111,16 @@ struct TransferLike {
   DisplayToolbar& toolbar() { return std::get<DisplayToolbar>(list.items.back()); }
 };
 
+// Gives the screen shown the key commands F3 "History" (always), Up (while editing), "/" "Find"
+// and q (not editing).
+inline void addKeyCommands(DisplayList& list) {
+  using enum KeyCommandScope;
+  list.items.emplace_back(DisplayKeyCommands{
+      handle<ViewController>(),
+      {{"F3", "History", Always}, {"Up", "", WhileEditing}, {"/", "Find", NotEditing},
+       {"q", "", NotEditing}}});
+}
+
 // The focus a screen gets when it is shown for the first time.
 inline Focus initialFocus(const DisplayList& list) {
   FocusTracker tracker;

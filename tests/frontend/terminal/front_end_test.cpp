@@ -24,6 +24,19 @@ class FieldScreen : public ViewController {
   }
 };
 
+// A field screen with key commands that note their keys.
+class CommandScreen : public FieldScreen {
+ public:
+  std::vector<KeyCommand> keyCommands() override {
+    using enum KeyCommandScope;
+    const auto note = [this](const char* key) { return [this, key] { pressed += key; }; };
+    return {{"F3", "History", note("F3 "), Always},
+            {"Up", "", note("Up "), WhileEditing},
+            {"/", "Find", note("/ "), NotEditing}};
+  }
+  std::string pressed;
+};
+
 class FrontEndTest : public test::UiTest {
  protected:
   // The table fills the navigation content area.
@@ -41,6 +54,10 @@ class FrontEndTest : public test::UiTest {
   void press(Code code, int times = 1) {
     for (int i = 0; i < times; ++i) frontEnd.key(Key::of(code), 20);
   }
+  void type(const std::string& text) {
+    for (char c : text) frontEnd.key(Key::character(std::string(1, c)), 20);
+  }
+  std::string hintLine() { return frontEnd.frame(80, 20).line(19); }
 };
 
 TEST_F(FrontEndTest, FocusWalksPastTheBuiltRowsByScrollingTheModelTable) {
@@ -128,6 +145,41 @@ TEST_F(FrontEndTest, EscTwiceLeavesAFieldThatKeepsEditingByTheBackButton) {
   press(Code::Escape);
   EXPECT_EQ(navigation->topViewController(), screen);
   EXPECT_FALSE(Application::shared().keyboard().firstResponder());
+}
+
+}  // namespace
+}  // namespace zt::term
+
+namespace zt::term {
+namespace {
+
+// The screen on top names its key commands that apply in the hint line, before the keys of the
+// state; F3 works from the edited field too, which keeps its text, and "/" is then typed.
+TEST_F(FrontEndTest, TheScreenOnTopNamesAndTakesItsKeyCommandsWhereTheyApply) {
+  auto commands = std::make_shared<CommandScreen>();
+  navigation->pushViewController(commands, false);
+  EXPECT_EQ(hintLine(), " F3 History  / Find  Tab next  Esc Rows  q quit");
+  EXPECT_NE(frontEnd.displayList().toText().find(
+                "key commands: [F3 History] [Up (while editing)] [/ Find (not editing)]\n"),
+            std::string::npos);
+  type("/");
+  press(Code::F3);
+  press(Code::Tab);
+  type("a/");
+  press(Code::Up);
+  press(Code::F3);
+  EXPECT_EQ(commands->pressed, "/ F3 Up F3 ");
+  EXPECT_EQ(hintLine(), " F3 History  Enter Return  Esc done  \u2190\u2192 cursor  ^C quit");
+  EXPECT_NE(frontEnd.displayList().toText().find("[text field: a/|]"), std::string::npos);
+  Application::shared().keyboard().firstResponder()->resignFirstResponder();
+  std::make_shared<AlertView>("", "m", std::weak_ptr<AlertViewDelegate>{},
+                              std::optional<std::string>("OK"))->show();
+  EXPECT_FALSE(Touch::pressKeyCommand(*commands, "F3")) << "not under an alert";
+  frontEnd.key(Key::of(Code::Enter), 20);
+  navigation->pushViewController(std::make_shared<FieldScreen>(), false);
+  EXPECT_FALSE(Touch::pressKeyCommand(*commands, "F3")) << "nor beneath another screen";
+  press(Code::F3);
+  EXPECT_EQ(commands->pressed, "/ F3 Up F3 ");
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ std::string words(const std::vector<Action>& actions, const DisplayList& list) {
   }
   static const char* const kinds[] = {"tap", "detail", "bar", "key", "press", "toggle", "edit",
                                       "type", "delete", "cursor", "return", "elsewhere", "sheet",
-                                      "alert", "focus", "scroll", "quit", "suspend"};
+                                      "alert", "focus", "scroll", "quit", "suspend", "command"};
   std::string out;
   for (const Action& action : actions) {
     out += (out.empty() ? "" : ", ") + std::string(kinds[action.index()]);
@@ -48,7 +48,8 @@ std::string words(const std::vector<Action>& actions, const DisplayList& list) {
           if constexpr (requires { a.item; }) out += name(a.item);
           if constexpr (requires { a.button; }) out += name(a.button);
           if constexpr (requires { a.control; }) out += name(a.control);
-          if constexpr (requires { a.input; }) out += name(a.input);
+          if constexpr (requires { a.input.get(); }) out += name(a.input);
+          if constexpr (requires { a.input.size(); }) out += " " + a.input;
           if constexpr (requires { a.text; }) out += " " + a.text;
           if constexpr (requires { a.characters; }) out += " " + num(a.characters);
           if constexpr (requires { a.index; }) out += " " + num(a.index);
@@ -120,6 +121,9 @@ TEST(KeyMapper, RowsMoveAndActivate) {
   const Focus fieldsTop = initialFocus(fields.list);
   MainLike covered;
   std::get<DisplayRow>(covered.list.items[4]).covered = true;  // the switch row (1, 0)
+  MainLike commands;  // the screen's own commands come first, where their scope allows
+  test::addKeyCommands(commands.list);
+  const Focus commandsTop = initialFocus(commands.list);
   check({
       {main.list, top, Key::of(Down), "focus 1.0"},
       {main.list, at(top, {1, 0}), Key::of(Down), "focus 1.1"},
@@ -133,6 +137,11 @@ TEST(KeyMapper, RowsMoveAndActivate) {
       {fields.list, at(fieldsTop, {3, 0}), Key::of(Enter), "edit 3.0"},
       {fields.list, at(fieldsTop, {4, 0}), Key::of(Enter), "edit 4.0"},
       {covered.list, initialFocus(covered.list), Key::of(Down), "focus 1.1"},  // covered: no stop
+      {commands.list, commandsTop, Key::of(F3), "command F3"},
+      {commands.list, commandsTop, Key::of(Down), "focus 1.0"},
+      {commands.list, commandsTop, Key::of(Up), "focus 0.0, scroll -1 from 0.0"},  // not editing
+      {commands.list, commandsTop, Key::character("/"), "command /"},
+      {commands.list, commandsTop, Key::character("q"), "command q"},
   });
 }
 
@@ -157,6 +166,8 @@ TEST(KeyMapper, ToolbarAndEditing) {
   pad.list.items.emplace_back(countRow);
   const Focus escaped =
       std::get<act::SetFocus>(mapKey(Key::of(Escape), edit, editing.list)[0]).focus;
+  TransferLike commands("", true);  // while editing, characters are typed whatever the screen says
+  test::addKeyCommands(commands.list);
   check({
       {transfer.list, table, Key::of(Tab), "focus toolbar 0, edit toolbar 0"},
       {transfer.list, at(table, {}, 0), Key::of(Tab), "focus toolbar 2"},
@@ -177,6 +188,10 @@ TEST(KeyMapper, ToolbarAndEditing) {
       {editing.list, edit, Key::of(Interrupt), "quit"},
       {returning.list, edit, Key::of(Enter), "return"},
       {pad.list, edit, Key::of(Enter), "elsewhere"},  // as a touch elsewhere would
+      {commands.list, edit, Key::of(F3), "command F3"},
+      {commands.list, edit, Key::of(Up), "command Up"},
+      {commands.list, edit, Key::character("/"), "type /"},
+      {commands.list, edit, Key::character("q"), "type q"},
   });
 }
 
@@ -188,6 +203,7 @@ TEST(KeyMapper, SheetsAndAlertsTakeTheKeys) {
       DisplayActionSheet{test::handle<ActionSheet>(), "", {"Settings", "Clear", "Cancel"}, 2});
   const Focus onSheet = initialFocus(sheet.list);
   MainLike alert;
+  test::addKeyCommands(alert.list);  // not while an alert is up
   alert.list.items.emplace_back(DisplayAlert{test::handle<AlertView>(), "", "m", {"Cancel", "OK"}});
   const Focus onAlert = initialFocus(alert.list);
   check({
@@ -201,6 +217,7 @@ TEST(KeyMapper, SheetsAndAlertsTakeTheKeys) {
       {alert.list, at(onAlert, {}, -1, 1), Key::of(Enter), "alert 1"},
       {alert.list, at(onAlert, {}, -1, 1), Key::character("1"), "alert 0"},
       {alert.list, at(onAlert, {}, -1, 1), Key::of(Escape), "alert 0"},
+      {alert.list, onAlert, Key::of(F3), ""},
   });
 }
 
