@@ -28,6 +28,7 @@ HistoryViewController::HistoryViewController(std::shared_ptr<HistoryStore> store
 
 HistoryViewController::~HistoryViewController() {
   if (store_) store_->setObserver({});
+  NotificationCenter::defaultCenter().removeObserver(this);
 }
 
 void HistoryViewController::viewDidLoad() {
@@ -38,7 +39,28 @@ void HistoryViewController::viewDidLoad() {
   store_->setObserver([weak] {
     if (auto self = weak.lock()) self->refreshSoon();
   });
+  observeKeyboard();
   refresh();
+}
+
+void HistoryViewController::observeKeyboard() {
+  auto weak = weakAs<HistoryViewController>();
+  auto& center = NotificationCenter::defaultCenter();
+  center.addObserver(this, UIKeyboardWillShowNotification, [weak](const Notification& note) {
+    const auto entry = note.userInfo.find(UIKeyboardBoundsUserInfoKey);
+    const Rect* bounds =
+        entry == note.userInfo.end() ? nullptr : std::any_cast<Rect>(&entry->second);
+    if (auto self = weak.lock(); self && bounds) self->placeToolbar(bounds->height);
+  });
+  center.addObserver(this, UIKeyboardDidHideNotification, [weak](const Notification&) {
+    if (auto self = weak.lock()) self->placeToolbar(0);
+  });
+}
+
+void HistoryViewController::placeToolbar(float keyboardHeight) {
+  const Rect frame = toolbar_->frame();
+  toolbar_->setFrame(
+      {frame.x, view()->frame().height - keyboardHeight - frame.height, frame.width, frame.height});
 }
 
 void HistoryViewController::buildViews() {
@@ -63,18 +85,18 @@ void HistoryViewController::buildViews() {
   rows_->setDelegate(weakAs<TextViewDelegate>());
   cell_->addSubview(rows_);
 
-  auto toolbar = std::make_shared<Toolbar>(
+  toolbar_ = std::make_shared<Toolbar>(
       Rect{0, height - kToolbarHeight, app.width, kToolbarHeight});
   searchField_ = std::make_shared<TextField>(Rect{0, 0, 240, 31});
   searchField_->setBorderStyle(TextBorderStyle::RoundedRect);
   searchField_->setPlaceholder("Search");
   searchField_->setDelegate(weakAs<TextFieldDelegate>());
   auto weak = weakAs<HistoryViewController>();
-  toolbar->setItems({std::make_shared<BarButtonItem>(searchField_),
+  toolbar_->setItems({std::make_shared<BarButtonItem>(searchField_),
                      std::make_shared<BarButtonItem>("Find", BarButtonItemStyle::Bordered, [weak] {
                        if (auto self = weak.lock()) self->runSearch();
                      })});
-  root->addSubview(toolbar);
+  root->addSubview(toolbar_);
 }
 
 std::vector<KeyCommand> HistoryViewController::keyCommands() {

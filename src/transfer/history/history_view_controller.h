@@ -6,8 +6,9 @@
 // The entries are shown in one read-only text view that holds exactly the rows on screen: the
 // renderer tells the view how many lines of how many cells it shows, and the screen fills that.
 // A line above the view tells the state: following or paused with the count of new entries,
-// or that a search found nothing. The search text is typed in the toolbar's field; Find (or
-// Return) looks for it going back from the bottom of the screen.
+// or that a search found nothing. The search text is typed in the toolbar's field, which sits
+// above the keyboard while it is up; Find (or Return) looks for it going back from the bottom of
+// the screen.
 //
 // Made with no store, it says that the history is off and how to turn it on. The store stays
 // with this screen while it is shown, so the session may end underneath.
@@ -57,6 +58,9 @@ class HistoryViewController : public ViewController,
   void toggleTimes();
   void toggleHex();
   void buildViews();
+  // While the keyboard is up the toolbar sits above it, so that Find can be tapped.
+  void observeKeyboard();
+  void placeToolbar(float keyboardHeight);
   void runSearch();
   void find(HistorySpot from, bool older);
   // Shows the rows and the state line again; `soon`: within a frame, for new entries.
@@ -74,6 +78,7 @@ class HistoryViewController : public ViewController,
   std::shared_ptr<TableViewCell> cell_;
   std::shared_ptr<TextView> rows_;
   std::shared_ptr<TextField> searchField_;
+  std::shared_ptr<Toolbar> toolbar_;
 };
 
 }  // namespace zt
