@@ -102,9 +102,10 @@ void BM_DemoEcho(benchmark::State& state) {
   RunLoop loop;
   EAAccessoryManager manager(options, loop);
   const auto accessories = manager.connectedAccessories();
-  const auto session = accessories.size() == 1
-                           ? EASession::create(accessories[0], kDefaultProtocolString)
-                           : nullptr;
+  const auto made = accessories.size() == 1
+                        ? EASession::create(accessories[0], kDefaultProtocolString)
+                        : PlatformResult<std::shared_ptr<EASession>>(nullptr);
+  const auto session = made ? *made : nullptr;
   if (!session) {
     state.SkipWithError("no session on the demo module");
     return;
@@ -129,7 +130,7 @@ void BM_DemoEcho(benchmark::State& state) {
         loop.stop();
       }
     });
-    loop.run();
+    failed = static_cast<bool>(loop.run()) || failed;
     worker.join();
     if (failed || drain->received != data.size()) {
       state.SkipWithError("the echo did not come back whole");

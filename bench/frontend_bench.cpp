@@ -103,7 +103,7 @@ class TransferLikeScreen : public ViewController,
 class ScreenOnShow {
  public:
   ScreenOnShow() {
-    RunLoop::createMain();
+    static_cast<void>(RunLoop::createMain());  // a failure shows in RunLoop::main()
     Application::shared().resetForTesting();
     screen = std::make_shared<TransferLikeScreen>();
     screen->setLog(baseLog() + burst('A', 350));

@@ -74,6 +74,10 @@ class IdleDelegate : public ApplicationDelegate {
 }  // namespace zt
 
 int main(int argc, char** argv) {
+  if (const auto failure = zt::RunLoop::createMain()) {
+    (void)std::fprintf(stderr, "zt_idle_app: %s\n", failure.message().c_str());
+    return 1;
+  }
   zt::AccessoryOptions options;
   try {
     const std::vector<std::string> args(argv + 1, argv + argc);
@@ -83,7 +87,7 @@ int main(int argc, char** argv) {
     (void)std::fprintf(stderr, "zt_idle_app: %s\n", error.what());
     return 2;
   }
-  zt::EAAccessoryManager::configure(std::move(options));
+  zt::EAAccessoryManager::createShared(std::move(options));
   zt::Application::shared().setDelegate(std::make_shared<zt::IdleDelegate>());
   return zt::term::RunTerminal({"zt_idle_app"});
 }

@@ -26,8 +26,9 @@ void BM_PostThroughput(benchmark::State& state) {
       for (int i = 0; i < kTasksPerBatch; ++i) loop.post([&ran] { ++ran; });
       loop.stop();
     });
-    loop.run();
+    const auto failure = loop.run();
     worker.join();
+    if (failure) state.SkipWithError(failure.message().c_str());
   }
   if (ran != state.iterations() * kTasksPerBatch) state.SkipWithError("tasks were lost");
   state.SetItemsProcessed(ran);
@@ -41,7 +42,7 @@ void BM_PostRoundTrip(benchmark::State& state) {
   std::thread loopThread([&started, finished = released.get_future()] {
     RunLoop loop;
     started.set_value(&loop);
-    loop.run();
+    static_cast<void>(loop.run());  // a failed loop shows as posts that never run
     finished.wait();
   });
   RunLoop* loop = started.get_future().get();

@@ -55,8 +55,9 @@ std::shared_ptr<DataTransfersViewController> showScreen(const std::string& path)
   window->setRootViewController(navigation);
   window->makeKeyAndVisible();
   auto info = std::make_shared<AccessoryInfo>();
-  info->setAccessory(std::make_shared<EAAccessory>(
-      AccessoryIdentity{}, 1, std::make_shared<SerialTransport>(path, 115200)));
+  info->setAccessory(std::make_shared<EAAccessory>(AccessoryKey{AccessoryKind::GivenPath, path},
+                                                   AccessoryIdentity{}, 1,
+                                                   std::make_shared<SerialTransport>(path, 115200)));
   auto screen = std::make_shared<DataTransfersViewController>();
   screen->setAccessoryInfo(info);
   // The session's history, for bench/history_flood.sh: ZT_HISTORY_MIB MiB; off without it.
@@ -120,7 +121,9 @@ class Flood {
       throw std::runtime_error("no pseudo-terminal");
     }
     slave_ = name;
-    raw_ = openSerialPort(slave_, 115200);  // raw while the flood runs
+    auto raw = openSerialPort(slave_, 115200);  // raw while the flood runs
+    if (!raw) throw std::runtime_error(raw.error().message());
+    raw_ = *raw;
   }
   ~Flood() {
     if (writer_.joinable()) writer_.join();
@@ -192,7 +195,10 @@ void receiveWithCat() {
 }  // namespace zt
 
 int main(int argc, char** argv) {
-  zt::RunLoop::createMain();
+  if (const auto failure = zt::RunLoop::createMain()) {
+    (void)std::fprintf(stderr, "zt_transfer_bench: %s\n", failure.message().c_str());
+    return 1;
+  }
   const std::string mode = argc > 1 ? argv[1] : "";
   try {
     if (mode == "send" && argc > 2) {

@@ -1,6 +1,7 @@
-// zemra-telvo: the terminal application. main() reads the platform's options, opens the --log
-// file, configures the accessory manager, makes the shell the application's delegate and runs
-// the terminal front end until the person quits. See app_options.h for the command line.
+// zemra-telvo: the terminal application. main() makes the main run loop, reads the platform's
+// options, opens the --log file, makes the shared accessory manager with its options, makes the
+// shell the application's delegate and runs the terminal front end until the person quits. See
+// app_options.h for the command line.
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -18,7 +19,10 @@
 #include "version/version.h"
 
 int main(int argc, char** argv) {
-  zt::RunLoop::createMain();
+  if (const auto failure = zt::RunLoop::createMain()) {
+    (void)std::fprintf(stderr, "zemra-telvo: %s\n", failure.message().c_str());
+    return 1;
+  }
   zt::AppOptions options;
   try {
     options = zt::parseAppOptions(std::vector<std::string>(argv + 1, argv + argc));
@@ -37,7 +41,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  zt::EAAccessoryManager::configure(options.accessories);
+  zt::EAAccessoryManager::createShared(options.accessories);
   zt::installBluetoothAccessoryPicker();
 
   zt::ShellSettings settings;

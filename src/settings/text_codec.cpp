@@ -51,17 +51,24 @@ std::optional<std::string> DecodeText(std::string_view bytes, std::uint8_t forma
 
 DecodedChunk TextDecoder::decode(std::string_view chunk, std::uint8_t format) {
   std::string bytes = std::exchange(keptBack_, {});
+  std::string givenUp;
+  // Kept-back bytes that the chunk does not complete are given up alone: the chunk still
+  // decodes on its own.
+  if (!bytes.empty() && !chunk.empty() &&
+      ScanUtf8(bytes + std::string(chunk.substr(0, 4)), 0).kind == Utf8Sequence::Kind::Invalid) {
+    givenUp = std::exchange(bytes, {});
+  }
   bytes.append(chunk);
   if (format != kDataFormatUtf8) {
-    if (!IsAscii(bytes)) return {std::nullopt, std::move(bytes)};
-    return {std::move(bytes), {}};
+    if (!IsAscii(bytes)) return {std::nullopt, givenUp + bytes};
+    return {std::move(bytes), std::move(givenUp)};
   }
   const std::optional<std::size_t> whole = WholeUtf8Prefix(bytes);
-  if (!whole) return {std::nullopt, std::move(bytes)};
+  if (!whole) return {std::nullopt, givenUp + bytes};
   keptBack_ = bytes.substr(*whole);
   bytes.resize(*whole);
-  if (bytes.empty()) return {};
-  return {std::move(bytes), {}};
+  if (bytes.empty()) return {std::nullopt, std::move(givenUp)};
+  return {std::move(bytes), std::move(givenUp)};
 }
 
 }  // namespace zt

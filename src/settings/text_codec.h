@@ -33,12 +33,14 @@ std::optional<std::string> DecodeText(std::string_view bytes, std::uint8_t forma
 struct DecodedChunk {
   std::optional<std::string> text;  // none: nothing decoded (see `undecodable`) or all kept back
   std::string undecodable;          // the bytes given up because they are not valid in the format
+                                    // (kept-back bytes first, when the chunk did not complete them)
 };
 
 class TextDecoder {
  public:
-  // Decodes the bytes kept back from earlier chunks followed by `chunk`. When they do not
-  // decode, all of them are given up and nothing is kept back.
+  // Decodes the bytes kept back from earlier chunks followed by `chunk`. Kept-back bytes that
+  // the chunk does not complete are given up alone; when the chunk does not decode, all of it is
+  // given up and nothing is kept back.
   DecodedChunk decode(std::string_view chunk, std::uint8_t format);
   // The bytes kept back: the start of a UTF-8 character whose rest has not come yet.
   const std::string& keptBack() const { return keptBack_; }

@@ -164,6 +164,8 @@ class DataTransfersViewController : public ViewController,
   // ---- receiving (transfer_receiving.cpp)
   void readData();
   void ProcessRecvDataResult(const ReceivedText& received);
+  // (Re)starts the wait for quiet on the line while received bytes wait to be settled.
+  void awaitQuiet();
 
   // ---- menu (transfer_menu.cpp)
   void PressOptionBtn();
@@ -222,6 +224,7 @@ class DataTransfersViewController : public ViewController,
   std::uint64_t testFileSerial_ = 0;  // of the latest test file started
   std::int64_t recvDataByteLen_ = 0;
   ReceiveDecoder receiveDecoder_;
+  RunLoop::Id quietTimer_ = 0;  // armed while received bytes wait
   std::string log_;
   std::shared_ptr<TableView> tableview_;
   std::shared_ptr<Toolbar> toolbar_;

@@ -18,21 +18,30 @@ ReceivedText ReceiveDecoder::decode(std::span<const std::uint8_t> batch, bool qu
 }
 
 ReceivedText ReceiveDecoder::decipher(std::span<const std::uint8_t> batch) {
-  QuorvelCollector::Batch found = packets_.add(batch);
-  ReceivedText received{std::nullopt, std::move(found.givenUp), {}};
-  for (const auto& packet : found.packets) {
+  return opened(packets_.add(batch));
+}
+
+ReceivedText ReceiveDecoder::flush() { return opened(packets_.flush()); }
+
+ReceivedText ReceiveDecoder::opened(const QuorvelCollector::Pieces& pieces) {
+  ReceivedText received;
+  for (const auto& piece : pieces) {
     std::uint8_t plain[kQuorvelMaxCiphertext];
-    const std::optional<std::uint32_t> length = QuorvelDecipher(packet, plain);
+    std::optional<std::uint32_t> length;
+    if (piece.kind == QuorvelCollector::Piece::Kind::Packet) {
+      length = QuorvelDecipher(piece.bytes, plain);
+    }
     const std::uint8_t* end = length ? std::find(plain, plain + *length, 0) : plain;
     const std::string_view text(reinterpret_cast<const char*>(plain),
                                 static_cast<std::size_t>(end - plain));
     if (!length || !IsAscii(text)) {
-      received.undecodable.insert(received.undecodable.end(), packet.begin(), packet.end());
+      received.undecodable.insert(received.undecodable.end(), piece.bytes.begin(),
+                                  piece.bytes.end());
       continue;
     }
     if (!received.text) received.text.emplace();
     received.text->append(text);
-    received.packets.insert(received.packets.end(), packet.begin(), packet.end());
+    received.packets.insert(received.packets.end(), piece.bytes.begin(), piece.bytes.end());
   }
   return received;
 }

@@ -1,5 +1,6 @@
 // The receive path, on the main thread: what the input stream announces is read in bounded
-// batches, counted, decoded or deciphered, and shown as one Received line per batch.
+// batches, counted, decoded or deciphered, and shown as one Received line per batch. Quorvel
+// bytes still waiting for a reading are shown, or given up, once the line has been quiet.
 #include "settings/glb_param.h"
 #include "transfer/data_transfers_view_controller.h"
 
@@ -11,6 +12,8 @@ constexpr std::size_t kReadChunk = 350;
 // One call reads at most this much; the stream announces the rest on a later pass of the loop,
 // so a fast sender never holds the main thread.
 constexpr std::size_t kReadLimit = std::size_t{64} * 1024;
+// Bytes that wait to be found whole Quorvel packets are settled after this long without more.
+constexpr double kQuietSeconds = 1.0;
 
 }  // namespace
 
@@ -34,6 +37,20 @@ void DataTransfersViewController::readData() {
       [weak = weakAs<DataTransfersViewController>(), received = std::move(received)] {
         if (auto self = weak.lock()) self->ProcessRecvDataResult(received);
       });
+  awaitQuiet();
+}
+
+void DataTransfersViewController::awaitQuiet() {
+  RunLoop& loop = RunLoop::main();
+  if (quietTimer_ != 0) loop.cancel(quietTimer_);
+  quietTimer_ = 0;
+  if (!receiveDecoder_.waiting()) return;  // nothing to settle: no timer wakes an idle program
+  quietTimer_ = loop.after(kQuietSeconds, [weak = weakAs<DataTransfersViewController>()] {
+    auto self = weak.lock();
+    if (!self) return;
+    self->quietTimer_ = 0;
+    self->ProcessRecvDataResult(self->receiveDecoder_.flush());
+  });
 }
 
 void DataTransfersViewController::ProcessRecvDataResult(const ReceivedText& received) {

@@ -17,15 +17,15 @@ std::string withoutFullStop(std::string reason) {
 }  // namespace
 
 void DataTransfersViewController::OpenSession() {
-  std::string reason;
   const std::shared_ptr<EAAccessory> none;
-  curSession_ = EASession::create(accessoryInfo_ ? accessoryInfo_->accessory() : none,
-                                  accessoryInfo_ ? accessoryInfo_->protocolString() : "",
-                                  &reason);
-  if (!curSession_) {
-    showWarning("The accessory could not be opened: " + withoutFullStop(reason) + ".");
+  auto session = EASession::create(accessoryInfo_ ? accessoryInfo_->accessory() : none,
+                                   accessoryInfo_ ? accessoryInfo_->protocolString() : "");
+  if (!session) {
+    showWarning("The accessory could not be opened: " +
+                withoutFullStop(session.error().message()) + ".");
     return;
   }
+  curSession_ = std::move(*session);
   for (Stream* stream : {static_cast<Stream*>(curSession_->inputStream().get()),
                          static_cast<Stream*>(curSession_->outputStream().get())}) {
     stream->setDelegate(weakAs<StreamDelegate>());

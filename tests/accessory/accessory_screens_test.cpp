@@ -173,7 +173,8 @@ TEST_F(AccessoryListTest, ListFollowsTheDevicesARowTapOpensATransferScreenTheDet
   identity.serialNumber = "two protocols";
   identity.protocolStrings = {"com.example.first", kDefaultProtocolString};
   const auto twoProtocols = manager().addConnectedAccessory(
-      identity, std::make_shared<SerialTransport>(ptys_["ttyZ1"]->slavePath(), kDefaultBaud));
+      {AccessoryKind::BluetoothLink, "two protocols"}, identity,
+      std::make_shared<SerialTransport>(ptys_["ttyZ1"]->slavePath(), kDefaultBaud));
   ASSERT_TRUE(tapRow("two protocols"));
   const auto record = dynamic_cast<DataTransfersViewController&>(*top()).accessoryInfo();
   EXPECT_EQ(record->accessory(), twoProtocols);

@@ -1,5 +1,5 @@
 // Quorvel packets: sizes and trailers, every length round trip, pad bytes, packets that cannot
-// be opened, and packets found again in a stream that splits and joins them.
+// be opened.
 #include "cipher/quorvel_packet.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <string>
 
-#include "cipher/quorvel_collector.h"
 #include "cipher/triple_des.h"
 #include "support/bytes.h"
 
@@ -93,33 +92,6 @@ TEST_F(QuorvelPacket, UnusablePacketsAreRejectedUntouched) {
   EXPECT_EQ(small, Bytes(19, 0xEE));
   Bytes out(24);  // the same shape at its limit is valid
   EXPECT_EQ(QuorvelDecipher(withTrailer(24, 0), out), 24U);
-}
-
-TEST_F(QuorvelPacket, CollectorFindsTheSamePacketsWhereverTheStreamSplits) {
-  const std::vector<Bytes> sent = {Build(Bytes(20, 'a')), Build({}), Build(Bytes(392, 'z'))};
-  Bytes train;
-  for (const Bytes& packet : sent) train.insert(train.end(), packet.begin(), packet.end());
-  for (std::size_t split = 0; split <= train.size(); ++split) {
-    QuorvelCollector collector;
-    std::vector<Bytes> found = collector.add(std::span(train).first(split)).packets;
-    const auto rest = collector.add(std::span(train).subspan(split)).packets;
-    found.insert(found.end(), rest.begin(), rest.end());
-    ASSERT_EQ(found, sent) << "split at " << split;
-    EXPECT_EQ(collector.pending(), 0U);
-  }
-}
-
-TEST_F(QuorvelPacket, CollectorGivesUpWhatNeverFormsPacketsBeyond64KiB) {
-  QuorvelCollector collector;
-  const Bytes noise(1000, 0xFF);  // every trailer claims 65535 bytes
-  std::size_t added = 0;
-  while (added + noise.size() <= QuorvelCollector::kMaxPending) {
-    EXPECT_TRUE(collector.add(noise).givenUp.empty());
-    added += noise.size();
-  }
-  EXPECT_EQ(collector.add(noise).givenUp.size(), added + noise.size());
-  EXPECT_EQ(collector.pending(), 0U);
-  EXPECT_EQ(collector.add(Build(Bytes(3, 'x'))).packets.size(), 1U);
 }
 
 }  // namespace

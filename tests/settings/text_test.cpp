@@ -64,11 +64,17 @@ TEST(TextCodec, DecoderKeepsBackACharacterSplitAcrossChunks) {
   EXPECT_EQ(decoder.decode("\x80!", kDataFormatUtf8).text, kGrin + "!");
   EXPECT_EQ(decoder.keptBack(), "");
 
-  // Bytes that cannot be UTF-8 are given up, with whatever was kept back.
+  // Kept-back bytes that the next chunk cannot complete are given up alone.
+  EXPECT_EQ(decoder.decode("caf\xE9", kDataFormatUtf8).text, "caf");
+  const DecodedChunk next = decoder.decode("\r\nOK plain ascii\r\n", kDataFormatUtf8);
+  EXPECT_EQ(next.text, "\r\nOK plain ascii\r\n");
+  EXPECT_EQ(next.undecodable, "\xE9");
+
+  // A chunk that cannot be UTF-8 is given up whole, with whatever was kept back.
   decoder.decode("\xE2", kDataFormatUtf8);
-  const DecodedChunk bad = decoder.decode("x\xE2\x82", kDataFormatUtf8);
+  const DecodedChunk bad = decoder.decode("\x82x\xE2\x82", kDataFormatUtf8);
   EXPECT_FALSE(bad.text.has_value());
-  EXPECT_EQ(bad.undecodable, "\xE2x\xE2\x82");
+  EXPECT_EQ(bad.undecodable, "\xE2\x82x\xE2\x82");
   EXPECT_EQ(decoder.keptBack(), "");
 
   // ASCII keeps nothing back: a byte above 0x7F spoils the whole chunk.

@@ -77,7 +77,7 @@ class ShellTest : public ::testing::Test {
       }
       options.demo = false;
       options.sysfsRoot = devices() / "no-sysfs";
-      EAAccessoryManager::configure(options);
+      EAAccessoryManager::createShared(options);
       return true;
     }();
     static_cast<void>(configured);

@@ -2,10 +2,15 @@
 // (RunLoop::createMain()) before any test runs, as the application's own main() does.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "platform/runloop/run_loop.h"
 
 int main(int argc, char** argv) {
-  zt::RunLoop::createMain();
+  if (const auto failure = zt::RunLoop::createMain()) {
+    (void)std::fprintf(stderr, "%s\n", failure.message().c_str());
+    return 1;
+  }
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -67,18 +67,24 @@ TEST(ZemraModuleTest, QuorvelModeOpensPacketsPrintsAndAnswersEnciphered) {
   const int fd = ConnectTo(module.line());
   ASSERT_GE(fd, 0);
 
-  std::string train;  // two packets in one write: each is printed and answered
-  for (const std::string text : {"hello module", "second packet"}) {
-    std::uint8_t packet[kQuorvelMaxCiphertext + 2];
+  const auto packet = [](const std::string& text) {
+    std::uint8_t bytes[kQuorvelMaxCiphertext + 2];
     const auto n = QuorvelEncipher(
-        std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), packet);
-    train.append(reinterpret_cast<const char*>(packet), n);
-  }
-  ASSERT_TRUE(test::writeAll(fd, train));
+        std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), bytes);
+    return std::string(reinterpret_cast<const char*>(bytes), n);
+  };
+  // A stray byte and two packets in one write: each packet is printed and answered.
+  ASSERT_TRUE(test::writeAll(fd, "X" + packet("hello module") + packet("second packet")));
+  EXPECT_EQ(module.line(), "(dropped 1 bytes that are no Quorvel packets)");
   EXPECT_EQ(module.line(), "hello module");
   EXPECT_EQ(module.line(), "second packet");
   const std::string answer = test::readFor(fd, 16 + 2 + 16 + 2);
   ASSERT_EQ(answer.size(), 36u);
+  // A stray byte before a lone short packet: settled once the line has been quiet.
+  ASSERT_TRUE(test::writeAll(fd, "Y" + packet("after quiet")));
+  EXPECT_EQ(module.line(), "(dropped 1 bytes that are no Quorvel packets)");
+  EXPECT_EQ(module.line(), "after quiet");
+  EXPECT_EQ(test::readFor(fd, 18).size(), 18u);
   std::uint8_t plain[kQuorvelMaxPlaintext];
   const auto first =
       QuorvelDecipher(std::span(reinterpret_cast<const std::uint8_t*>(answer.data()), 18), plain);

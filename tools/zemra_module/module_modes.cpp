@@ -43,18 +43,26 @@ class QuorvelResponder final : public Responder {
   explicit QuorvelResponder(std::FILE* lines) : lines_(lines) {}
 
   std::vector<std::uint8_t> respond(const std::uint8_t* data, std::size_t length) override {
-    const QuorvelCollector::Batch batch = collector_.add(std::span(data, length));
-    if (!batch.givenUp.empty()) {
-      const std::string note = "(dropped " + std::to_string(batch.givenUp.size()) +
+    return answer(collector_.add(std::span(data, length)));
+  }
+  bool waiting() const override { return collector_.pending() > 0; }
+  std::vector<std::uint8_t> quiet() override { return answer(collector_.flush()); }
+
+ private:
+  std::vector<std::uint8_t> answer(const QuorvelCollector::Pieces& pieces) {
+    std::vector<std::uint8_t> answer;
+    for (const auto& piece : pieces) {
+      if (piece.kind == QuorvelCollector::Piece::Kind::Packet) {
+        answerPacket(piece.bytes, answer);
+        continue;
+      }
+      const std::string note = "(dropped " + std::to_string(piece.bytes.size()) +
                                " bytes that are no Quorvel packets)";
       logLine(lines_, note.data(), note.size());
     }
-    std::vector<std::uint8_t> answer;
-    for (const auto& packet : batch.packets) answerPacket(packet, answer);
     return answer;
   }
 
- private:
   void answerPacket(const std::vector<std::uint8_t>& packet, std::vector<std::uint8_t>& answer) {
     std::uint8_t plain[kQuorvelMaxPlaintext];
     const auto length = QuorvelDecipher(packet, plain);

@@ -2,8 +2,9 @@
 // as Quorvel packets and answer each plaintext enciphered.
 //
 // A Responder takes each chunk read from a connection and returns the bytes to send back. In
-// the Quorvel mode the bytes are collected until they form whole packets (QuorvelCollector).
-// Single-threaded.
+// the Quorvel mode the bytes are collected until they are found to be whole packets
+// (QuorvelCollector); bytes that wait are settled once the connection has been quiet for a
+// moment (quiet()). Single-threaded.
 #pragma once
 
 #include <chrono>
@@ -20,6 +21,10 @@ class Responder {
  public:
   virtual ~Responder() = default;
   virtual std::vector<std::uint8_t> respond(const std::uint8_t* data, std::size_t length) = 0;
+  // Whether received bytes wait for more, or for quiet on the connection.
+  virtual bool waiting() const { return false; }
+  // Nothing more came for a moment: the answer to what waits.
+  virtual std::vector<std::uint8_t> quiet() { return {}; }
 };
 
 // What every sink responder of this process received, and when the first and the last bytes came.

@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -45,7 +46,7 @@ std::string boundAddress(int fd) {
 }  // namespace
 
 ModuleServer::ModuleServer(ModuleOptions options)
-    : options_(std::move(options)), started_(std::chrono::steady_clock::now()) {
+    : options_(std::move(options)), started_(Clock::now()) {
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
@@ -139,6 +140,7 @@ bool ModuleServer::receive(Connection& connection) {
   std::uint8_t chunk[16384];
   const ssize_t n = ::read(connection.fd, chunk, sizeof chunk);
   if (n > 0) {
+    connection.lastRead = Clock::now();
     auto answer = connection.responder->respond(chunk, static_cast<std::size_t>(n));
     connection.pending.insert(connection.pending.end(), answer.begin(), answer.end());
     sendPending(connection);
@@ -178,7 +180,6 @@ bool ModuleServer::stopSignalled() {
 }
 
 void ModuleServer::run() {
-  using Clock = std::chrono::steady_clock;
   const auto deadline =
       options_.seconds ? started_ + std::chrono::duration_cast<Clock::duration>(
                                         std::chrono::duration<double>(*options_.seconds))
@@ -189,13 +190,9 @@ void ModuleServer::run() {
     for (const auto& c : connections_) {
       fds.push_back({c.fd, static_cast<short>(c.pending.empty() ? POLLIN : POLLOUT), 0});
     }
-    int timeout = -1;
-    if (deadline != Clock::time_point::max()) {
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-      if (left.count() <= 0) break;
-      timeout = static_cast<int>(std::min<long long>(left.count(), 1 << 30));
-    }
-    if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) fail("poll");
+    if (deadline != Clock::time_point::max() && Clock::now() >= deadline) break;
+    if (::poll(fds.data(), fds.size(), pollTimeout(deadline)) < 0 && errno != EINTR) fail("poll");
+    settleQuiet();
     if (fds[0].revents != 0 && stopSignalled()) break;
     // The connections polled come first; ones accepted below wait for the next pass.
     auto c = connections_.begin();
@@ -213,12 +210,38 @@ void ModuleServer::run() {
   report();
 }
 
+ModuleServer::Clock::time_point ModuleServer::nextWake(Clock::time_point deadline) const {
+  Clock::time_point wake = deadline;
+  for (const auto& c : connections_) {
+    if (!c.closed && c.responder->waiting()) wake = std::min(wake, c.lastRead + kQuiet);
+  }
+  return wake;
+}
+
+int ModuleServer::pollTimeout(Clock::time_point deadline) const {
+  const Clock::time_point wake = nextWake(deadline);
+  if (wake == Clock::time_point::max()) return -1;
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(wake - Clock::now());
+  return static_cast<int>(std::clamp<long long>(left.count(), 0, 1 << 30));
+}
+
+void ModuleServer::settleQuiet() {
+  const auto now = Clock::now();
+  for (auto& c : connections_) {
+    if (c.closed || !c.responder->waiting() || now < c.lastRead + kQuiet) continue;
+    auto answer = c.responder->quiet();
+    c.pending.insert(c.pending.end(), answer.begin(), answer.end());
+    sendPending(c);
+  }
+}
+
 void ModuleServer::drainAll() {
   // What arrived before the stop still counts, on connections not yet accepted too.
   if (listenFd_ >= 0) acceptClients();
   for (auto& c : connections_) {
     while (!c.closed && c.pending.empty() && receive(c)) {
     }
+    if (c.responder->waiting()) c.responder->quiet();  // what came is still printed
   }
 }
 

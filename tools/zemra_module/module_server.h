@@ -3,7 +3,8 @@
 // lost between clients) or a TCP listener with any number of clients. It announces the slave
 // path or the address as the first line of standard output, then serves every connection with
 // a Responder until SIGINT, SIGTERM or the --seconds limit. An answer that cannot be written
-// at once is kept, and its connection is not read until it is out. Single-threaded.
+// at once is kept, and its connection is not read until it is out. A responder that holds bytes
+// back is told when its connection has been quiet for a second. Single-threaded.
 #pragma once
 
 #include <chrono>
@@ -30,8 +31,12 @@ class ModuleServer {
   void run();
 
  private:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::seconds kQuiet{1};
+
   struct Connection {
     int fd = -1;
+    Clock::time_point lastRead;
     bool socket = false;
     std::unique_ptr<Responder> responder;
     std::vector<std::uint8_t> pending;
@@ -46,6 +51,11 @@ class ModuleServer {
   bool receive(Connection& connection);
   void sendPending(Connection& connection);
   void close(Connection& connection);
+  // When the loop must wake: the --seconds limit, or a connection that becomes quiet.
+  Clock::time_point nextWake(Clock::time_point deadline) const;
+  int pollTimeout(Clock::time_point deadline) const;
+  // Tells the responders whose connections have become quiet.
+  void settleQuiet();
   bool stopSignalled();
   void drainAll();
   void report() const;
@@ -55,7 +65,7 @@ class ModuleServer {
   int listenFd_ = -1;
   int slaveFd_ = -1;
   std::list<Connection> connections_;
-  std::chrono::steady_clock::time_point started_;
+  Clock::time_point started_;
 };
 
 }  // namespace zt

@@ -23,13 +23,18 @@ int RunTerminal(const TerminalOptions& options) {
   SignalWatch signals;
   terminal->draw(splashScreen(terminal->width(), terminal->height()));
   Application::shared().launch();
+  PlatformError failure;
   {
     TerminalSession session(*terminal, signals, loop, options);
     session.start();
-    loop.run();
+    failure = loop.run();
   }
   Application::shared().terminate();
   terminal.reset();  // restores the terminal
+  if (failure) {
+    (void)std::fprintf(stderr, "%s: %s\n", options.programName.c_str(), failure.message().c_str());
+    return 1;
+  }
   return 0;
 }
 

@@ -19,8 +19,8 @@ struct TerminalOptions {
   double frameSeconds = 1.0 / 30;           // shortest time between two redraws
 };
 
-// Returns the exit status: 0 after quitting, 2 when there is no usable terminal (after one line
-// on stderr saying why).
+// Returns the exit status: 0 after quitting, 2 when there is no usable terminal, 1 when the run
+// loop failed (after one line on stderr saying why, the terminal given back).
 int RunTerminal(const TerminalOptions& options = {});
 
 }  // namespace zt::term

@@ -33,20 +33,18 @@ void presentBluetoothAccessoryPicker(EAAccessoryManager& manager,
                                      EAAccessoryManager::PickerCompletion completion) {
   const auto host = topScreen();
   if (!host || !openPicker().expired()) {
-    completion(std::make_error_code(host ? std::errc::operation_in_progress
-                                         : std::errc::not_supported));
+    const auto code = host ? std::errc::operation_in_progress : std::errc::not_supported;
+    completion({std::make_error_code(code), "Bluetooth accessory picker", {}});
     return;
   }
-  std::shared_ptr<BluezClient> client;
-  try {
-    client = BluezClient::acquire(manager);
-  } catch (const std::system_error& e) {
-    const auto failure = bluetooth_failure::busUnreachable(e.code().value());
-    showBluetoothWarning(failure.message);
-    completion(failure.code);
+  auto client = BluezClient::acquire(manager);
+  if (!client) {
+    const auto failure = bluetooth_failure::busUnreachable(client.error());
+    showBluetoothWarning(failure.error.message());
+    completion(failure.error);
     return;
   }
-  auto picker = std::make_shared<AccessoryPickerViewController>(std::move(client), nameFilter,
+  auto picker = std::make_shared<AccessoryPickerViewController>(std::move(*client), nameFilter,
                                                                 std::move(completion));
   openPicker() = picker;
   host->presentModalViewController(picker, true);

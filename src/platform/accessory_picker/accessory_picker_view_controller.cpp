@@ -39,7 +39,8 @@ void AccessoryPickerViewController::viewDidLoad() {
   navigationItem().setLeftBarButtonItem(
       std::make_shared<BarButtonItem>(BarButtonSystemItem::Cancel, [weak] {
         if (const auto self = weak.lock()) {
-          self->finish(std::make_error_code(std::errc::operation_canceled), std::nullopt);
+          self->finish({std::make_error_code(std::errc::operation_canceled), "Bluetooth", {}},
+                       false);
         }
       }));
   client_->setListener([weak] {
@@ -51,7 +52,7 @@ void AccessoryPickerViewController::viewDidLoad() {
 
 void AccessoryPickerViewController::refresh() {
   if (finished_) return;
-  if (const auto problem = client_->problem()) return finish(problem->code, problem->message);
+  if (const auto problem = client_->problem()) return finish(problem->error, true);
   for (auto& group : groups_) group.clear();
   for (auto& device : inChoosingOrder(client_->devices(), nameFilter_)) {
     groups_.at(static_cast<std::size_t>(groupOf(device))).push_back(std::move(device));
@@ -100,14 +101,13 @@ void AccessoryPickerViewController::didSelectRowAtIndexPath(TableView& table, In
 
 void AccessoryPickerViewController::connected(const std::optional<BluetoothFailure>& failure) {
   connecting_.reset();
-  if (!failure) return finish({}, std::nullopt);
-  if (failure->lasting) return finish(failure->code, failure->message);
+  if (!failure) return finish({}, false);
+  if (failure->lasting) return finish(failure->error, true);
   table_->reloadData();
-  showBluetoothWarning(failure->message);
+  showBluetoothWarning(failure->error.message());
 }
 
-void AccessoryPickerViewController::finish(std::error_code code,
-                                           const std::optional<std::string>& warning) {
+void AccessoryPickerViewController::finish(const PlatformError& outcome, bool tell) {
   if (finished_) return;
   finished_ = true;
   const auto keep = shared_from_this();  // dismissing lets go of this screen
@@ -115,8 +115,8 @@ void AccessoryPickerViewController::finish(std::error_code code,
   client_->setDiscovering(false);
   client_.reset();
   dismissModalViewControllerAnimated(true);
-  if (warning) showBluetoothWarning(*warning);
-  if (completion_) completion_(code);
+  if (tell) showBluetoothWarning(outcome.message());
+  if (completion_) completion_(outcome);
 }
 
 }  // namespace zt

@@ -43,8 +43,8 @@ class AccessoryPickerViewController : public ViewController,
   // Takes the client's news: closes on a lasting problem, else shows the devices.
   void refresh();
   void connected(const std::optional<BluetoothFailure>& failure);
-  // Closes the picker, tells `warning` (if any), then the completion.
-  void finish(std::error_code code, const std::optional<std::string>& warning);
+  // Closes the picker, tells `outcome` in the alert when `tell`, then gives it the completion.
+  void finish(const PlatformError& outcome, bool tell);
 
   std::shared_ptr<TableView> table_;
   std::shared_ptr<BluezClient> client_;

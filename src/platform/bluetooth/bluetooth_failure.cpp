@@ -8,7 +8,7 @@ namespace zt::bluetooth_failure {
 namespace {
 
 BluetoothFailure failure(std::errc code, std::string message, bool lasting) {
-  return {std::make_error_code(code), std::move(message), lasting};
+  return {{std::make_error_code(code), "Bluetooth", std::move(message)}, lasting};
 }
 
 bool oneOf(const std::string& name, std::initializer_list<const char*> names) {
@@ -41,17 +41,17 @@ bool isNoAnswer(const std::string& name, const std::string& text) {
 
 }  // namespace
 
-BluetoothFailure busUnreachable(int error) {
+BluetoothFailure busUnreachable(const PlatformError& error) {
   return failure(std::errc::no_such_device,
                  "Bluetooth is not available: the system message bus cannot be reached (" +
-                     std::generic_category().message(error) + ").",
+                     error.code.message() + ").",
                  true);
 }
 
-BluetoothFailure busLost(int error) {
+BluetoothFailure busLost(const PlatformError& error) {
   return failure(std::errc::connection_aborted,
-                 "The connection to the Bluetooth service was lost (" +
-                     std::generic_category().message(error) + ").",
+                 "The connection to the Bluetooth service was lost (" + error.code.message() +
+                     ").",
                  true);
 }
 

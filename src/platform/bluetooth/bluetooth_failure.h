@@ -1,28 +1,29 @@
-// BluetoothFailure: why Bluetooth cannot be used or a device cannot be connected, as an error
-// code for programs and one sentence for a person (naming the device where there is one).
-// A lasting failure means Bluetooth as a whole is unusable now; otherwise only that device is.
+// BluetoothFailure: why Bluetooth cannot be used or a device cannot be connected, as a
+// PlatformError whose message is one sentence for a person (naming the device where there is
+// one). A lasting failure means Bluetooth as a whole is unusable now; otherwise only that
+// device is.
 //
-// The builders turn the Bluetooth daemon's D-Bus error names and texts, and errno values, into
-// those sentences. Pure; any thread.
+// The builders turn the Bluetooth daemon's D-Bus error names and texts, and the system bus's
+// failures, into those sentences. Pure; any thread.
 #pragma once
 
 #include <string>
-#include <system_error>
+
+#include "platform/foundation/platform_error.h"
 
 namespace zt {
 
 struct BluetoothFailure {
-  std::error_code code;
-  std::string message;
+  PlatformError error;
   bool lasting = false;
 };
 
 namespace bluetooth_failure {
 
-// The system bus cannot be reached (errno of the attempt).
-BluetoothFailure busUnreachable(int error);
+// The system bus cannot be reached.
+BluetoothFailure busUnreachable(const PlatformError& error);
 // The connection to the bus broke while in use.
-BluetoothFailure busLost(int error);
+BluetoothFailure busLost(const PlatformError& error);
 // Listing the daemon's objects failed: D-Bus error name and text.
 BluetoothFailure listingFailed(const std::string& name, const std::string& text);
 BluetoothFailure noAdapter();

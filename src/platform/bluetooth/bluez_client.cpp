@@ -15,21 +15,23 @@ std::weak_ptr<BluezClient>& current() {
 
 }  // namespace
 
-std::shared_ptr<BluezClient> BluezClient::acquire(EAAccessoryManager& manager) {
+PlatformResult<std::shared_ptr<BluezClient>> BluezClient::acquire(EAAccessoryManager& manager) {
   if (auto client = current().lock()) return client;
-  auto client = std::make_shared<BluezClient>(manager, manager.runLoop());
-  client->start();
+  auto bus = BusConnection::open(manager.runLoop(), kCallTimeout);
+  if (!bus) return bus.error();
+  auto client = std::make_shared<BluezClient>(manager, std::move(*bus));
+  if (auto error = client->start()) return error;
   current() = client;
   return client;
 }
 
 bool BluezClient::isOpen() { return !current().expired(); }
 
-BluezClient::BluezClient(EAAccessoryManager& manager, RunLoop& loop)
-    : manager_(manager), loop_(loop), bus_(std::make_unique<BusConnection>(loop, kCallTimeout)) {}
+BluezClient::BluezClient(EAAccessoryManager& manager, std::unique_ptr<BusConnection> bus)
+    : manager_(manager), loop_(manager.runLoop()), bus_(std::move(bus)) {}
 
-void BluezClient::start() {
-  bus_->setLostHandler([weak = weak_from_this()](int error) {
+PlatformError BluezClient::start() {
+  bus_->setLostHandler([weak = weak_from_this()](const PlatformError& error) {
     if (const auto self = weak.lock()) {
       self->failure_ = bluetooth_failure::busLost(error);
       self->notifyLater();
@@ -40,16 +42,22 @@ void BluezClient::start() {
     if (const auto self = weak.lock()) self->onSignal(message);
   };
   const std::string fromDaemon = std::string("type='signal',sender='") + kBluezService + "',";
-  bus_->match(fromDaemon + "path='/',interface='org.freedesktop.DBus.ObjectManager'", forward);
-  bus_->match(fromDaemon +
-                  "interface='org.freedesktop.DBus.Properties',member='PropertiesChanged',"
-                  "path_namespace='/org/bluez'",
-              forward);
+  if (auto error = bus_->match(
+          fromDaemon + "path='/',interface='org.freedesktop.DBus.ObjectManager'", forward)) {
+    return error;
+  }
+  if (auto error = bus_->match(
+          fromDaemon + "interface='org.freedesktop.DBus.Properties',member='PropertiesChanged',"
+                       "path_namespace='/org/bluez'",
+          forward)) {
+    return error;
+  }
   bus_->call(bus_->newCall(kBluezService, "/", "org.freedesktop.DBus.ObjectManager",
                            "GetManagedObjects"),
              [weak = weak_from_this()](sd_bus_message* reply, const sd_bus_error* error) {
                if (const auto self = weak.lock()) self->onListing(reply, error);
              });
+  return {};
 }
 
 void BluezClient::onListing(sd_bus_message* reply, const sd_bus_error* error) {

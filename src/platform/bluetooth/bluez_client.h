@@ -32,12 +32,12 @@ class BluezClient : public std::enable_shared_from_this<BluezClient> {
  public:
   using Done = std::function<void(const std::optional<BluetoothFailure>& failure)>;
 
-  // The client in use, else a new one; throws std::system_error when the bus cannot be reached.
-  static std::shared_ptr<BluezClient> acquire(EAAccessoryManager& manager);
+  // The client in use, else a new one, or why the system bus cannot be used.
+  static PlatformResult<std::shared_ptr<BluezClient>> acquire(EAAccessoryManager& manager);
   // Whether a client, and so a connection to the system bus, exists.
   static bool isOpen();
 
-  BluezClient(EAAccessoryManager& manager, RunLoop& loop);
+  BluezClient(EAAccessoryManager& manager, std::unique_ptr<BusConnection> bus);
   BluezClient(const BluezClient&) = delete;
   BluezClient& operator=(const BluezClient&) = delete;
 
@@ -68,7 +68,7 @@ class BluezClient : public std::enable_shared_from_this<BluezClient> {
     std::optional<BluetoothFailure> handoverFailure;
   };
 
-  void start();
+  PlatformError start();
   void onListing(sd_bus_message* reply, const sd_bus_error* error);
   void onSignal(sd_bus_message& message);
   void afterChange(const std::map<std::string, bool>& wasConnected);

@@ -3,20 +3,17 @@
 #include <poll.h>
 
 #include <cstdint>
-#include <system_error>
 
 namespace zt {
 
 namespace {
 
+constexpr const char* kSubject = "system bus";
+
 struct PendingCall {
   RunLoop* loop;
   BusConnection::ReplyHandler handler;
 };
-
-void check(int result, const char* what) {
-  if (result < 0) throw std::system_error(-result, std::generic_category(), what);
-}
 
 int onReply(sd_bus_message* reply, void* userdata, sd_bus_error* /*unused*/) {
   const auto& pending = *static_cast<PendingCall*>(userdata);
@@ -49,17 +46,24 @@ std::uint64_t monotonicMicroseconds() {
 
 }  // namespace
 
-BusConnection::BusConnection(RunLoop& loop, std::chrono::milliseconds callTimeout)
-    : loop_(loop) {
-  check(sd_bus_open_system_with_description(&bus_, "zemra-telvo-bluetooth"), "system bus");
-  const int timeoutSet = sd_bus_set_method_call_timeout(
-      bus_, static_cast<std::uint64_t>(callTimeout.count()) * 1000);
-  const int fd = sd_bus_get_fd(bus_);
-  if (timeoutSet < 0 || fd < 0) {
-    bus_ = sd_bus_close_unref(bus_);
-    check(timeoutSet < 0 ? timeoutSet : fd, "system bus");
+PlatformResult<std::unique_ptr<BusConnection>> BusConnection::open(
+    RunLoop& loop, std::chrono::milliseconds callTimeout) {
+  sd_bus* bus = nullptr;
+  if (const int r = sd_bus_open_system_with_description(&bus, "zemra-telvo-bluetooth"); r < 0) {
+    return systemError(-r, kSubject);
   }
-  watch_ = loop_.watch(fd, POLLIN, [this](short /*revents*/) { pump(); });
+  const int timeoutSet = sd_bus_set_method_call_timeout(
+      bus, static_cast<std::uint64_t>(callTimeout.count()) * 1000);
+  const int fd = sd_bus_get_fd(bus);
+  if (timeoutSet < 0 || fd < 0) {
+    sd_bus_close_unref(bus);
+    return systemError(-(timeoutSet < 0 ? timeoutSet : fd), kSubject);
+  }
+  return std::unique_ptr<BusConnection>(new BusConnection(loop, bus));
+}
+
+BusConnection::BusConnection(RunLoop& loop, sd_bus* bus) : loop_(loop), bus_(bus) {
+  watch_ = loop_.watch(sd_bus_get_fd(bus_), POLLIN, [this](short /*revents*/) { pump(); });
   schedulePump();
 }
 
@@ -93,19 +97,22 @@ void BusConnection::call(BusMessage call, ReplyHandler reply, std::chrono::milli
   schedulePump();
 }
 
-void BusConnection::match(const std::string& rule, MessageHandler handler) {
+PlatformError BusConnection::match(const std::string& rule, MessageHandler handler) {
   auto held = std::make_unique<MessageHandler>(std::move(handler));
   sd_bus_slot* slot = nullptr;
-  check(sd_bus_add_match_async(bus_, &slot, rule.c_str(), onSignal, nullptr, held.get()), "match");
+  const int r = sd_bus_add_match_async(bus_, &slot, rule.c_str(), onSignal, nullptr, held.get());
+  if (r < 0) return systemError(-r, kSubject);
   keep(slot, std::move(held));
+  return {};
 }
 
-int BusConnection::serve(const char* path, MessageHandler handler) {
+PlatformError BusConnection::serve(const char* path, MessageHandler handler) {
   auto held = std::make_unique<MessageHandler>(std::move(handler));
   sd_bus_slot* slot = nullptr;
   const int r = sd_bus_add_object(bus_, &slot, path, onMethod, held.get());
-  if (r >= 0) keep(slot, std::move(held));
-  return r < 0 ? r : 0;
+  if (r < 0) return systemError(-r, kSubject);
+  keep(slot, std::move(held));
+  return {};
 }
 
 void BusConnection::keep(sd_bus_slot* slot, std::unique_ptr<MessageHandler> handler) {
@@ -159,7 +166,7 @@ void BusConnection::breakOff(int error) {
   loop_.post([this, alive = std::weak_ptr<bool>(alive_), error] {
     if (!alive.lock() || !lost_) return;
     const auto handler = lost_;  // the handler may end this connection
-    handler(error);
+    handler(systemError(error, kSubject));
   });
 }
 

@@ -6,7 +6,7 @@
 // Handlers run inside that processing, so they must not destroy the connection (post to the
 // loop what may); what a call's handler captured is released on a later pass of the loop.
 // When the connection breaks, pending calls get an error answer, then the lost handler runs
-// once, on a later pass. Loop thread only.
+// once, on a later pass, with the failure named "system bus". Loop thread only.
 #pragma once
 
 #include <systemd/sd-bus.h>
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/platform_error.h"
 #include "platform/runloop/run_loop.h"
 
 namespace zt {
@@ -34,9 +35,10 @@ class BusConnection {
   // A signal, or a method call made to a served object (the handler replies to it).
   using MessageHandler = std::function<void(sd_bus_message& message)>;
 
-  // Opens the bus; throws std::system_error when it cannot be reached. Calls without a timeout
-  // of their own get `callTimeout`.
-  BusConnection(RunLoop& loop, std::chrono::milliseconds callTimeout);
+  // Opens the bus, or says why it cannot be reached. Calls without a timeout of their own get
+  // `callTimeout`.
+  static PlatformResult<std::unique_ptr<BusConnection>> open(RunLoop& loop,
+                                                             std::chrono::milliseconds callTimeout);
   ~BusConnection();
   BusConnection(const BusConnection&) = delete;
   BusConnection& operator=(const BusConnection&) = delete;
@@ -55,15 +57,17 @@ class BusConnection {
     return call;
   }
   void call(BusMessage call, ReplyHandler reply, std::chrono::milliseconds timeout = {});
-  // Follows the signals that match `rule` (the broker's match syntax); throws
-  // std::system_error when the rule cannot be sent.
-  void match(const std::string& rule, MessageHandler handler);
-  // Serves the object at `path`: `handler` gets every method call made to it. Returns 0, or a
-  // negative errno when the connection cannot take it.
-  int serve(const char* path, MessageHandler handler);
-  void setLostHandler(std::function<void(int error)> handler) { lost_ = std::move(handler); }
+  // Follows the signals that match `rule` (the broker's match syntax), unless the rule cannot
+  // be sent.
+  PlatformError match(const std::string& rule, MessageHandler handler);
+  // Serves the object at `path`: `handler` gets every method call made to it, unless the
+  // connection cannot take it.
+  PlatformError serve(const char* path, MessageHandler handler);
+  using LostHandler = std::function<void(const PlatformError& error)>;
+  void setLostHandler(LostHandler handler) { lost_ = std::move(handler); }
 
  private:
+  BusConnection(RunLoop& loop, sd_bus* bus);
   void pump();
   void schedulePump();
   void rearm();
@@ -77,7 +81,7 @@ class BusConnection {
   bool pumpPosted_ = false;
   bool broken_ = false;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-  std::function<void(int)> lost_;
+  LostHandler lost_;
   std::vector<sd_bus_slot*> slots_;
   std::vector<std::unique_ptr<MessageHandler>> handlers_;  // the userdata of slots_
 };

@@ -68,12 +68,12 @@ void BluezClient::withProfile(Done next) {
   if (profileWaiters_.size() > 1) return;  // registration under way
   if (!profileServed_) {
     // The object answers before the daemon learns of it.
-    const int served = bus_->serve(kProfilePath, [weak = weak_from_this()](sd_bus_message& call) {
+    const auto refused = bus_->serve(kProfilePath, [weak = weak_from_this()](sd_bus_message& call) {
       if (const auto self = weak.lock()) self->onProfileCall(call);
     });
-    if (served < 0) {
+    if (refused) {
       for (const auto& waiter : std::exchange(profileWaiters_, {})) {
-        waiter(bluetooth_failure::busLost(-served));
+        waiter(bluetooth_failure::busLost(refused));
       }
       return;
     }
@@ -174,7 +174,7 @@ void BluezClient::onNewConnection(sd_bus_message& call) {
 void BluezClient::addLink(const std::string& device, int fd) {
   auto link = std::make_shared<Link>();
   link->device = device;
-  link->transport = std::make_shared<SppTransport>(fd);
+  link->transport = std::make_shared<SppTransport>(fd, nameOf(device));
   // Only the end is watched: the bytes are for the session's own duplicate.
   link->watch = loop_.watch(fd, POLLRDHUP, [weak = weak_from_this(), link](short) {
     if (const auto self = weak.lock()) self->dropLink(link, false);
@@ -199,7 +199,9 @@ void BluezClient::listLink(const std::shared_ptr<Link>& link) {
   identity.serialNumber =
       known != objects_.devices.end() ? known->second.address : addressFromPath(link->device);
   identity.protocolStrings = {kDefaultProtocolString};
-  link->accessory = manager_.addConnectedAccessory(std::move(identity), link->transport);
+  AccessoryKey key{AccessoryKind::BluetoothLink, identity.serialNumber};
+  link->accessory =
+      manager_.addConnectedAccessory(std::move(key), std::move(identity), link->transport);
 }
 
 std::string BluezClient::nameOf(const std::string& path) const {

@@ -5,17 +5,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
 
 namespace zt {
 
 SppTransport::~SppTransport() { end(false); }
 
-TransportChannel SppTransport::open() {
-  if (fd_ < 0) throw std::system_error(ENOTCONN, std::generic_category(), "Bluetooth link");
+PlatformResult<TransportChannel> SppTransport::open() {
+  if (fd_ < 0) return systemError(ENOTCONN, device_);
   const int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
-  if (fd < 0) throw std::system_error(errno, std::generic_category(), "Bluetooth link");
-  return {fd, true, nullptr};
+  if (fd < 0) return systemError(errno, device_);
+  return TransportChannel{fd, true, nullptr, device_};
 }
 
 void SppTransport::end(bool breakLink) {

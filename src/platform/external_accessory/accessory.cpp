@@ -4,9 +4,12 @@
 
 namespace zt {
 
-EAAccessory::EAAccessory(AccessoryIdentity identity, std::uint64_t connectionID,
+EAAccessory::EAAccessory(AccessoryKey key, AccessoryIdentity identity, std::uint64_t connectionID,
                          std::shared_ptr<AccessoryTransport> transport)
-    : identity_(std::move(identity)), connectionID_(connectionID), transport_(std::move(transport)) {
+    : key_(std::move(key)),
+      identity_(std::move(identity)),
+      connectionID_(connectionID),
+      transport_(std::move(transport)) {
   if (identity_.protocolStrings.empty()) identity_.protocolStrings.push_back(kDefaultProtocolString);
 }
 

@@ -1,9 +1,9 @@
 // EAAccessory: one connected accessory as the application sees it: its identity, the protocol
-// strings it declares, the number of this connection, whether it is still connected, and the
-// transport a session opens on it.
+// strings it declares, the number of this connection, whether it is still connected, the key
+// that tells the same accessory when it comes back, and the transport a session opens on it.
 //
 // Accessories are made and retired by the accessory manager; a new connection of the same
-// device is a new object with a new connectionID. Main thread only.
+// device is a new object with a new connectionID and an equal key. Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +12,34 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/platform_error.h"
+
 namespace zt {
 
 // The protocol string of accessories that declare none of their own.
 inline const std::string kDefaultProtocolString = "com.Zemra.Demo";
+
+// Where an accessory comes from, and so what identifies it (AccessoryKey::value).
+enum class AccessoryKind {
+  SerialDevice,   // a tty found in sysfs: its serial number, else its device path
+  GivenPath,      // a --device path: the path as given, a symbolic link included
+  TcpEndpoint,    // a --tcp endpoint: "host:port" ("[v6 address]:port")
+  DemoModule,     // the built-in demo module: no value
+  BluetoothLink,  // a serial port profile link: the device's Bluetooth address
+};
+
+// Whether the accessory manager's rescans list accessories of `kind` (and so retire one that a
+// rescan no longer finds); the others leave when their own layer says so.
+constexpr bool isDiscovered(AccessoryKind kind) {
+  return kind == AccessoryKind::SerialDevice || kind == AccessoryKind::GivenPath;
+}
+
+// Equal for every connection of the same accessory, whatever its connectionID.
+struct AccessoryKey {
+  AccessoryKind kind = AccessoryKind::DemoModule;
+  std::string value;
+  bool operator==(const AccessoryKey&) const = default;
+};
 
 struct AccessoryIdentity {
   std::string name;
@@ -28,11 +52,11 @@ struct AccessoryIdentity {
 };
 
 // A connection still being made. It reports its outcome once, on the loop's thread: the
-// connected descriptor (which the listener takes over) and 0, or -1 and the errno that ended
-// the attempt. Dropping it abandons the attempt.
+// connected descriptor (which the listener takes over), or the failure that ended the attempt.
+// Dropping it abandons the attempt.
 class PendingConnection {
  public:
-  using Outcome = std::function<void(int fd, int error)>;
+  using Outcome = std::function<void(PlatformResult<int> connected)>;
   virtual ~PendingConnection() = default;
   // Sets who hears the outcome; an outcome already known is reported at once.
   virtual void onOutcome(Outcome outcome) = 0;
@@ -44,19 +68,20 @@ struct TransportChannel {
   int fd = -1;
   bool socket = false;  // send() instead of write()
   std::shared_ptr<PendingConnection> pending;
+  std::string subject;  // what the channel's failures name: the path, "host:port", ...
 };
 
-// How a session reaches a device. open() throws std::system_error when it cannot, its what()
-// the reason in words fit for the person (for a device path: "PATH: system error text").
+// How a session reaches a device. open() says why it cannot, naming what a person knows (for a
+// device path: "PATH: system error text").
 class AccessoryTransport {
  public:
   virtual ~AccessoryTransport() = default;
-  virtual TransportChannel open() = 0;
+  virtual PlatformResult<TransportChannel> open() = 0;
 };
 
 class EAAccessory {
  public:
-  EAAccessory(AccessoryIdentity identity, std::uint64_t connectionID,
+  EAAccessory(AccessoryKey key, AccessoryIdentity identity, std::uint64_t connectionID,
               std::shared_ptr<AccessoryTransport> transport);
 
   const std::string& name() const { return identity_.name; }
@@ -68,6 +93,7 @@ class EAAccessory {
   const std::vector<std::string>& protocolStrings() const { return identity_.protocolStrings; }
   std::uint64_t connectionID() const { return connectionID_; }
   bool isConnected() const { return connected_; }
+  const AccessoryKey& key() const { return key_; }
 
   bool declaresProtocol(const std::string& protocolString) const;
   AccessoryTransport& transport() const { return *transport_; }
@@ -79,6 +105,7 @@ class EAAccessory {
   void reportGone() const;
 
  private:
+  AccessoryKey key_;
   AccessoryIdentity identity_;
   std::uint64_t connectionID_;
   std::shared_ptr<AccessoryTransport> transport_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <any>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/external_accessory/demo_module.h"
 #include "platform/external_accessory/discovery.h"
@@ -9,25 +11,26 @@
 #include "platform/external_accessory/serial_port.h"
 #include "platform/external_accessory/tcp_transport.h"
 #include "platform/external_accessory/uevent_monitor.h"
-#include "platform/ui/notification_center.h"
+#include "platform/foundation/notification_center.h"
 
 namespace zt {
 
 namespace {
 
-std::optional<AccessoryOptions>& configuredOptions() {
-  static std::optional<AccessoryOptions> options;
-  return options;
+// Set once by createShared().
+EAAccessoryManager*& sharedManager() {
+  static EAAccessoryManager* manager = nullptr;
+  return manager;
+}
+
+[[noreturn]] void misused(const char* what) {
+  (void)std::fprintf(stderr, "EAAccessoryManager: %s\n", what);
+  std::abort();
 }
 
 EAAccessoryManager::PickerPresenter& pickerPresenter() {
   static EAAccessoryManager::PickerPresenter presenter;
   return presenter;
-}
-
-std::string endpointText(const TcpEndpointOption& endpoint) {
-  const bool v6 = endpoint.host.find(':') != std::string::npos;
-  return (v6 ? "[" + endpoint.host + "]" : endpoint.host) + ":" + std::to_string(endpoint.port);
 }
 
 AccessoryIdentity tcpIdentity(const TcpEndpointOption& endpoint) {
@@ -39,22 +42,18 @@ AccessoryIdentity tcpIdentity(const TcpEndpointOption& endpoint) {
   return identity;
 }
 
-bool isSerialKey(const std::string& key) {
-  return key.rfind("tty:", 0) == 0 || key.rfind("path:", 0) == 0;
-}
-
 }  // namespace
 
 struct EAAccessoryManager::State : std::enable_shared_from_this<State> {
   struct Entry {
-    std::string key;
     std::shared_ptr<EAAccessory> accessory;
+    std::string device;  // what a discovered accessory is now (SerialCandidate::device)
   };
 
   State(AccessoryOptions opts, RunLoop& runLoop) : options(std::move(opts)), loop(runLoop) {}
 
-  void add(const std::string& key, AccessoryIdentity identity,
-           std::shared_ptr<AccessoryTransport> transport, bool notify);
+  void add(AccessoryKey key, AccessoryIdentity identity,
+           std::shared_ptr<AccessoryTransport> transport, bool notify, std::string device = {});
   void retire(std::size_t index);
   void goneReported(const std::shared_ptr<EAAccessory>& accessory);
   void notify(const std::string& name, const std::shared_ptr<EAAccessory>& accessory) const;
@@ -69,7 +68,7 @@ struct EAAccessoryManager::State : std::enable_shared_from_this<State> {
   int registrations = 0;
   const void* sender = nullptr;
   struct TcpEndpoint {
-    std::string key;
+    AccessoryKey key;
     AccessoryIdentity identity;
     std::shared_ptr<TcpTransport> transport;
   };
@@ -79,10 +78,11 @@ struct EAAccessoryManager::State : std::enable_shared_from_this<State> {
   RunLoop::Id timer = 0;
 };
 
-void EAAccessoryManager::State::add(const std::string& key, AccessoryIdentity identity,
-                                    std::shared_ptr<AccessoryTransport> transport, bool notifying) {
-  auto accessory =
-      std::make_shared<EAAccessory>(std::move(identity), nextConnectionID++, std::move(transport));
+void EAAccessoryManager::State::add(AccessoryKey key, AccessoryIdentity identity,
+                                    std::shared_ptr<AccessoryTransport> transport, bool notifying,
+                                    std::string device) {
+  auto accessory = std::make_shared<EAAccessory>(std::move(key), std::move(identity),
+                                                 nextConnectionID++, std::move(transport));
   // The handler may run inside a stream read: the retirement itself waits for the loop.
   accessory->setGoneHandler([weakState = weak_from_this(), weakAccessory = std::weak_ptr(accessory),
                              &runLoop = loop] {
@@ -92,7 +92,7 @@ void EAAccessoryManager::State::add(const std::string& key, AccessoryIdentity id
       if (state && gone) state->goneReported(gone);
     });
   });
-  entries.push_back({key, accessory});
+  entries.push_back({accessory, std::move(device)});
   if (notifying) notify(EAAccessoryDidConnectNotification, accessory);
 }
 
@@ -107,11 +107,12 @@ void EAAccessoryManager::State::goneReported(const std::shared_ptr<EAAccessory>&
   const auto it = std::find_if(entries.begin(), entries.end(),
                                [&](const Entry& e) { return e.accessory == accessory; });
   if (it == entries.end()) return;  // already retired (a rescan saw it first)
-  const std::string key = it->key;
   retire(static_cast<std::size_t>(it - entries.begin()));
   // A TCP endpoint stays reachable: its next connection is a new accessory.
   for (const auto& endpoint : tcp) {
-    if (endpoint.key == key) add(key, endpoint.identity, endpoint.transport, true);
+    if (endpoint.key == accessory->key()) {
+      add(endpoint.key, endpoint.identity, endpoint.transport, true);
+    }
   }
 }
 
@@ -124,18 +125,22 @@ void EAAccessoryManager::State::notify(const std::string& name,
 
 void EAAccessoryManager::State::rescan(bool notifying) {
   const auto present = discoverSerialDevices(options);
+  const auto isListed = [](const Entry& e, const SerialCandidate& c) {
+    return e.accessory->key() == c.key && e.device == c.device;
+  };
   for (std::size_t i = entries.size(); i-- > 0;) {
-    const auto& key = entries[i].key;
+    if (!isDiscovered(entries[i].accessory->key().kind)) continue;
     const bool stays = std::any_of(present.begin(), present.end(),
-                                   [&](const SerialCandidate& c) { return c.key == key; });
-    if (isSerialKey(key) && !stays) retire(i);
+                                   [&](const SerialCandidate& c) { return isListed(entries[i], c); });
+    if (!stays) retire(i);
   }
   for (const auto& candidate : present) {
     const bool listed = std::any_of(entries.begin(), entries.end(),
-                                    [&](const Entry& e) { return e.key == candidate.key; });
+                                    [&](const Entry& e) { return isListed(e, candidate); });
     if (!listed) {
       add(candidate.key, candidate.identity,
-          std::make_shared<SerialTransport>(candidate.path, candidate.baud), notifying);
+          std::make_shared<SerialTransport>(candidate.path, candidate.baud), notifying,
+          candidate.device);
     }
   }
   followChanges();
@@ -164,13 +169,18 @@ void EAAccessoryManager::State::armTimer() {
   });
 }
 
-void EAAccessoryManager::configure(AccessoryOptions options) {
-  configuredOptions() = std::move(options);
+EAAccessoryManager& EAAccessoryManager::createShared(AccessoryOptions options) {
+  if (sharedManager() != nullptr) misused("createShared() called twice");
+  // Made after the main loop, so it goes before the loop at exit.
+  static EAAccessoryManager manager(std::move(options));
+  sharedManager() = &manager;
+  return manager;
 }
 
 EAAccessoryManager& EAAccessoryManager::sharedAccessoryManager() {
-  static EAAccessoryManager manager(configuredOptions().value_or(AccessoryOptions{}));
-  return manager;
+  EAAccessoryManager* manager = sharedManager();
+  if (manager == nullptr) misused("sharedAccessoryManager() called before createShared()");
+  return *manager;
 }
 
 EAAccessoryManager::EAAccessoryManager(AccessoryOptions options, RunLoop& loop)
@@ -185,13 +195,13 @@ EAAccessoryManager::EAAccessoryManager(AccessoryOptions options, RunLoop& loop)
   s.rescan(false);
   for (const auto& endpoint : s.options.tcpEndpoints) {
     const auto& added = s.tcp.emplace_back(State::TcpEndpoint{
-        "tcp:" + endpointText(endpoint), tcpIdentity(endpoint),
-        std::make_shared<TcpTransport>(endpoint.host, endpoint.port, loop,
-                                       s.options.tcpConnectTimeout)});
+        {AccessoryKind::TcpEndpoint, endpointText(endpoint)}, tcpIdentity(endpoint),
+        std::make_shared<TcpTransport>(endpoint, loop, s.options.tcpConnectTimeout)});
     s.add(added.key, added.identity, added.transport, false);
   }
   if (s.options.demo) {
-    s.add("demo", demoModuleIdentity(), std::make_shared<DemoModule>(loop), false);
+    s.add({AccessoryKind::DemoModule, {}}, demoModuleIdentity(), std::make_shared<DemoModule>(loop),
+          false);
   }
 }
 
@@ -220,19 +230,18 @@ void EAAccessoryManager::setBluetoothAccessoryPickerPresenter(PickerPresenter pr
 
 void EAAccessoryManager::showBluetoothAccessoryPickerWithNameFilter(
     const std::optional<std::string>& nameFilter, const PickerCompletion& completion) {
-  const PickerCompletion done = completion ? completion : [](std::error_code) {};
+  const PickerCompletion done = completion ? completion : [](const PlatformError&) {};
   if (const auto presenter = pickerPresenter()) {
     presenter(*this, nameFilter, done);
   } else {
-    done(std::make_error_code(std::errc::not_supported));
+    done({std::make_error_code(std::errc::not_supported), "Bluetooth accessory picker", {}});
   }
 }
 
 std::shared_ptr<EAAccessory> EAAccessoryManager::addConnectedAccessory(
-    AccessoryIdentity identity, std::shared_ptr<AccessoryTransport> transport) {
+    AccessoryKey key, AccessoryIdentity identity, std::shared_ptr<AccessoryTransport> transport) {
   State& s = *state_;
-  s.add("linked:" + std::to_string(s.nextConnectionID), std::move(identity), std::move(transport),
-        true);
+  s.add(std::move(key), std::move(identity), std::move(transport), true);
   return s.entries.back().accessory;
 }
 

@@ -3,7 +3,8 @@
 // It lists the serial devices found in sysfs, the device paths given while they exist, the TCP
 // endpoints given (always: a session connects when it opens) and the built-in demo module,
 // in order of appearance, and the accessories that another layer connected (Bluetooth links);
-// every connection gets a new, higher connectionID. Devices coming and
+// every connection gets a new, higher connectionID, and keeps the key of its accessory
+// (EAAccessory::key). Rescans list and retire only the kinds they discover. Devices coming and
 // going are noticed through the kernel's uevents, the given paths through inotify on their
 // folders; a rescan timer runs only where those cannot tell (no uevent socket, a folder that
 // cannot be watched), so an idle manager costs no wakeups. An accessory whose session
@@ -13,15 +14,16 @@
 // default NotificationCenter, with the accessory under EAAccessoryKey as a
 // std::shared_ptr<EAAccessory>.
 //
-// The shared manager lives on RunLoop::main(); configure() sets its options before its first
-// use. Tests may make managers of their own on a loop of their own. Loop thread only.
+// The shared manager lives on RunLoop::main(). The program makes it once, with its options,
+// by createShared(), after RunLoop::createMain() and before anything uses it; using it before,
+// or making it twice, ends the process with a message. Tests may make managers of their own on
+// a loop of their own. Loop thread only.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "platform/external_accessory/accessory.h"
@@ -37,14 +39,16 @@ inline const std::string EAAccessoryKey = "EAAccessoryKey";
 
 class EAAccessoryManager {
  public:
-  using PickerCompletion = std::function<void(std::error_code)>;
+  // Empty when a device was chosen; else why not (std::errc::operation_canceled: cancelled).
+  using PickerCompletion = std::function<void(const PlatformError&)>;
   // Shows the Bluetooth accessory picker for `manager`; `completion` runs once, when it closes.
   using PickerPresenter = std::function<void(EAAccessoryManager& manager,
                                              const std::optional<std::string>& nameFilter,
                                              PickerCompletion completion)>;
 
-  // Options of the shared manager; only before its first use (later calls are ignored).
-  static void configure(AccessoryOptions options);
+  // Makes the shared manager on RunLoop::main(), once.
+  static EAAccessoryManager& createShared(AccessoryOptions options);
+  // The manager createShared() made.
   static EAAccessoryManager& sharedAccessoryManager();
 
   explicit EAAccessoryManager(AccessoryOptions options, RunLoop& loop = RunLoop::main());
@@ -60,13 +64,13 @@ class EAAccessoryManager {
   // The program installs the picker once (this layer knows no user interface); null removes it.
   static void setBluetoothAccessoryPickerPresenter(PickerPresenter presenter);
   // Asks the installed presenter; without one, `completion` (if any) gets
-  // std::errc::not_supported at once.
+  // std::errc::not_supported at once, named "Bluetooth accessory picker".
   void showBluetoothAccessoryPickerWithNameFilter(const std::optional<std::string>& nameFilter,
                                                   const PickerCompletion& completion);
 
   // Lists an accessory connected by another layer (a Bluetooth link): a new connectionID and,
   // while registered, the connect notification.
-  std::shared_ptr<EAAccessory> addConnectedAccessory(AccessoryIdentity identity,
+  std::shared_ptr<EAAccessory> addConnectedAccessory(AccessoryKey key, AccessoryIdentity identity,
                                                      std::shared_ptr<AccessoryTransport> transport);
   // Takes such an accessory off the list, with its disconnect notification; nothing when it has
   // gone already.

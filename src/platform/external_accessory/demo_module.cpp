@@ -5,12 +5,17 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
 
 namespace zt {
 
+namespace {
+
+constexpr const char* kDemoModuleName = "Zemra Demo Module";
+
+}  // namespace
+
 AccessoryIdentity demoModuleIdentity() {
-  return AccessoryIdentity{"Zemra Demo Module", "Zemra", "ZD-1", "ZD0001", "1.0.0", "1.0",
+  return AccessoryIdentity{kDemoModuleName, "Zemra", "ZD-1", "ZD0001", "1.0.0", "1.0",
                            {kDefaultProtocolString}};
 }
 
@@ -18,16 +23,16 @@ DemoModule::~DemoModule() {
   for (auto& peer : peers_) finish(peer);
 }
 
-TransportChannel DemoModule::open() {
+PlatformResult<TransportChannel> DemoModule::open() {
   prune();
   int fds[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds) < 0) {
-    throw std::system_error(errno, std::generic_category(), "socketpair");
+    return systemError(errno, kDemoModuleName);
   }
   Peer& peer = peers_.emplace_back();
   peer.fd = fds[1];
   peer.watch = loop_.watch(peer.fd, POLLIN, [this, &peer](short revents) { onReady(peer, revents); });
-  return {fds[0], true, nullptr};
+  return TransportChannel{fds[0], true, nullptr, kDemoModuleName};
 }
 
 void DemoModule::onReady(Peer& peer, short revents) {

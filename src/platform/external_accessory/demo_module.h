@@ -26,7 +26,7 @@ class DemoModule final : public AccessoryTransport {
   DemoModule(const DemoModule&) = delete;
   DemoModule& operator=(const DemoModule&) = delete;
 
-  TransportChannel open() override;
+  PlatformResult<TransportChannel> open() override;
 
  private:
   struct Peer {

@@ -58,15 +58,17 @@ std::vector<SerialCandidate> discoverSerialDevices(const AccessoryOptions& optio
     const fs::path target = fs::canonical(device.path, ec);  // fails while the path is missing
     if (ec) continue;
     givenTargets.push_back(target.string());
-    given.push_back({"path:" + device.path + "->" + target.string(), device.path, device.baud,
-                     identityFor(options, device.path, target)});
+    given.push_back({{AccessoryKind::GivenPath, device.path}, target.string(), device.path,
+                     device.baud, identityFor(options, device.path, target)});
   }
   std::vector<SerialCandidate> found;
   for (auto& tty : listSysfsTtys(options.sysfsRoot)) {
     if (std::find(givenTargets.begin(), givenTargets.end(), tty.devicePath) != givenTargets.end()) {
       continue;
     }
-    found.push_back({"tty:" + tty.devicePath, tty.devicePath, kDefaultBaud, std::move(tty.identity)});
+    const std::string& serial = tty.identity.serialNumber;
+    found.push_back({{AccessoryKind::SerialDevice, serial.empty() ? tty.devicePath : serial},
+                     tty.devicePath, tty.devicePath, kDefaultBaud, std::move(tty.identity)});
   }
   found.insert(found.end(), std::make_move_iterator(given.begin()),
                std::make_move_iterator(given.end()));

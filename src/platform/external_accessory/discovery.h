@@ -1,8 +1,9 @@
 // Discovery of serial accessories: what is there right now, from sysfs and from the device
 // paths given on the command line (listed while the path exists).
 //
-// Each device has a key that changes when it is a different device: a given path that comes to
-// point somewhere else (a symlink to another pseudo-terminal) is a new device. A given path
+// Each device has the key of its accessory (the same whenever it comes back) and the device it
+// is now: a given path that comes to point somewhere else (a symlink to another
+// pseudo-terminal) is the same accessory on a new device, so a new connection. A given path
 // that is also found in sysfs is listed once, as given, with its speed and its sysfs identity.
 // Pure file-system reads; any thread.
 #pragma once
@@ -18,8 +19,9 @@
 namespace zt {
 
 struct SerialCandidate {
-  std::string key;
-  std::string path;
+  AccessoryKey key;
+  std::string device;  // the device file the path leads to now
+  std::string path;    // what a session opens
   unsigned baud = kDefaultBaud;
   AccessoryIdentity identity;
 };

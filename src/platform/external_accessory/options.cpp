@@ -59,6 +59,11 @@ TcpEndpointOption parseTcpOption(const std::string& text) {
   return option;
 }
 
+std::string endpointText(const TcpEndpointOption& endpoint) {
+  const bool v6 = endpoint.host.find(':') != std::string::npos;
+  return (v6 ? "[" + endpoint.host + "]" : endpoint.host) + ":" + std::to_string(endpoint.port);
+}
+
 std::vector<std::string> parseAccessoryOptions(const std::vector<std::string>& args,
                                                AccessoryOptions& options) {
   std::vector<std::string> rest;

@@ -4,7 +4,8 @@
 // parseAccessoryOptions() understands `--device PATH[@BAUD]` (repeatable), `--tcp HOST:PORT`
 // (repeatable, HOST may be a bracketed IPv6 address) and `--no-demo`, also in the `--opt=value`
 // form, and hands back every argument it does not know, in order, for the caller to parse.
-// Bad values throw std::invalid_argument with a message fit for the user. Pure; any thread.
+// Bad values are usage errors, not failures of the platform: they throw std::invalid_argument
+// with a message fit for the user, as the program's own options do. Pure; any thread.
 #pragma once
 
 #include <chrono>
@@ -43,6 +44,8 @@ constexpr unsigned kMaxBaud = 12'000'000;
 SerialDeviceOption parseDeviceOption(const std::string& text);
 // Parses `HOST:PORT` or `[IPV6]:PORT`.
 TcpEndpointOption parseTcpOption(const std::string& text);
+// The endpoint as parseTcpOption reads it, an IPv6 address in brackets.
+std::string endpointText(const TcpEndpointOption& endpoint);
 // Fills `options` from `args` (without the program name); returns the arguments left over.
 std::vector<std::string> parseAccessoryOptions(const std::vector<std::string>& args,
                                                AccessoryOptions& options);

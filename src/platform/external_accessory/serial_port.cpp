@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
 #include <utility>
 
 #include "platform/external_accessory/serial_speed.h"
@@ -13,10 +12,6 @@
 namespace zt {
 
 namespace {
-
-[[noreturn]] void fail(const std::string& what) {
-  throw std::system_error(errno, std::generic_category(), what);
-}
 
 // The classic termios constant for `baud`, or B0 when there is none.
 speed_t standardSpeed(unsigned baud) {
@@ -35,9 +30,10 @@ speed_t standardSpeed(unsigned baud) {
   return B0;
 }
 
-void configure(int fd, const std::string& path, unsigned baud) {
+// Whichever step fails, the person learns the path and the system's words.
+PlatformError configure(int fd, const std::string& path, unsigned baud) {
   termios tio{};
-  if (::tcgetattr(fd, &tio) < 0) fail("tcgetattr " + path);
+  if (::tcgetattr(fd, &tio) < 0) return systemError(errno, path);
   ::cfmakeraw(&tio);
   tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
   tio.c_cflag |= CS8 | CLOCAL | CREAD;
@@ -45,25 +41,31 @@ void configure(int fd, const std::string& path, unsigned baud) {
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;
   const speed_t speed = standardSpeed(baud);
-  if (speed != B0 && ::cfsetspeed(&tio, speed) < 0) fail("cfsetspeed " + path);
-  if (::tcsetattr(fd, TCSANOW, &tio) < 0) fail("tcsetattr " + path);
-  if (speed == B0) setCustomLineSpeed(fd, baud);
-  if (::tcflush(fd, TCIOFLUSH) < 0) fail("tcflush " + path);
+  if (speed != B0 && ::cfsetspeed(&tio, speed) < 0) return systemError(errno, path);
+  if (::tcsetattr(fd, TCSANOW, &tio) < 0) return systemError(errno, path);
+  if (speed == B0) {
+    if (auto error = setCustomLineSpeed(fd, baud, path)) return error;
+  }
+  if (::tcflush(fd, TCIOFLUSH) < 0) return systemError(errno, path);
+  return {};
 }
 
 }  // namespace
 
-int openSerialPort(const std::string& path, unsigned baud) {
+PlatformResult<int> openSerialPort(const std::string& path, unsigned baud) {
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) fail(path);
-  try {
-    configure(fd, path, baud);
-  } catch (const std::system_error& error) {
+  if (fd < 0) return systemError(errno, path);
+  if (auto error = configure(fd, path, baud)) {
     ::close(fd);
-    // Whichever step failed, the person learns the path and the system's words.
-    throw std::system_error(error.code(), path);
+    return error;
   }
   return fd;
+}
+
+PlatformResult<TransportChannel> SerialTransport::open() {
+  auto fd = openSerialPort(path_, baud_);
+  if (!fd) return fd.error();
+  return TransportChannel{*fd, false, nullptr, path_};
 }
 
 }  // namespace zt

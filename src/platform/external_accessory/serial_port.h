@@ -12,16 +12,15 @@
 
 namespace zt {
 
-// Opens and configures `path` at `baud`; throws std::system_error when it cannot, its what()
-// the path and the system's error text ("PATH: Permission denied").
-int openSerialPort(const std::string& path, unsigned baud);
+// Opens and configures `path` at `baud`: the descriptor, or the failure of whichever step
+// failed, named by the path ("PATH: Permission denied").
+PlatformResult<int> openSerialPort(const std::string& path, unsigned baud);
 
 // A session on a serial device opens the port anew at the configured speed.
 class SerialTransport final : public AccessoryTransport {
  public:
   SerialTransport(std::string path, unsigned baud) : path_(std::move(path)), baud_(baud) {}
-  TransportChannel open() override { return {openSerialPort(path_, baud_), false, nullptr}; }
-  const std::string& path() const { return path_; }
+  PlatformResult<TransportChannel> open() override;
 
  private:
   std::string path_;

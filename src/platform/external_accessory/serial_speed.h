@@ -3,9 +3,13 @@
 // descriptor is the caller's.
 #pragma once
 
+#include <string>
+
+#include "platform/foundation/platform_error.h"
+
 namespace zt {
 
-// Sets input and output speed of the open tty `fd` to `baud`; throws std::system_error.
-void setCustomLineSpeed(int fd, unsigned baud);
+// Sets input and output speed of the open tty `fd` (at `path`) to `baud`.
+PlatformError setCustomLineSpeed(int fd, unsigned baud, const std::string& path);
 
 }  // namespace zt

@@ -2,12 +2,12 @@
 // output stream over descriptors of their own.
 //
 // create() gives no session when the accessory has gone, does not declare the protocol, or
-// its device cannot be opened (a serial port that fails to open), and then says why in
-// `reason`, in words fit for the person. A session on a TCP endpoint exists at once and
-// connects while it lives: its output stream has no space until the connection is made, and a
-// connection refused or not made in time is the device going away. The streams report the
-// device going away to the accessory's manager. Main thread only, except what OutputStream
-// allows.
+// its device cannot be opened (a serial port that fails to open), and then says why, in words
+// fit for the person. A session on a TCP endpoint exists at once and connects while it lives:
+// its output stream has no space until the connection is made, and a connection refused or not
+// made in time is the device going away, its reason in both streams' streamError(). The
+// streams report the device going away to the accessory's manager. Main thread only, except
+// what OutputStream allows.
 #pragma once
 
 #include <memory>
@@ -20,9 +20,8 @@ namespace zt {
 
 class EASession {
  public:
-  static std::shared_ptr<EASession> create(const std::shared_ptr<EAAccessory>& accessory,
-                                           const std::string& protocolString,
-                                           std::string* reason = nullptr);
+  static PlatformResult<std::shared_ptr<EASession>> create(
+      const std::shared_ptr<EAAccessory>& accessory, const std::string& protocolString);
 
   const std::shared_ptr<EAAccessory>& accessory() const { return accessory_; }
   const std::string& protocolString() const { return protocolString_; }
@@ -30,8 +29,9 @@ class EASession {
   const std::shared_ptr<OutputStream>& outputStream() const { return output_; }
 
  private:
-  EASession(std::shared_ptr<EAAccessory> accessory, std::string protocolString,
-            TransportChannel channel);
+  EASession(std::shared_ptr<EAAccessory> accessory, std::string protocolString);
+  // Makes the streams over `channel`, which it takes.
+  PlatformError attach(TransportChannel channel);
 
   std::shared_ptr<EAAccessory> accessory_;
   std::string protocolString_;

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <system_error>
 
 namespace zt {
 
@@ -31,8 +30,8 @@ void Stream::deliver(StreamEvent code) {
 
 // ---- InputStream
 
-InputStream::InputStream(int fd, std::function<void()> onGone)
-    : fd_(fd), onGone_(std::move(onGone)) {}
+InputStream::InputStream(int fd, std::string subject, std::function<void()> onGone)
+    : fd_(fd), subject_(std::move(subject)), onGone_(std::move(onGone)) {}
 
 InputStream::~InputStream() {
   if (watch_ != 0 && loop_ != nullptr) loop_->unwatch(watch_);
@@ -69,9 +68,9 @@ void InputStream::attach(int fd) {
   updateWatch();
 }
 
-void InputStream::fail(int error) {
-  if (status_ == StreamStatus::Closed || atEnd_ || error_ != 0) return;
-  noteGone(error);
+void InputStream::fail(PlatformError error) {
+  if (status_ == StreamStatus::Closed || atEnd_ || error_) return;
+  noteGone(std::move(error));
 }
 
 void InputStream::close() {
@@ -94,7 +93,7 @@ std::ptrdiff_t InputStream::read(std::uint8_t* buffer, std::size_t maxLength) {
   if (status_ == StreamStatus::NotOpen || status_ == StreamStatus::Closed) return -1;
   if (bufferStart_ == buffer_.size()) fill();
   const std::size_t count = std::min(maxLength, buffer_.size() - bufferStart_);
-  if (count == 0) return error_ != 0 ? -1 : 0;
+  if (count == 0) return error_ ? -1 : 0;
   std::memcpy(buffer, buffer_.data() + bufferStart_, count);
   bufferStart_ += count;
   consumed_ += count;
@@ -108,7 +107,7 @@ std::ptrdiff_t InputStream::read(std::uint8_t* buffer, std::size_t maxLength) {
 
 void InputStream::updateWatch() {
   const bool wanted = loop_ != nullptr && fd_ >= 0 && status_ == StreamStatus::Open &&
-                      !atEnd_ && error_ == 0 && buffer_.size() < kBufferLimit;
+                      !atEnd_ && !error_ && buffer_.size() < kBufferLimit;
   if (wanted && watch_ == 0) {
     watch_ = loop_->watch(fd_, POLLIN, [this](short revents) { onReadable(revents); });
   } else if (!wanted && watch_ != 0 && loop_ != nullptr) {
@@ -122,8 +121,8 @@ void InputStream::onReadable(short revents) {
   const std::size_t before = buffer_.size();
   fill();
   if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && buffer_.size() == before && !atEnd_ &&
-      error_ == 0) {
-    noteGone(EIO);  // hung up without a readable end: stop polling it
+      !error_) {
+    noteGone(systemError(EIO, subject_));  // hung up without a readable end: stop polling it
   }
   announce();
 }
@@ -142,7 +141,7 @@ void InputStream::announce() {
 }
 
 void InputStream::fill() {
-  if (fd_ < 0 || atEnd_ || error_ != 0) return;
+  if (fd_ < 0 || atEnd_ || error_) return;
   if (bufferStart_ > 0) {
     buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(bufferStart_));
     bufferStart_ = 0;
@@ -154,25 +153,25 @@ void InputStream::fill() {
     if (n > 0) {
       buffer_.insert(buffer_.end(), chunk, chunk + n);
     } else if (n == 0) {
-      noteGone(0);
+      noteGone({});
       break;
     } else if (errno == EINTR) {
       continue;
     } else {
-      if (errno != EAGAIN && errno != EWOULDBLOCK) noteGone(errno);
+      if (errno != EAGAIN && errno != EWOULDBLOCK) noteGone(systemError(errno, subject_));
       break;
     }
   }
   updateWatch();
 }
 
-void InputStream::noteGone(int error) {
+void InputStream::noteGone(PlatformError error) {
   // A tty whose other side hung up reads EIO: that is the device leaving, not a fault.
-  if (error == 0 || error == EIO) {
+  if (!error || error.code == std::errc::io_error) {
     atEnd_ = true;
     status_ = StreamStatus::AtEnd;
   } else {
-    error_ = error;
+    error_ = std::move(error);
     status_ = StreamStatus::Error;
   }
   updateWatch();
@@ -182,12 +181,14 @@ void InputStream::noteGone(int error) {
 
 // ---- OutputStream
 
-OutputStream::OutputStream(int fd, bool socket)
-    : fd_(fd), wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), socket_(socket) {
+OutputStream::OutputStream(int fd, bool socket, std::string subject)
+    : fd_(fd),
+      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      socket_(socket),
+      subject_(std::move(subject)) {
   if (wakeFd_ < 0) {
-    const int error = errno;
-    if (fd_ >= 0) ::close(fd_);
-    throw std::system_error(error, std::generic_category(), "eventfd");
+    error_ = systemError(errno, subject_);
+    status_ = StreamStatus::Error;
   }
 }
 
@@ -213,7 +214,7 @@ void OutputStream::close() {
   [[maybe_unused]] const ssize_t woken = ::write(wakeFd_, &one, sizeof one);
   changed_.wait(lock, [this] { return waiters_ == 0; });
   if (fd_ >= 0) ::close(fd_);
-  ::close(wakeFd_);
+  if (wakeFd_ >= 0) ::close(wakeFd_);
   fd_ = -1;
   wakeFd_ = -1;
 }
@@ -229,10 +230,11 @@ void OutputStream::attach(int fd) {
   if (status_ == StreamStatus::Open) postEvent(StreamEvent::HasSpaceAvailable);
 }
 
-void OutputStream::fail() {
+void OutputStream::fail(PlatformError error) {
   std::lock_guard lock(mutex_);
   if (status_ == StreamStatus::Closed) return;
   status_ = StreamStatus::Error;
+  error_ = std::move(error);
   changed_.notify_all();
 }
 
@@ -257,6 +259,7 @@ std::ptrdiff_t OutputStream::write(const std::uint8_t* buffer, std::size_t maxLe
     if (errno == EINTR) continue;
     if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
     status_ = StreamStatus::Error;
+    error_ = systemError(errno, subject_);
     return -1;
   }
 }
@@ -289,6 +292,11 @@ bool OutputStream::waitForSpace(std::chrono::milliseconds timeout) {
   changed_.notify_all();
   return n > 0 && status_ == StreamStatus::Open &&
          (fds[0].revents & (POLLOUT | POLLERR | POLLHUP)) != 0;
+}
+
+PlatformError OutputStream::streamError() {
+  std::lock_guard lock(mutex_);
+  return error_;
 }
 
 }  // namespace zt

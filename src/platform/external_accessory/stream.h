@@ -8,12 +8,13 @@
 // watched on the loop: what arrives is read into a bounded buffer (64 KiB; reading
 // pauses while it is full) and announced with HasBytesAvailable; when the device goes away (end
 // of data, hangup, an I/O error) watching stops, the delegate gets EndEncountered or
-// ErrorOccurred, and the stream's gone handler runs once.
+// ErrorOccurred, and the stream's gone handler runs once. A stream in the Error state tells why
+// in streamError(), named by the subject it was made with (the device path, "host:port", ...).
 //
-// Threads: everything is for the loop's thread, except OutputStream's hasSpaceAvailable, write
-// and waitForSpace, which a worker thread may call while the main thread owns the stream; its
-// close() waits for those calls to leave the descriptor before closing it, and wakes a
-// waitForSpace at once.
+// Threads: everything is for the loop's thread, except OutputStream's hasSpaceAvailable, write,
+// waitForSpace and streamError, which a worker thread may call while the main thread owns the
+// stream; its close() waits for those calls to leave the descriptor before closing it, and wakes
+// a waitForSpace at once.
 #pragma once
 
 #include <atomic>
@@ -24,8 +25,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
+#include "platform/foundation/platform_error.h"
 #include "platform/runloop/run_loop.h"
 
 namespace zt {
@@ -82,7 +85,7 @@ class InputStream final : public Stream {
  public:
   // Takes `fd` (-1: none yet). `onGone` runs once, on the loop's thread, when the device goes
   // away.
-  InputStream(int fd, std::function<void()> onGone);
+  InputStream(int fd, std::string subject, std::function<void()> onGone);
   ~InputStream() override;
 
   void scheduleInRunLoop(RunLoop& loop) override;
@@ -92,7 +95,9 @@ class InputStream final : public Stream {
   // The connection is made: takes `fd` (closes it on a closed stream).
   void attach(int fd);
   // The connection could not be made: the device went away with `error`.
-  void fail(int error);
+  void fail(PlatformError error);
+  // Why the stream failed (a read error, a connection not made); empty unless in Error.
+  const PlatformError& streamError() const { return error_; }
   // True while buffered or readable bytes wait; false once closed, at end or failed.
   bool hasBytesAvailable();
   // Copies at most `maxLength` bytes. Returns the count, 0 at end or when nothing is there yet,
@@ -108,30 +113,33 @@ class InputStream final : public Stream {
   void announce();
   // Reads what the descriptor holds into the buffer, up to its limit.
   void fill();
-  void noteGone(int error);
+  // Empty, or EIO (a tty whose other side hung up): at end; else failed with `error`.
+  void noteGone(PlatformError error);
 
   int fd_;
+  std::string subject_;
   std::function<void()> onGone_;
   std::vector<std::uint8_t> buffer_;
   std::size_t bufferStart_ = 0;
   std::uint64_t consumed_ = 0;  // bytes handed out by read()
   bool atEnd_ = false;
-  int error_ = 0;
+  PlatformError error_;
   RunLoop::Id watch_ = 0;
 };
 
 class OutputStream final : public Stream {
  public:
-  // Takes `fd` (-1: none yet); `socket` selects send() without SIGPIPE over write().
-  OutputStream(int fd, bool socket);
+  // Takes `fd` (-1: none yet); `socket` selects send() without SIGPIPE over write(). A stream
+  // that cannot be made whole starts in Error, with its streamError().
+  OutputStream(int fd, bool socket, std::string subject);
   ~OutputStream() override;
 
   void open() override;
   void close() override;
   // Loop thread: the connection is made; takes `fd` (closes it on a closed stream).
   void attach(int fd);
-  // Loop thread: the connection could not be made; the stream fails.
-  void fail();
+  // Loop thread: the connection could not be made; the stream fails with `error`.
+  void fail(PlatformError error);
   // Any thread: whether a write would take at least one byte now, or fail at once (a failed
   // stream or device). False while full, not yet connected or open, or closed.
   bool hasSpaceAvailable();
@@ -142,11 +150,16 @@ class OutputStream final : public Stream {
   // failed. On a stream that is not open it returns false at once: a writer that retries should
   // look at streamStatus() (safe from any thread) and give up once it is Closed.
   bool waitForSpace(std::chrono::milliseconds timeout);
+  // Any thread: why the stream failed (a write error, a connection not made); empty unless in
+  // Error.
+  PlatformError streamError();
 
  private:
   int fd_;  // guarded by mutex_
   int wakeFd_;
   bool socket_;
+  std::string subject_;
+  PlatformError error_;  // guarded by mutex_
   std::mutex mutex_;
   // Signalled when fd_ or the status changes, and when a waitForSpace stops polling.
   std::condition_variable changed_;

@@ -13,6 +13,24 @@
 
 namespace zt {
 
+namespace {
+
+// The resolver's own error numbers, in its own words ("Name or service not known").
+class LookupCategory final : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "getaddrinfo"; }
+  std::string message(int code) const override { return ::gai_strerror(code); }
+};
+
+std::error_code lookupError(int status) {
+  static const LookupCategory category;
+  if (status == 0) return {};
+  if (status == EAI_SYSTEM) return {errno, std::generic_category()};
+  return {status, category};
+}
+
+}  // namespace
+
 // What the resolving thread and the connection share: the loop to post the answer to, until
 // the connection no longer waits for it.
 struct TcpConnection::Lookup {
@@ -21,16 +39,18 @@ struct TcpConnection::Lookup {
   std::weak_ptr<TcpConnection> waiter;
 };
 
-std::shared_ptr<TcpConnection> TcpConnection::start(const std::string& host, std::uint16_t port,
+std::shared_ptr<TcpConnection> TcpConnection::start(const TcpEndpointOption& endpoint,
                                                     RunLoop& loop,
                                                     std::chrono::milliseconds timeout) {
-  std::shared_ptr<TcpConnection> connection(new TcpConnection(loop, timeout));
-  connection->resolve(host, port);
+  std::shared_ptr<TcpConnection> connection(
+      new TcpConnection(endpointText(endpoint), loop, timeout));
+  connection->resolve(endpoint.host, endpoint.port);
   return connection;
 }
 
-TcpConnection::TcpConnection(RunLoop& loop, std::chrono::milliseconds timeout)
-    : loop_(loop), timeout_(timeout) {}
+TcpConnection::TcpConnection(std::string subject, RunLoop& loop,
+                             std::chrono::milliseconds timeout)
+    : subject_(std::move(subject)), loop_(loop), timeout_(timeout) {}
 
 TcpConnection::~TcpConnection() {
   stopWaiting();
@@ -54,9 +74,8 @@ void TcpConnection::resolve(const std::string& host, std::uint16_t port) {
       hints.ai_family = AF_UNSPEC;
       hints.ai_socktype = SOCK_STREAM;
       addrinfo* list = nullptr;
-      const int status = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
-      // A name that does not resolve is a host that cannot be reached.
-      const int error = status == 0 ? 0 : status == EAI_SYSTEM ? errno : EHOSTUNREACH;
+      const std::error_code error =
+          lookupError(::getaddrinfo(host.c_str(), service.c_str(), &hints, &list));
       const AddressList owned(list, [](addrinfo* a) {
         if (a != nullptr) ::freeaddrinfo(a);
       });
@@ -68,16 +87,16 @@ void TcpConnection::resolve(const std::string& host, std::uint16_t port) {
     }).detach();
   } catch (const std::system_error& error) {
     // No thread to look the name up on: fail as a lookup would, on a later pass.
-    loop_.post([waiter = weak_from_this(), code = error.code().value()] {
+    loop_.post([waiter = weak_from_this(), code = error.code()] {
       if (const auto self = waiter.lock()) self->giveUp(code);
     });
   }
 }
 
-void TcpConnection::resolved(const AddressList& list, int error) {
+void TcpConnection::resolved(const AddressList& list, std::error_code error) {
   if (done_) return;
   stopWaiting();
-  if (error != 0) {
+  if (error) {
     giveUp(error);
     return;
   }
@@ -93,13 +112,13 @@ void TcpConnection::tryNext() {
     fd_ = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                    address.ai_protocol);
     if (fd_ < 0) {
-      lastError_ = errno;
+      lastError_ = {errno, std::generic_category()};
       continue;
     }
     const int error = ::connect(fd_, address.ai_addr, address.ai_addrlen) == 0 ? 0 : errno;
     if (error == 0) {
       next_ = nullptr;
-      finish(std::exchange(fd_, -1), 0);
+      finish(std::exchange(fd_, -1), {});
       return;
     }
     if (error == EINPROGRESS) {
@@ -108,7 +127,7 @@ void TcpConnection::tryNext() {
       armTimer();
       return;
     }
-    lastError_ = error;
+    lastError_ = {error, std::generic_category()};
     ::close(std::exchange(fd_, -1));
   }
   giveUp(lastError_);
@@ -120,7 +139,7 @@ void TcpConnection::onWritable() {
   socklen_t length = sizeof error;
   if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) < 0) error = errno;
   if (error != 0) {
-    lastError_ = error;
+    lastError_ = {error, std::generic_category()};
     ::close(std::exchange(fd_, -1));
     tryNext();
     return;
@@ -129,10 +148,10 @@ void TcpConnection::onWritable() {
   // Small writes go out at once, as a terminal sends short lines. Failing only costs latency.
   [[maybe_unused]] const int nodelay =
       ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  finish(std::exchange(fd_, -1), 0);
+  finish(std::exchange(fd_, -1), {});
 }
 
-void TcpConnection::giveUp(int error) {
+void TcpConnection::giveUp(std::error_code error) {
   stopWaiting();
   if (fd_ >= 0) ::close(std::exchange(fd_, -1));
   finish(-1, error);
@@ -144,11 +163,11 @@ void TcpConnection::armTimer() {
   timer_ = loop_.after(seconds, [this] {
     timer_ = 0;
     if (fd_ < 0) {
-      giveUp(ETIMEDOUT);  // the lookup took too long
+      giveUp(std::make_error_code(std::errc::timed_out));  // the lookup took too long
       return;
     }
     stopWaiting();
-    lastError_ = ETIMEDOUT;
+    lastError_ = std::make_error_code(std::errc::timed_out);
     ::close(std::exchange(fd_, -1));
     tryNext();
   });
@@ -166,14 +185,19 @@ void TcpConnection::stopWaiting() {
   lookup_.reset();
 }
 
-void TcpConnection::finish(int fd, int error) {
+void TcpConnection::finish(int fd, std::error_code error) {
   done_ = true;
   doneFd_ = fd;
   doneError_ = error;
   if (!outcome_) return;
   const auto keep = shared_from_this();  // the listener may drop the last other reference
   doneFd_ = -1;
-  std::exchange(outcome_, nullptr)(fd, error);
+  auto outcome = std::exchange(outcome_, nullptr);
+  if (error) {
+    outcome(PlatformError{error, subject_, {}});
+  } else {
+    outcome(fd);
+  }
 }
 
 }  // namespace zt

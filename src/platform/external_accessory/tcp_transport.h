@@ -4,10 +4,10 @@
 // TcpConnection makes one connection: the host name is resolved on a short-lived thread of its
 // own (a lookup may take seconds), then each address is tried in turn with a non-blocking
 // connect watched on the run loop. The lookup and each address get at most `timeout`. The
-// outcome (the connected, non-blocking descriptor, or the errno of the last failure) is
-// reported once on the loop's thread. Dropping the connection abandons the attempt; a lookup
-// still running then ends on its own and its result is thrown away.
-// Loop thread only.
+// outcome (the connected, non-blocking descriptor, or the last failure, named "host:port": a
+// name that does not resolve in the resolver's words) is reported once on the loop's thread.
+// Dropping the connection abandons the attempt; a lookup still running then ends on its own and
+// its result is thrown away. Loop thread only.
 #pragma once
 
 #include <netdb.h>
@@ -18,6 +18,7 @@
 #include <string>
 
 #include "platform/external_accessory/accessory.h"
+#include "platform/external_accessory/options.h"
 #include "platform/runloop/run_loop.h"
 
 namespace zt {
@@ -25,8 +26,8 @@ namespace zt {
 class TcpConnection final : public PendingConnection,
                             public std::enable_shared_from_this<TcpConnection> {
  public:
-  static std::shared_ptr<TcpConnection> start(const std::string& host, std::uint16_t port,
-                                              RunLoop& loop, std::chrono::milliseconds timeout);
+  static std::shared_ptr<TcpConnection> start(const TcpEndpointOption& endpoint, RunLoop& loop,
+                                              std::chrono::milliseconds timeout);
   ~TcpConnection() override;
   TcpConnection(const TcpConnection&) = delete;
   TcpConnection& operator=(const TcpConnection&) = delete;
@@ -37,44 +38,44 @@ class TcpConnection final : public PendingConnection,
   struct Lookup;
   using AddressList = std::shared_ptr<addrinfo>;
 
-  TcpConnection(RunLoop& loop, std::chrono::milliseconds timeout);
+  TcpConnection(std::string subject, RunLoop& loop, std::chrono::milliseconds timeout);
   void resolve(const std::string& host, std::uint16_t port);
-  void resolved(const AddressList& list, int error);
+  void resolved(const AddressList& list, std::error_code error);
   void tryNext();
   void onWritable();
-  void giveUp(int error);
+  void giveUp(std::error_code error);
   void armTimer();
   void stopWaiting();
-  void finish(int fd, int error);
+  void finish(int fd, std::error_code error);
 
+  std::string subject_;  // "host:port"
   RunLoop& loop_;
   std::chrono::milliseconds timeout_;
   std::shared_ptr<Lookup> lookup_;  // shared with the resolving thread
   AddressList addresses_;
   const addrinfo* next_ = nullptr;
   int fd_ = -1;  // the socket being connected
-  int lastError_ = ECONNREFUSED;
+  std::error_code lastError_ = std::make_error_code(std::errc::connection_refused);
   RunLoop::Id watch_ = 0;
   RunLoop::Id timer_ = 0;
   bool done_ = false;
   int doneFd_ = -1;  // kept until someone hears the outcome
-  int doneError_ = 0;
+  std::error_code doneError_;
   Outcome outcome_;
 };
 
 class TcpTransport final : public AccessoryTransport {
  public:
-  TcpTransport(std::string host, std::uint16_t port, RunLoop& loop,
-               std::chrono::milliseconds timeout)
-      : host_(std::move(host)), port_(port), loop_(loop), timeout_(timeout) {}
+  TcpTransport(TcpEndpointOption endpoint, RunLoop& loop, std::chrono::milliseconds timeout)
+      : endpoint_(std::move(endpoint)), loop_(loop), timeout_(timeout) {}
   // A channel whose connection is still being made.
-  TransportChannel open() override {
-    return {-1, true, TcpConnection::start(host_, port_, loop_, timeout_)};
+  PlatformResult<TransportChannel> open() override {
+    return TransportChannel{-1, true, TcpConnection::start(endpoint_, loop_, timeout_),
+                            endpointText(endpoint_)};
   }
 
  private:
-  std::string host_;
-  std::uint16_t port_;
+  TcpEndpointOption endpoint_;
   RunLoop& loop_;
   std::chrono::milliseconds timeout_;
 };

@@ -7,6 +7,9 @@
 // The process's loop is made by RunLoop::createMain(), called once at the top of main() (and of
 // every test program) on the thread that then runs it: that thread is the main thread. Tests may
 // create loops of their own.
+// Failures: a loop whose wake-up descriptor cannot be made is failed: createMain() reports it
+// and run() returns it at once. run() also ends with the failure when the system refuses to
+// wait (poll).
 #pragma once
 
 #include <chrono>
@@ -18,6 +21,8 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "platform/foundation/platform_error.h"
 
 namespace zt {
 
@@ -33,10 +38,11 @@ class RunLoop {
   RunLoop(const RunLoop&) = delete;
   RunLoop& operator=(const RunLoop&) = delete;
 
-  // Creates the process's loop on the calling thread, which becomes the main thread. Further
-  // calls from that thread return the same loop; debug builds assert on a call from another.
-  static RunLoop& createMain();
-  // The loop createMain() made; ends the process with a message if there is none yet.
+  // Creates the process's loop on the calling thread, which becomes the main thread, unless it
+  // cannot be made whole. Further calls from that thread change nothing; debug builds assert
+  // on a call from another.
+  static PlatformError createMain();
+  // The loop createMain() made; ends the process with a message if there is none.
   static RunLoop& main();
 
   // Queues a task to run on the loop's thread, after the tasks posted before it.
@@ -50,9 +56,9 @@ class RunLoop {
   void setEvents(Id watchId, short events);
   void unwatch(Id watchId);
 
-  // Runs until the task posted by stop() has run. It sleeps while nothing is due: an idle
-  // program with no timer set is not woken at all.
-  void run();
+  // Runs until the task posted by stop() has run, or the loop fails (the failure is returned).
+  // It sleeps while nothing is due: an idle program with no timer set is not woken at all.
+  PlatformError run();
   void stop();
   // Runs for about `duration`, then returns (tests).
   void runFor(std::chrono::milliseconds duration);
@@ -82,6 +88,7 @@ class RunLoop {
 
   std::thread::id owner_;
   int wakeFd_ = -1;
+  PlatformError failure_;  // loop thread only, after the constructor
   bool stopRequested_ = false;  // loop thread only: set by the task that stop() posts
   std::mutex postMutex_;
   std::deque<Task> posted_;  // guarded by postMutex_

@@ -4,7 +4,7 @@
 
 #include "platform/ui/application.h"
 #include "platform/ui/model_state.h"
-#include "platform/ui/notification_center.h"
+#include "platform/foundation/notification_center.h"
 
 namespace zt {
 

@@ -11,7 +11,7 @@
 #include "platform/ui/keyboard.h"
 #include "platform/ui/label.h"
 #include "platform/ui/navigation_controller.h"
-#include "platform/ui/notification_center.h"
+#include "platform/foundation/notification_center.h"
 #include "platform/ui/switch.h"
 #include "platform/ui/table_view.h"
 #include "platform/ui/table_view_controller.h"

@@ -38,8 +38,8 @@ class BluetoothPicker : public ::testing::Test {
 
   void open() {
     result_.reset();
-    rig_.manager->showBluetoothAccessoryPickerWithNameFilter({}, [this](std::error_code e) {
-      result_ = e;
+    rig_.manager->showBluetoothAccessoryPickerWithNameFilter({}, [this](const PlatformError& e) {
+      result_ = e.code;
       notificationsAtResult_ = rig_.log.entries.size();
     });
   }

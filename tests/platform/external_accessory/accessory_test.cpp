@@ -54,7 +54,8 @@ TEST(SessionTest, NoSessionSaysWhyInThePlatformsWords) {
   std::ofstream(file) << "";
   const std::string missing = (dir.path() / "ttyGONE").string();
   const auto serial = [](const std::string& path) {
-    return std::make_shared<EAAccessory>(AccessoryIdentity{}, 1,
+    return std::make_shared<EAAccessory>(AccessoryKey{AccessoryKind::GivenPath, path},
+                                         AccessoryIdentity{}, 1,
                                          std::make_shared<SerialTransport>(path, 115200));
   };
   const auto gone = serial(file);
@@ -72,9 +73,9 @@ TEST(SessionTest, NoSessionSaysWhyInThePlatformsWords) {
        "The accessory does not support the protocol com.example.other."},
   };
   for (const Case& c : cases) {
-    std::string reason;
-    EXPECT_FALSE(EASession::create(c.accessory, c.protocol, &reason));
-    EXPECT_EQ(reason, c.reason);
+    const auto made = EASession::create(c.accessory, c.protocol);
+    EXPECT_FALSE(made);
+    EXPECT_EQ(made.error().message(), c.reason);
   }
 }
 
@@ -135,6 +136,7 @@ TEST(AccessoryManagerTest, SymlinkedPtyAppearingAndDisappearingIsConnectAndDisco
   EXPECT_EQ(log[0].accessory->serialNumber(), link.string());
   EXPECT_EQ(log[1].accessory, log[0].accessory);
   EXPECT_GT(log[2].accessory->connectionID(), log[0].accessory->connectionID());
+  EXPECT_EQ(log[2].accessory->key(), (AccessoryKey{AccessoryKind::GivenPath, link.string()}));
   s.loop.runFor(200ms);
   EXPECT_EQ(log.size(), 4u) << "one notification per change";
 }
@@ -181,17 +183,25 @@ TEST(AccessoryManagerTest, TcpEndpointThatRefusesDoesNotAnswerOrDropsIsGoneAndLi
     EXPECT_FALSE(log[0].connected);
     EXPECT_EQ(log[0].accessory, s.accessory);
     EXPECT_TRUE(log[1].connected);
-    EXPECT_EQ(log[1].accessory->name(), s.accessory->name());
+    EXPECT_EQ(log[1].accessory->key(), s.accessory->key());
     EXPECT_GT(log[1].accessory->connectionID(), s.accessory->connectionID());
     EXPECT_EQ(s.manager->connectedAccessories(),
               std::vector<std::shared_ptr<EAAccessory>>{log[1].accessory});
     EXPECT_EQ(s.collector->count(drops ? StreamEvent::EndEncountered : StreamEvent::ErrorOccurred),
               1);
 
-    // Writing fails, instead of raising SIGPIPE on a dropped connection.
+    // Writing fails, instead of raising SIGPIPE on a dropped connection, and both streams
+    // tell why, naming the endpoint.
     std::ptrdiff_t result = 0;
     for (int i = 0; i < 100 && result >= 0; ++i) result = test::writeText(*out, "x");
     EXPECT_EQ(result, -1);
+    const std::string endpoint = s.accessory->name() + ": ";
+    const std::string why = out->streamError().message();
+    EXPECT_EQ(why.rfind(endpoint, 0), 0u) << why;
+    if (!drops) {
+      EXPECT_EQ(why, endpoint + (how == "refuses" ? "Connection refused" : "Connection timed out"));
+      EXPECT_EQ(s.session->inputStream()->streamError().message(), why);
+    }
   }
 }
 

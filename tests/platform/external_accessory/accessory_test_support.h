@@ -20,7 +20,7 @@
 #include "platform/external_accessory/accessory_manager.h"
 #include "platform/external_accessory/session.h"
 #include "platform/external_accessory/stream.h"
-#include "platform/ui/notification_center.h"
+#include "platform/foundation/notification_center.h"
 #include "support/io.h"
 
 namespace zt::test {
@@ -157,8 +157,9 @@ struct Rig {
 
   bool open(std::size_t index = 0) {
     accessory = manager->connectedAccessories().at(index);
-    session = EASession::create(accessory, kDefaultProtocolString);
-    if (!session) return false;
+    auto made = EASession::create(accessory, kDefaultProtocolString);
+    if (!made) return false;
+    session = *made;
     for (Stream* stream : {static_cast<Stream*>(session->inputStream().get()),
                            static_cast<Stream*>(session->outputStream().get())}) {
       stream->setDelegate(collector);

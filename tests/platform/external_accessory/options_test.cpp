@@ -143,6 +143,13 @@ TEST(SysfsIdentityTest, DiscoveryListsSysfsDevicesThenPresentPaths) {
   EXPECT_EQ(found[4].baud, 57600u);
   EXPECT_EQ(fields(found[4].identity),
             fields({"module", "", "", present.string(), "", "", {kDefaultProtocolString}}));
+  // What tells the same accessory when it comes back: a serial number, else the device path;
+  // a given path as given.
+  const auto serial = AccessoryKind::SerialDevice;
+  const std::vector<AccessoryKey> keys = {
+      {serial, "00:11:22:33:44:55"}, {serial, "/dev/ttyS0"}, {serial, "A50285BI"},
+      {serial, "/dev/ttyUSB1"}, {AccessoryKind::GivenPath, present.string()}};
+  for (std::size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(found[i].key, keys[i]) << i;
 }
 
 }  // namespace

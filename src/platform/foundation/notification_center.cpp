@@ -1,4 +1,4 @@
-#include "platform/ui/notification_center.h"
+#include "platform/foundation/notification_center.h"
 
 #include <algorithm>
 
