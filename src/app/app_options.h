@@ -1,12 +1,14 @@
 // Command line of zemra-telvo: the platform's options only (the application itself has none):
 //   zemra-telvo [--device PATH[@BAUD]]... [--tcp HOST:PORT]... [--no-demo] [--data-dir DIR]
-//               [--log FILE]
+//               [--log FILE] [--history-size MIB]
 //   zemra-telvo --help | --version
 // Options with a value take it as the next argument or after "=". parseAppOptions() throws
 // std::invalid_argument with one line for the person (an unknown option, a bad speed, a bad
-// HOST:PORT, a missing value). A --device path need not exist yet. Pure; any thread.
+// HOST:PORT, a missing value, a history size that is not a whole number from 0 to 4096). A
+// --device path need not exist yet. Pure; any thread.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,6 +22,7 @@ struct AppOptions {
   AccessoryOptions accessories;
   std::optional<std::filesystem::path> dataDir;
   std::optional<std::filesystem::path> logFile;
+  std::uint64_t historyMiB = 32;  // 0: the history is off
   bool help = false;
   bool version = false;
 };

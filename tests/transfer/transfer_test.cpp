@@ -172,7 +172,8 @@ TEST_F(TransferTest, SendsAndReceivesStampedLinesUntilClearedAndKeepsTheSessionU
   open();
   EXPECT_EQ(screenText(),
             "[< Back] ZTX [Action]\nrow 0.0 |  | [text view (read-only): ]\n"
-            "row 1.0 | Received | 0\nrow 1.1 | Sent | 0\ntoolbar: [text field: ] [Send]\n");
+            "row 1.0 | Received | 0\nrow 1.1 | Sent | 0\ntoolbar: [text field: ] [Send]\n"
+            "key commands: [F3 History]\n");
   screen->viewDidLoad();  // loaded again: still one session and one worker
   EXPECT_EQ(DataTransfersViewController::runningWorkers(), 1);
   // While typing, the table ends above the keyboard with its last row in view.
