@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
   zt::ShellSettings settings;
   settings.documentsDirectory = zt::DocumentsDirectory(options.dataDir);
   settings.capture = options.logFile ? &capture : nullptr;
+  settings.historyLimit = options.historyMiB << 20;
   zt::Application::shared().setDelegate(
       std::make_shared<zt::ZemraDemoAppDelegate>(std::move(settings)));
   return zt::term::RunTerminal();

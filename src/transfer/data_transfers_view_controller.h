@@ -24,8 +24,9 @@
 // The class spans several files by concern: transfer_screen.cpp (set-up, life, alerts),
 // transfer_session.cpp, transfer_sending.cpp (main-thread side of sending), transfer_typing.cpp
 // (typed texts: refusals, the line ending, recall, key commands), transfer_worker.cpp (the send
-// worker), transfer_receiving.cpp, transfer_menu.cpp, transfer_table.cpp (the table and the log)
-// and transfer_keyboard.cpp.
+// worker), transfer_receiving.cpp, transfer_menu.cpp (and the History screen), transfer_table.cpp
+// (the table and the log) and transfer_keyboard.cpp. What the log and the capture are given goes
+// into the session's history too.
 #pragma once
 
 #include <ctime>
@@ -46,6 +47,7 @@
 #include "transfer/receive_decoding.h"
 #include "transfer/send_channel.h"
 #include "transfer/send_encoding.h"
+#include "transfer/history/history_store.h"
 #include "transfer/session_capture.h"
 #include "transfer/typed_text.h"
 
@@ -64,6 +66,12 @@ class DataTransfersViewController : public ViewController,
   void setAccessoryInfo(std::shared_ptr<AccessoryInfo> info) { accessoryInfo_ = std::move(info); }
   // Where the log is also written in full (not owned; null: nowhere). Set before the view loads.
   void setSessionCapture(SessionCapture* capture) { capture_ = capture; }
+  // How many bytes the session's history keeps (0: none). Set before the view loads.
+  void setHistoryLimit(std::uint64_t bytes) { historyLimit_ = bytes; }
+  // F3 (also while the send field is edited) pushes the History screen; the session stays open
+  // under it. F4 cycles the line ending; Up and Down recall sent texts while the send field is
+  // edited.
+  std::vector<KeyCommand> keyCommands() override;
 
   // The accessory has gone: ends the session and tells the person (once; when this screen is
   // covered, as soon as it is on top again).
@@ -75,9 +83,6 @@ class DataTransfersViewController : public ViewController,
   static bool waitForWorkers(std::chrono::milliseconds limit);
   // The send worker's CPU-time clock while it runs (to see that an idle screen costs nothing).
   std::optional<clockid_t> sendThreadCpuClock();
-
-  // F4 cycles the line ending; Up and Down recall sent texts while the send field is edited.
-  std::vector<KeyCommand> keyCommands() override;
 
   void viewDidLoad() override;
   void viewDidAppear(bool animated) override;
@@ -121,8 +126,10 @@ class DataTransfersViewController : public ViewController,
   // ---- main-thread side of sending (transfer_sending.cpp)
   void PressSendBtn();
   void AppendSendData(TypedText text);
-  // A write's result: `text` is what went out (none: a test-file write, counted only).
-  void ProcessSendDataResult(const std::optional<std::string>& text);
+  // A write's result: `text` is what went out (none: a test-file write, counted only); `wire`:
+  // the bytes that carried it when they are not the text's own (a Quorvel packet).
+  void ProcessSendDataResult(const std::optional<std::string>& text,
+                             const std::vector<std::uint8_t>& wire = {});
   // The test file `serial` ended after `sent` of its `total` bytes.
   void FinishSendTestFile(std::uint64_t serial, std::uint64_t sent, std::uint64_t total);
   // The send field and button as the mode shows them.
@@ -150,7 +157,7 @@ class DataTransfersViewController : public ViewController,
   std::uint64_t writeData_SendTestFileEx(const RepeatedBlock& block, OutputStream* out);
   // Writes all of `bytes` in writes of at most the packet size; returns how many went out.
   std::size_t writeWhole(const std::vector<std::uint8_t>& bytes, OutputStream* out);
-  void postSendResult(std::optional<std::string> text);
+  void postSendResult(std::optional<std::string> text, const std::vector<std::uint8_t>& bytes = {});
   void postToMain(std::function<void(DataTransfersViewController&)> task);
 
   // ---- receiving (transfer_receiving.cpp)
@@ -161,6 +168,7 @@ class DataTransfersViewController : public ViewController,
 
   // ---- menu (transfer_menu.cpp)
   void PressOptionBtn();
+  void openHistory();
   void openSettings();
   // The bytes of a text from the settings; none, after telling why, when it cannot be one
   // Quorvel packet.
@@ -193,6 +201,9 @@ class DataTransfersViewController : public ViewController,
   bool accessoryDisconnected_ = false;
   bool disconnectUnshown_ = false;  // the person is told when the screen is on top again
   bool openSettings_ = false;
+  bool openHistory_ = false;  // the session goes on under the History screen too
+  std::uint64_t historyLimit_ = 0;
+  std::shared_ptr<HistoryStore> history_;  // null while the history is off
 
   // Shared with the worker.
   SendChannel channel_;

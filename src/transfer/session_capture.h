@@ -2,14 +2,14 @@
 // full (the screen itself keeps only the last few hundred characters).
 //
 // The file is a sequence of entries, each one line block ended by one "\n" that is not part of
-// its text (dates in local time):
+// its text (dates in local time, to the millisecond):
 //
-//   === Zemra Demo Module (ZD0001) 2024-03-05 11:05:07     a session begins
-//   [Received 2024-03-05 11:05:08]TEXT                     TEXT exactly as it came
-//   [Sent 2024-03-05 11:05:09]TEXT
-//   [2024-03-05 11:05:10]the app finish sending test file data operation
-//   [2024-03-05 11:05:10]the app stopped sending test file data after 3000 of 6300 bytes
-//   [Received 2024-03-05 11:05:11](3 bytes not shown: c328ff)
+//   === Zemra Demo Module (ZD0001) 2024-03-05 11:05:07.031     a session begins
+//   [Received 2024-03-05 11:05:08.482]TEXT                     TEXT exactly as it came
+//   [Sent 2024-03-05 11:05:09.015]TEXT
+//   [2024-03-05 11:05:10.200]the app finish sending test file data operation
+//   [2024-03-05 11:05:10.200]the app stopped sending test file data after 3000 of 6300 bytes
+//   [Received 2024-03-05 11:05:11.007](3 bytes not shown: c328ff)
 //
 // Line breaks inside TEXT stay as they came ("\r\n" included), so a TEXT is everything between
 // its stamp and the last "\n" of its block, and a TEXT that ends in a line break is followed by
@@ -43,6 +43,8 @@ namespace zt {
 // The line a test file's transmission ends with, on the screen and in the file: the finish line
 // when all `total` bytes went out, else how far it got ("... after 3000 of 6300 bytes").
 std::string testFileEndText(std::uint64_t sent, std::uint64_t total);
+// The history's line for a test file that starts: its line, repetitions and total bytes.
+std::string testFileStartText(std::string_view line, std::int32_t count, std::uint64_t total);
 
 class SessionCapture {
  public:
@@ -79,7 +81,7 @@ class SessionCapture {
   bool failureTold_ = false;
 };
 
-// "YYYY-MM-DD HH:mm:ss" in local time.
+// "YYYY-MM-DD HH:mm:ss.SSS" in local time.
 std::string captureDate(SessionCapture::Time at);
 
 // The text of the alert that tells a write failure: "The log file could not be written: REASON."

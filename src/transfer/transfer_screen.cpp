@@ -69,6 +69,7 @@ void DataTransfersViewController::viewDidLoad() {
     noteCapture(capture_->beginSession(accessory ? accessory->name() : "",
                                        accessory ? accessory->serialNumber() : "", Clock::now()));
   }
+  if (historyLimit_ > 0) history_ = std::make_shared<HistoryStore>(historyLimit_);
   OpenSession();
   channel_.resetSendDataByteLen();
   recvDataByteLen_ = 0;
@@ -108,6 +109,7 @@ void DataTransfersViewController::buildViews() {
 
 void DataTransfersViewController::viewDidAppear(bool /*animated*/) {
   openSettings_ = false;
+  openHistory_ = false;
   if (std::exchange(disconnectUnshown_, false)) showDisconnected();
 }
 

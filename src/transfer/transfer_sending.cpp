@@ -18,13 +18,16 @@ void DataTransfersViewController::AppendSendData(TypedText text) {
   channel_.append(std::move(text));
 }
 
-void DataTransfersViewController::ProcessSendDataResult(const std::optional<std::string>& text) {
+void DataTransfersViewController::ProcessSendDataResult(const std::optional<std::string>& text,
+                                                        const std::vector<std::uint8_t>& wire) {
   const auto at = Clock::now();
   channel_.resultShown(text.has_value());
   // A test file's writes only count, whatever the mode when the count arrives.
   if (text) {
     appendLogEntry("Sent", *text, at);
     if (capture_) noteCapture(capture_->sent(*text, at));
+    if (history_ && wire.empty()) history_->appendText(HistoryKind::Sent, at, *text);
+    if (history_ && !wire.empty()) history_->append(HistoryKind::Sent, at, *text, wire);
   }
   showCounts();
 }
@@ -38,7 +41,9 @@ void DataTransfersViewController::FinishSendTestFile(std::uint64_t serial, std::
   log_ += "\r\n";
   log_ += testFileEndText(sent, total);
   showLog(false);
-  if (capture_) noteCapture(capture_->testFileEnded(sent, total, Clock::now()));
+  const auto at = Clock::now();
+  if (capture_) noteCapture(capture_->testFileEnded(sent, total, at));
+  if (history_) history_->appendText(HistoryKind::TestFileEnd, at, testFileEndText(sent, total));
   if (current) showSendControls("", true, "Send");
 }
 

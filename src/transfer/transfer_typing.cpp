@@ -1,6 +1,7 @@
 // Typed texts on the main thread: what Send refuses (a malformed escape, a text that one Quorvel
 // packet cannot carry), the line ending the toolbar shows and F4 cycles for the whole run, and
-// the recall of the texts sent in the run through Up and Down while the send field is edited.
+// the recall of the texts sent in the run through Up and Down while the send field is edited;
+// and the screen's key commands, F3 for History among them.
 #include "cipher/quorvel_packet.h"
 #include "settings/glb_param.h"
 #include "transfer/data_transfers_view_controller.h"
@@ -31,7 +32,11 @@ std::vector<KeyCommand> DataTransfersViewController::keyCommands() {
       if (auto self = weak.lock()) self->recallSentText(older);
     };
   };
-  return {{"F4", "EOL",
+  return {{"F3", "History",
+           [weak] {
+             if (auto self = weak.lock()) self->openHistory();
+           }},
+          {"F4", "EOL",
            [weak] {
              if (auto self = weak.lock()) self->cycleLineEnding();
            }},

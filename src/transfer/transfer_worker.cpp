@@ -100,7 +100,7 @@ void DataTransfersViewController::writeData(const TypedText& text, OutputStream*
   // Send refused a text no Quorvel packet carries; one the data format cannot carry (the format
   // may have changed since) writes nothing.
   if (encoded.result != EncodedText::Result::Ok) return;
-  if (writeWhole(encoded.bytes, out) > 0) postSendResult(text.bytes());
+  if (writeWhole(encoded.bytes, out) > 0) postSendResult(text.bytes(), encoded.bytes);
 }
 
 void DataTransfersViewController::runAutoSend(OutputStream* out) {
@@ -116,7 +116,7 @@ std::size_t DataTransfersViewController::writeData_AutoSend(const PreparedText& 
                                                           OutputStream* out) {
   if (out == nullptr || prepared.bytes.empty()) return 0;
   const std::size_t sent = writeWhole(prepared.bytes, out);
-  if (sent > 0) postSendResult(prepared.text);
+  if (sent > 0) postSendResult(prepared.text, prepared.bytes);
   return sent;
 }
 
@@ -180,13 +180,21 @@ std::size_t DataTransfersViewController::writeWhole(const std::vector<std::uint8
   return total;
 }
 
-void DataTransfersViewController::postSendResult(std::optional<std::string> text) {
+// `bytes`: what carried the text; handed on only when they are not the text's own.
+void DataTransfersViewController::postSendResult(std::optional<std::string> text,
+                                                 const std::vector<std::uint8_t>& bytes) {
   if (!channel_.admitResult(text.has_value())) return;
   if (!text) {
     postToMain([](auto& screen) { screen.ProcessSendDataResult(std::nullopt); });
     return;
   }
-  postToMain([text = std::move(*text)](auto& screen) { screen.ProcessSendDataResult(text); });
+  std::vector<std::uint8_t> wire;
+  if (std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()) != *text) {
+    wire = bytes;
+  }
+  postToMain([text = std::move(*text), wire = std::move(wire)](auto& screen) {
+    screen.ProcessSendDataResult(text, wire);
+  });
 }
 
 void DataTransfersViewController::postToMain(std::function<void(DataTransfersViewController&)> task) {

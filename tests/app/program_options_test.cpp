@@ -21,6 +21,9 @@ TEST(ProgramOptions, HelpAndVersionPrintOrOneLineTellsWhatCannotBeUsed) {
       {{"--log", "/nonexistent/log"}, 2,
        "zemra-telvo: cannot open the log file '/nonexistent/log' for appending: No such file or "
        "directory\n"},
+      {{"--history-size=4097", "--version"}, 2,
+       "zemra-telvo: --history-size takes a whole number of MiB from 0 to 4096, not '4097'\n"},
+      {{"--history-size", "0", "--version"}, 0, "zemra-telvo 1.6.0\n"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> argv{ZT_TELVO};

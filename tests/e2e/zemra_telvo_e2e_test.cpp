@@ -61,6 +61,19 @@ TEST(ZemraTelvoEndToEnd, SessionSettingsKeyAndQuorvelThenTheNextRunKeepsThem) {
     TmuxSession tmux(command);
     ASSERT_TRUE(tmux.waitFor("Local Device Information")) << tmux.screen();
     exchange(tmux, echo, "hello there");
+    // History: open it, find a text going back, go back; the session is still open.
+    tmux.keys({"F3"});
+    ASSERT_TRUE(tmux.waitFor("Following: 2 entries")) << tmux.screen();
+    tmux.keys({"/"});
+    tmux.type("there");
+    tmux.keys({"Enter"});
+    ASSERT_TRUE(tmux.waitFor("Paused: 0 new entries")) << tmux.screen();
+    tmux.keys({"Escape"});
+    ASSERT_TRUE(tmux.waitFor("Paused:", false) && tmux.waitFor("[ Send ]")) << tmux.screen();
+    tmux.keys({"Enter"});  // the send field kept the focus
+    tmux.type("again");
+    tmux.keys({"Enter"});
+    ASSERT_TRUE(tmux.waitFor(" 16\n")) << tmux.screen();  // "hello there" and "again" came back
     tmux.keys({"F2"});
     ASSERT_TRUE(tmux.waitFor("1  Settings")) << tmux.screen();
     tmux.keys({"1"});

@@ -91,6 +91,7 @@ class TransferTest : public test::UiTest {
     screen = std::make_shared<DataTransfersViewController>();
     screen->setAccessoryInfo(info);
     screen->setSessionCapture(capture);
+    screen->setHistoryLimit(historyLimit);
     navigation->pushViewController(screen, true);
   }
 
@@ -161,6 +162,7 @@ class TransferTest : public test::UiTest {
   }
 
   test::Watchdog watchdog;
+  std::uint64_t historyLimit = 0;
   std::shared_ptr<PeerTransport> peer = std::make_shared<PeerTransport>();
   std::shared_ptr<NavigationController> navigation;
   std::shared_ptr<DataTransfersViewController> screen;
@@ -186,7 +188,7 @@ TEST_F(TransferTest, SendsAndReceivesStampedLinesUntilClearedAndKeepsTheSessionU
             "[< Back] ZTX [Action]\nrow 0.0 |  | [text view (read-only): ]\n"
             "row 1.0 | Received | 0\nrow 1.1 | Sent | 0\n"
             "toolbar: [text field: ] [Send] [EOL none]\n"
-            "key commands: [F4 EOL] [Up (while editing)] [Down (while editing)]\n");
+            "key commands: [F3 History] [F4 EOL] [Up (while editing)] [Down (while editing)]\n");
   screen->viewDidLoad();  // loaded again: still one session and one worker
   EXPECT_EQ(DataTransfersViewController::runningWorkers(), 1);
   // While typing, the table ends above the keyboard with its last row in view.
@@ -289,13 +291,15 @@ TEST_F(TransferTest, QuorvelPacketsAreCountedWholeAndShownAsTheirPlaintext) {
 
 // Typed texts as a person sends them to a module that wants its commands ended: a backslash is
 // plain until escapes are on, F4 cycles the ending for the rest of the run, escaped bytes go out
-// as they are under ASCII, a malformed escape is refused and kept, Up and Down recall what went.
+// as they are under ASCII, a malformed escape is refused and kept, Up and Down recall what went;
+// the log, the capture and History show each text as it went.
 TEST_F(TransferTest, TypedTextsTakeTheEndingAndEscapesAndUpAndDownRecallThem) {
   open();
   EXPECT_EQ(exchange("a\\x4"), "a\\x4");
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(Touch::pressKeyCommand(*screen, "F4"));
   ASSERT_TRUE(Touch::tapBarButton(nullptr));
   peer->closePeer();
+  historyLimit = 1 << 20;
   test::TempDir dir;
   SessionCapture capture;
   ASSERT_EQ(capture.open(dir.path() / "log"), std::nullopt);
@@ -328,6 +332,14 @@ TEST_F(TransferTest, TypedTextsTakeTheEndingAndEscapesAndUpAndDownRecallThem) {
   tapSendButton();
   EXPECT_FALSE(Touch::pressKeyCommand(*screen, "Up")) << "rows move as before";
   EXPECT_EQ(peer->record(), "draft\r\n") << "nothing went out for the refused texts";
+  // History shows each text as it went: control bytes in their visible forms, the ending as a
+  // line break.
+  ASSERT_TRUE(runUntil([&] { return log().ends_with(R"(]draft\r\n)"); }));
+  ASSERT_TRUE(Touch::pressKeyCommand(*screen, "F3"));
+  const std::string history = screenText();
+  EXPECT_NE(history.find(R"(]^A)" "\uFFFD" R"(^I\n\n[Sent )"), std::string::npos) << history;
+  EXPECT_NE(history.find(R"(]AT\\n\n[Sent )"), std::string::npos) << history;
+  ASSERT_TRUE(Touch::tapBarButton(nullptr));
   reset();  // the screen, and what it still has to show, go before the capture
 }
 
