@@ -10,6 +10,12 @@
 // of data, hangup, an I/O error) watching stops, the delegate gets EndEncountered or
 // ErrorOccurred, and the stream's gone handler runs once.
 //
+// A slow sender's bytes are gathered: when a read finds little (under 2 KiB) and the one before
+// it was a while ago, the stream looks at the descriptor again only after a short pause
+// (kGatherSeconds), so a device sending short lines at a serial line's pace wakes the program a
+// few dozen times a second, not once per line. The first bytes after a quiet spell are announced
+// at once; a flood (reads that find kilobytes, or follow each other closely) never pauses.
+//
 // Threads: everything is for the loop's thread, except OutputStream's hasSpaceAvailable, write
 // and waitForSpace, which a worker thread may call while the main thread owns the stream; its
 // close() waits for those calls to leave the descriptor before closing it, and wakes a
@@ -101,11 +107,20 @@ class InputStream final : public Stream {
 
  private:
   static constexpr std::size_t kBufferLimit = std::size_t{64} * 1024;
+  static constexpr std::size_t kGatherBelow = 2048;
+  static constexpr std::chrono::microseconds kGatherAfter{500};
+  // Short enough that a person watching a stream sees no lag; long enough that the terminal
+  // draws about once per gathered batch.
+  static constexpr double kGatherSeconds = 0.05;
 
   void updateWatch();
+  // Stops watching and resting on the loop the stream is scheduled on.
+  void forgetLoop();
   void onReadable(short revents);
   // Tells the delegate that bytes wait.
   void announce();
+  // After a small announcement, rests the descriptor for kGatherSeconds.
+  void gather();
   // Reads what the descriptor holds into the buffer, up to its limit.
   void fill();
   void noteGone(int error);
@@ -117,6 +132,12 @@ class InputStream final : public Stream {
   std::uint64_t consumed_ = 0;  // bytes handed out by read()
   bool atEnd_ = false;
   int error_ = 0;
+  bool readDry_ = false;     // the last fill() ended because the descriptor had no more
+  std::size_t filled_ = 0;   // bytes the last fill() read
+  std::chrono::steady_clock::time_point lastFill_;  // when a fill() last found bytes
+  std::chrono::steady_clock::duration sinceFill_{};  // from the one before it
+  RunLoop::Id gatherTimer_ = 0;  // the descriptor rests until it fires
+  bool announcing_ = false;  // the delegate is being told that bytes wait
   RunLoop::Id watch_ = 0;
 };
 
