@@ -106,6 +106,30 @@ Key keyFromCharacter(wint_t c) {
   return Key::character(std::move(utf8));
 }
 
+// A cell as curses takes it.
+cchar_t character(const Cell& cell, bool colours) {
+  const auto index = static_cast<int>(cell.style);
+  const Look& look = kLooks[index];
+  attr_t attrs = colours ? look.colourAttrs : look.plainAttrs;
+  if (cell.focus) attrs ^= A_REVERSE;
+  const std::u32string chars = decodeUtf8(cell.text.view());
+  wchar_t wide[CCHARW_MAX] = {};
+  for (std::size_t i = 0; i < chars.size() && i + 1 < CCHARW_MAX; ++i) {
+    wide[i] = static_cast<wchar_t>(chars[i]);
+  }
+  cchar_t shown;
+  setcchar(&shown, wide, attrs, colours ? static_cast<short>(index + 1) : 0, nullptr);
+  return shown;
+}
+
+// Hands curses the run of cells that begins at column x of line y, and empties it.
+void flush(int x, int y, std::vector<cchar_t>& run) {
+  if (run.empty()) return;
+  // Writes the cells without moving the cursor or wrapping (so the bottom-right cell is fine).
+  mvadd_wchnstr(y, x, run.data(), static_cast<int>(run.size()));
+  run.clear();
+}
+
 }  // namespace
 
 std::unique_ptr<CursesTerminal> CursesTerminal::open(std::string& error) {
@@ -167,26 +191,35 @@ int CursesTerminal::width() const { return getmaxx(stdscr); }
 int CursesTerminal::height() const { return getmaxy(stdscr); }
 
 void CursesTerminal::draw(const CellScreen& screen) {
-  const bool full = !shown_ || shown_->width() != screen.width() ||
-                    shown_->height() != screen.height();
-  if (full) erase();
+  const bool full = shownWidth_ != screen.width() || shownHeight_ != screen.height();
+  if (full) {
+    erase();
+    shown_.assign(static_cast<std::size_t>(screen.width()) *
+                      static_cast<std::size_t>(screen.height()),
+                  Cell{});
+    shownWidth_ = screen.width();
+    shownHeight_ = screen.height();
+  }
+  // Only the cells that differ from what the terminal shows are handed to curses, a run of
+  // neighbours at a time; the record of what is shown is updated in place, so an unchanged cell
+  // costs one comparison.
+  auto shown = shown_.begin();
+  std::vector<cchar_t> run;
   for (int y = 0; y < screen.height(); ++y) {
-    for (int x = 0; x < screen.width(); ++x) {
+    int runX = 0;
+    for (int x = 0; x < screen.width(); ++x, ++shown) {
       const Cell& cell = screen.at(x, y);
-      if (cell.text.empty() || (!full && shown_->at(x, y) == cell)) continue;
-      const auto index = static_cast<int>(cell.style);
-      const Look& look = kLooks[index];
-      attr_t attrs = colours_ ? look.colourAttrs : look.plainAttrs;
-      if (cell.focus) attrs ^= A_REVERSE;
-      std::u32string chars = decodeUtf8(cell.text);
-      wchar_t wide[CCHARW_MAX] = {};
-      for (std::size_t i = 0; i < chars.size() && i + 1 < CCHARW_MAX; ++i) {
-        wide[i] = static_cast<wchar_t>(chars[i]);
+      if (!full && *shown == cell) {
+        flush(runX, y, run);
+        continue;
       }
-      cchar_t shown;
-      setcchar(&shown, wide, attrs, colours_ ? static_cast<short>(index + 1) : 0, nullptr);
-      mvadd_wch(y, x, &shown);  // ERR in the bottom-right cell only means "no room to move on"
+      *shown = cell;
+      // An empty cell is the right half of the wide glyph before it, which covers it.
+      if (cell.text.empty()) continue;
+      if (run.empty()) runX = x;
+      run.push_back(character(cell, colours_));
     }
+    flush(runX, y, run);
   }
   if (screen.cursor) {
     curs_set(1);
@@ -195,7 +228,6 @@ void CursesTerminal::draw(const CellScreen& screen) {
     curs_set(0);
   }
   refresh();
-  shown_ = screen;
 }
 
 std::vector<InputEvent> CursesTerminal::read() {
@@ -223,7 +255,13 @@ void CursesTerminal::resize() {
   if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
     resizeterm(size.ws_row, size.ws_col);
   }
-  shown_.reset();
+  forgetShown();
+}
+
+void CursesTerminal::forgetShown() {
+  shown_.clear();
+  shownWidth_ = -1;
+  shownHeight_ = -1;
 }
 
 void CursesTerminal::release() {
@@ -235,7 +273,7 @@ void CursesTerminal::release() {
 void CursesTerminal::resume() {
   refresh();
   clearok(stdscr, TRUE);
-  shown_.reset();
+  forgetShown();
 }
 
 }  // namespace zt::term

@@ -55,11 +55,15 @@ class CursesTerminal {
  private:
   CursesTerminal() = default;
   void setUpColours();
+  // The next draw writes every cell.
+  void forgetShown();
 
   struct ScreenHandle;
   ScreenHandle* handle_ = nullptr;
   bool colours_ = false;
-  std::optional<CellScreen> shown_;
+  std::vector<Cell> shown_;  // the cells on the terminal, line by line
+  int shownWidth_ = -1;
+  int shownHeight_ = -1;
 };
 
 }  // namespace zt::term
