@@ -68,8 +68,15 @@ class Pane:
     def __init__(self, name, command):
         Pane.count += 1
         self.session = "zt-peers-%d-%d-%s" % (os.getpid(), Pane.count, name)
-        self.tmux("new-session", "-d", "-s", self.session, "-x", "100", "-y", "40",
-                  "exec " + command)
+        for attempt in range(3):  # a server that is just ending takes no new session
+            try:
+                self.tmux("new-session", "-d", "-s", self.session, "-x", "100", "-y", "40",
+                          "exec " + command)
+                break
+            except RuntimeError:
+                if attempt == 2:
+                    raise
+                time.sleep(0.5)
         self.tmux("set-option", "-t", self.session, "remain-on-exit", "on")
         self.pid = int(self.tmux("display-message", "-p", "-t", self.session, "#{pane_pid}"))
 

@@ -54,8 +54,10 @@ void InputStream::removeFromRunLoop(RunLoop& loop) {
 void InputStream::forgetLoop() {
   if (watch_ != 0) loop_->unwatch(watch_);
   if (gatherTimer_ != 0) loop_->cancel(gatherTimer_);
+  if (holdTimer_ != 0) loop_->cancel(holdTimer_);
   watch_ = 0;
   gatherTimer_ = 0;
+  holdTimer_ = 0;
 }
 
 void InputStream::open() {
@@ -125,18 +127,37 @@ void InputStream::updateWatch() {
 
 void InputStream::onReadable(short revents) {
   const auto self = shared_from_this();  // the delegate may drop the last other reference
+  // How long the descriptor kept the loop waiting: a flood keeps it ready all the time.
+  waited_ = std::chrono::steady_clock::now() - readyFrom_;
   const std::size_t before = buffer_.size();
   fill();
   if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && buffer_.size() == before && !atEnd_ &&
       error_ == 0) {
     noteGone(EIO);  // hung up without a readable end: stop polling it
   }
+  // A read that took a whole chunk of the device's buffer is followed by more at once (a pty
+  // hands over 4 KiB at a time): keep reading, and announce it all together.
+  if (filled_ >= kMoreAfter && watch_ != 0) {
+    if (holdTimer_ == 0) {
+      holdTimer_ = loop_->after(kHoldSeconds, [weak = weak_from_this()] {
+        if (auto held = weak.lock()) static_cast<InputStream&>(*held).announceHeld();
+      });
+    }
+  } else {
+    announceHeld();
+  }
+  readyFrom_ = std::chrono::steady_clock::now();
+}
+
+void InputStream::announceHeld() {
+  if (holdTimer_ != 0) loop_->cancel(holdTimer_);
+  holdTimer_ = 0;
   announce();
   gather();
 }
 
 void InputStream::gather() {
-  if (!readDry_ || filled_ == 0 || filled_ >= kGatherBelow || sinceFill_ < kGatherAfter ||
+  if (!readDry_ || filled_ == 0 || filled_ >= kGatherBelow || waited_ < kGatherAfter ||
       loop_ == nullptr || gatherTimer_ != 0) {
     return;
   }
@@ -196,11 +217,6 @@ void InputStream::fill() {
       if (errno != EAGAIN && errno != EWOULDBLOCK) noteGone(errno);
       break;
     }
-  }
-  if (filled_ > 0) {
-    const auto now = std::chrono::steady_clock::now();
-    sinceFill_ = now - lastFill_;
-    lastFill_ = now;
   }
   updateWatch();
 }

@@ -10,11 +10,13 @@
 // of data, hangup, an I/O error) watching stops, the delegate gets EndEncountered or
 // ErrorOccurred, and the stream's gone handler runs once.
 //
-// A slow sender's bytes are gathered: when a read finds little (under 2 KiB) and the one before
-// it was a while ago, the stream looks at the descriptor again only after a short pause
+// A slow sender's bytes are gathered: when a read finds little (under 2 KiB) after the loop had
+// waited for it, the stream looks at the descriptor again only after a short pause
 // (kGatherSeconds), so a device sending short lines at a serial line's pace wakes the program a
 // few dozen times a second, not once per line. The first bytes after a quiet spell are announced
-// at once; a flood (reads that find kilobytes, or follow each other closely) never pauses.
+// at once; a flood (reads that find kilobytes, or follow each other closely) never pauses. In a
+// flood, reads that each take a whole chunk of the device's buffer are announced together (up to
+// the buffer's size), once a read finds less or kHoldSeconds have passed.
 //
 // Threads: everything is for the loop's thread, except OutputStream's hasSpaceAvailable, write
 // and waitForSpace, which a worker thread may call while the main thread owns the stream; its
@@ -109,6 +111,8 @@ class InputStream final : public Stream {
   static constexpr std::size_t kBufferLimit = std::size_t{64} * 1024;
   static constexpr std::size_t kGatherBelow = 2048;
   static constexpr std::chrono::microseconds kGatherAfter{500};
+  static constexpr std::size_t kMoreAfter = 3072;
+  static constexpr double kHoldSeconds = 0.002;
   // Short enough that a person watching a stream sees no lag; long enough that the terminal
   // draws about once per gathered batch.
   static constexpr double kGatherSeconds = 0.05;
@@ -121,6 +125,8 @@ class InputStream final : public Stream {
   void announce();
   // After a small announcement, rests the descriptor for kGatherSeconds.
   void gather();
+  // Announces what was read and held back.
+  void announceHeld();
   // Reads what the descriptor holds into the buffer, up to its limit.
   void fill();
   void noteGone(int error);
@@ -134,9 +140,10 @@ class InputStream final : public Stream {
   int error_ = 0;
   bool readDry_ = false;     // the last fill() ended because the descriptor had no more
   std::size_t filled_ = 0;   // bytes the last fill() read
-  std::chrono::steady_clock::time_point lastFill_;  // when a fill() last found bytes
-  std::chrono::steady_clock::duration sinceFill_{};  // from the one before it
+  std::chrono::steady_clock::time_point readyFrom_;  // the loop watched again from then
+  std::chrono::steady_clock::duration waited_{};     // until the descriptor was readable
   RunLoop::Id gatherTimer_ = 0;  // the descriptor rests until it fires
+  RunLoop::Id holdTimer_ = 0;    // bytes read are announced when it fires, at the latest
   bool announcing_ = false;  // the delegate is being told that bytes wait
   RunLoop::Id watch_ = 0;
 };
