@@ -99,12 +99,12 @@ void drawLog(const Canvas& canvas, int first, int lines, const DisplayControl& l
   const auto skip = wrapped.size() > static_cast<std::size_t>(lines)
                         ? wrapped.size() - static_cast<std::size_t>(lines)
                         : 0;
+  // A fresh screen is blank, and the log's blanks look like any other: only its text is drawn
+  // (the log takes most of the screen, so this is most of a frame's cells).
   for (int i = 0; i < lines; ++i) {
     const int y = canvas.at(first + i);
-    if (y < 0) continue;
-    screen.fill(y, 1, screen.width() - 2, Style::Log);
     const std::size_t index = skip + static_cast<std::size_t>(i);
-    if (index < wrapped.size()) screen.put(2, y, wrapped[index], Style::Log);
+    if (y >= 0 && index < wrapped.size()) screen.put(2, y, wrapped[index], Style::Log);
   }
 }
 
