@@ -21,7 +21,7 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
             libsystemd-dev python3-dbusmock dbus-daemon
 # Installing and packaging: cpack's Debian package (dpkg-shlibdeps), the manual pages' checks.
 PACKAGES += dpkg-dev groff-base man-db
-# The programs bench/peers.sh runs beside zemra-telvo; `make bench` only.
+# The programs bench/peers.py runs beside zemra-telvo; `make bench` only.
 BENCH_PACKAGES := picocom tio
 PROGRAMS := zemra-telvo zemra-module zemra-quorvel
 
@@ -80,7 +80,8 @@ test-tsan: deps
 
 bench: build bench-deps
 	./build/bin/zt_bench
-	bench/peers.sh
+	bench/transfer_throughput.sh
+	bench/peers.py
 
 clean:
 	rm -rf build build-asan build-tsan

@@ -53,6 +53,7 @@ int append(int c) {
 
 // Appends a terminfo string (its padding handled by tputs); nothing when the terminal lacks it.
 void put(std::string& out, const char* capability) {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): terminfo marks a cancelled string with -1
   if (capability == nullptr || capability == reinterpret_cast<const char*>(-1)) return;
   target = &out;
   tputs(capability, 1, append);
