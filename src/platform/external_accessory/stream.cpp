@@ -157,10 +157,11 @@ void InputStream::announceHeld() {
 }
 
 void InputStream::gather() {
-  if (!readDry_ || filled_ == 0 || filled_ >= kGatherBelow || waited_ < kGatherAfter ||
-      loop_ == nullptr || gatherTimer_ != 0) {
-    return;
-  }
+  // A slow sender shows itself twice in a row: a flood that falters once is not paused.
+  const bool small = readDry_ && filled_ > 0 && filled_ < kGatherBelow && waited_ >= kGatherAfter;
+  const bool slow = small && lastSmall_;
+  lastSmall_ = small;
+  if (!slow || loop_ == nullptr || gatherTimer_ != 0) return;
   gatherTimer_ = loop_->after(kGatherSeconds, [weak = weak_from_this()] {
     if (auto self = weak.lock()) {
       auto& input = static_cast<InputStream&>(*self);
@@ -203,10 +204,6 @@ void InputStream::fill() {
     if (n > 0) {
       buffer_.insert(buffer_.end(), chunk, chunk + n);
       filled_ += static_cast<std::size_t>(n);
-      // Less than asked for: the descriptor holds no more right now (a pty or a socket hands
-      // over what it has), so a further read would only find nothing.
-      readDry_ = static_cast<std::size_t>(n) < want;
-      if (readDry_) break;
     } else if (n == 0) {
       noteGone(0);
       break;

@@ -10,8 +10,8 @@
 // of data, hangup, an I/O error) watching stops, the delegate gets EndEncountered or
 // ErrorOccurred, and the stream's gone handler runs once.
 //
-// A slow sender's bytes are gathered: when a read finds little (under 2 KiB) after the loop had
-// waited for it, the stream looks at the descriptor again only after a short pause
+// A slow sender's bytes are gathered: when two reads in a row find little (under 2 KiB) after
+// the loop had waited for them, the stream looks at the descriptor again only after a pause
 // (kGatherSeconds), so a device sending short lines at a serial line's pace wakes the program a
 // few dozen times a second, not once per line. The first bytes after a quiet spell are announced
 // at once; a flood (reads that find kilobytes, or follow each other closely) never pauses. In a
@@ -142,6 +142,7 @@ class InputStream final : public Stream {
   std::size_t filled_ = 0;   // bytes the last fill() read
   std::chrono::steady_clock::time_point readyFrom_;  // the loop watched again from then
   std::chrono::steady_clock::duration waited_{};     // until the descriptor was readable
+  bool lastSmall_ = false;  // the announcement before found little, after a wait
   RunLoop::Id gatherTimer_ = 0;  // the descriptor rests until it fires
   RunLoop::Id holdTimer_ = 0;    // bytes read are announced when it fires, at the latest
   bool announcing_ = false;  // the delegate is being told that bytes wait
