@@ -157,8 +157,11 @@ void InputStream::announceHeld() {
 }
 
 void InputStream::gather() {
-  // A slow sender shows itself twice in a row: a flood that falters once is not paused.
-  const bool small = readDry_ && filled_ > 0 && filled_ < kGatherBelow && waited_ >= kGatherAfter;
+  // A slow sender shows itself twice in a row: a flood that falters once is not paused, and
+  // neither is whatever comes first after a quiet spell (it may be the start of a flood).
+  const bool quietBefore = waited_ > kQuietAfter;
+  const bool small = !quietBefore && readDry_ && filled_ > 0 && filled_ < kGatherBelow &&
+                     waited_ >= kGatherAfter;
   const bool slow = small && lastSmall_;
   lastSmall_ = small;
   if (!slow || loop_ == nullptr || gatherTimer_ != 0) return;

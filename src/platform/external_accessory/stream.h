@@ -116,6 +116,7 @@ class InputStream final : public Stream {
   // Short enough that a person watching a stream sees no lag; long enough that the terminal
   // draws about once per gathered batch.
   static constexpr double kGatherSeconds = 0.05;
+  static constexpr std::chrono::milliseconds kQuietAfter{100};  // two pauses: a quiet spell
 
   void updateWatch();
   // Stops watching and resting on the loop the stream is scheduled on.
