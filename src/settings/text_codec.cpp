@@ -9,14 +9,19 @@ namespace zt {
 namespace {
 
 // The end of the run of ASCII bytes from `pos`. Received text is mostly ASCII and may come in
-// batches of tens of kilobytes, so the run is taken eight bytes at a time.
+// batches of tens of kilobytes, so the run is taken 32 bytes, then eight, at a time.
 std::size_t AsciiPrefix(std::string_view bytes, std::size_t pos) {
   constexpr std::uint64_t kHighBits = 0x8080808080808080U;
-  std::uint64_t word = 0;
-  while (bytes.size() - pos >= sizeof word) {
-    std::memcpy(&word, bytes.data() + pos, sizeof word);
-    if ((word & kHighBits) != 0) break;
-    pos += sizeof word;
+  std::uint64_t words[4] = {};
+  while (bytes.size() - pos >= sizeof words) {
+    std::memcpy(words, bytes.data() + pos, sizeof words);
+    if (((words[0] | words[1] | words[2] | words[3]) & kHighBits) != 0) break;
+    pos += sizeof words;
+  }
+  while (bytes.size() - pos >= sizeof words[0]) {
+    std::memcpy(words, bytes.data() + pos, sizeof words[0]);
+    if ((words[0] & kHighBits) != 0) break;
+    pos += sizeof words[0];
   }
   while (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80U) ++pos;
   return pos;
