@@ -387,6 +387,9 @@ def report(programs, figures):
                                                              menu * 1000))
         print("  with --history-size 0: %.2f s; the history keeps %.2f of that rate (goal 0.9)"
               % (off, off / telvo))
+        for measure, who in (("flood64", "cat"), ("flood64", name), ("flood64 off", name)):
+            print("  rounds, %s%s: %s" % (who, " --history-size 0" if "off" in measure else "",
+                                          " ".join("%.2f" % v for v in figures[(who, measure)])))
     print("(medians of %d rounds)" % RUNS)
 
 
