@@ -19,7 +19,7 @@
 #include <string>
 
 #include "platform/ui/ui.h"
-#include "settings/option_store.h"
+#include "settings/db_process.h"
 
 namespace zt {
 
