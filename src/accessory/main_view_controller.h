@@ -35,8 +35,6 @@ class MainViewController : public ViewController,
   void viewDidAppear(bool animated) override;
   void viewDidDisappear(bool animated) override;
 
-  const std::shared_ptr<TableView>& mainTableView() const { return mainTableView_; }
-
   void AccessoryConnected(const Notification& notification);
   void AccessoryDisconnected(const Notification& notification);
   void PressQuorvelSwitch();

@@ -46,6 +46,7 @@ TEST(ProgramOptions, EachFailedStartSaysWhyInOneLine) {
     const auto outcome = runProgram({"sh", "-c", "ulimit -n " + std::to_string(limit) +
                                                      " && exec \"$0\" --no-demo --data-dir \"$1\"",
                                      ZT_TELVO, data.path().string()});
+    if (outcome.status == 127) continue;  // the loader had no descriptor left: it never ran
     const bool noTerminal =
         outcome.err == "zemra-telvo: standard input and output must be a terminal\n";
     if (noTerminal) told.insert("terminal");

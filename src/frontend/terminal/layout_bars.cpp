@@ -48,14 +48,19 @@ void drawNavigationBar(CellScreen& screen, const DisplayNavigationBar& bar) {
   screen.put(x, 0, fitted, Style::BarTitle);
 }
 
+// A side inset of a text view keeps one blank cell between its bracket and its text where the
+// field has room for it.
 void drawField(CellScreen& screen, int x, int y, int width, const DisplayControl& field,
                bool focus) {
   if (width < 3) return;
-  const int inner = width - 2;
+  const int left = field.inset.left > 0 && width > 4 ? 1 : 0;
+  const int right = field.inset.right > 0 && width > 4 ? 1 : 0;
   const Style frame = field.enabled ? Style::Field : Style::Disabled;
   screen.fill(y, x, width, frame, focus);
   screen.putText(x, y, "[", 1, frame, focus);
   screen.putText(x + width - 1, y, "]", 1, frame, focus);
+  x += left;
+  const int inner = width - 2 - left - right;
   const GlyphLine text = singleLine(field.text);
   if (text.empty() && !field.editing) {
     screen.put(x + 1, y, fitLine(singleLine(field.placeholder), inner), Style::Placeholder, focus);

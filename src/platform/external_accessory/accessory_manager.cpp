@@ -253,8 +253,4 @@ RunLoop& EAAccessoryManager::runLoop() const { return state_->loop; }
 
 void EAAccessoryManager::rescan() { state_->rescan(true); }
 
-bool EAAccessoryManager::followsUevents() const {
-  return state_->monitor && state_->monitor->active();
-}
-
 }  // namespace zt
