@@ -21,6 +21,11 @@ std::filesystem::path NonEmpty(const std::string& name, const std::string& value
   return value;
 }
 
+LineEnding Ending(const std::string& value) {
+  if (const auto ending = ParseLineEnding(value)) return *ending;
+  throw std::invalid_argument("--eol takes none, cr, lf or crlf, not '" + value + "'");
+}
+
 // A whole number of MiB from 0 to 4096, digits only.
 std::uint64_t HistoryMiB(const std::string& value) {
   constexpr std::uint64_t kMost = 4096;
@@ -47,6 +52,10 @@ AppOptions parseAppOptions(const std::vector<std::string>& args) {
       options.logFile = NonEmpty("--log", *file);
     } else if (auto size = ValueOf("--history-size", rest, i)) {
       options.historyMiB = HistoryMiB(*size);
+    } else if (auto ending = ValueOf("--eol", rest, i)) {
+      options.lineEnding = Ending(*ending);
+    } else if (rest[i] == "--escapes") {
+      options.escapes = true;
     } else if (rest[i] == "--help" || rest[i] == "-h") {
       options.help = true;
     } else if (rest[i] == "--version") {
@@ -61,6 +70,7 @@ AppOptions parseAppOptions(const std::vector<std::string>& args) {
 const char* appUsage() {
   return "usage: zemra-telvo [--device PATH[@BAUD]]... [--tcp HOST:PORT]... [--no-demo]\n"
          "                   [--data-dir DIR] [--log FILE] [--history-size MIB]\n"
+         "                   [--eol none|cr|lf|crlf] [--escapes]\n"
          "       zemra-telvo --help | --version\n"
          "A terminal for Bluetooth serial modules and USB serial adapters. It lists the serial\n"
          "devices it finds, those given here and a built-in demo module that echoes.\n"
@@ -75,11 +85,17 @@ const char* appUsage() {
          "                        stamped to the millisecond: [Received 2026-12-07 11:04:11.482]\n"
          "  --history-size MIB    keep the newest MIB of each session for its History screen\n"
          "                        (F3), 0 to 4096; 0 turns the history off (default: 32)\n"
+         "  --eol none|cr|lf|crlf what Send appends to a typed text (default: none); F4 on\n"
+         "                        the transfer screen changes it for the rest of the run\n"
+         "  --escapes             read \\r, \\n, \\t, \\\\ and \\xNN (two hex digits) in a typed\n"
+         "                        text as those bytes; an escaped byte goes out as it is\n"
          "  --help                show this text\n"
          "  --version             show the version\n"
          "Keys (the hint line at the bottom names those that do something at the moment):\n"
          "  Up, Down, PgUp, PgDn, Home, End\n"
-         "                        move among the rows, or the entries of an open menu\n"
+         "                        move among the rows, or the entries of an open menu;\n"
+         "                        while typing in the send field, Up and Down go back and\n"
+         "                        forth through the texts sent before\n"
          "  Tab, Shift-Tab        move between the table and the toolbar (the send field,\n"
          "                        the Send button)\n"
          "  Enter                 open a row, flip its switch, edit its field, press a\n"
@@ -93,6 +109,8 @@ const char* appUsage() {
          "                        menu, OK or Done\n"
          "  F3                    on the transfer screen, also while typing: the History\n"
          "                        screen\n"
+         "  F4                    on the transfer screen, the next line ending (none, CR,\n"
+         "                        LF, CR LF) for typed texts\n"
          "  1..9                  an entry of an open menu, or a button of an alert\n"
          "  mouse click           a tap on what lies under it\n"
          "  q, Ctrl-C             quit (q only when nothing is being typed)\n"

@@ -1,7 +1,7 @@
 // zemra-telvo: the terminal application. main() makes the main run loop, reads the platform's
-// options, opens the --log file, makes the shared accessory manager with its options, makes the
-// shell the application's delegate and runs the terminal front end until the person quits. See
-// app_options.h for the command line.
+// options, opens the --log file, puts the typed-text options into the settings object, makes the
+// shared accessory manager with its options, makes the shell the application's delegate and runs
+// the terminal front end until the person quits. See app_options.h for the command line.
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -16,6 +16,7 @@
 #include "platform/device/device.h"
 #include "platform/external_accessory/accessory_manager.h"
 #include "platform/runloop/run_loop.h"
+#include "settings/glb_param.h"
 #include "transfer/session_capture.h"
 #include "version/version.h"
 
@@ -41,6 +42,8 @@ int run(const std::vector<std::string>& args) {
   if (options.logFile) {
     if (auto error = capture.open(*options.logFile)) return fail(*error, 2);
   }
+  zt::GlbParam::instance().setLineEnding(options.lineEnding);
+  zt::GlbParam::instance().setEscapes(options.escapes);
   zt::EAAccessoryManager::createShared(options.accessories);
   zt::installBluetoothAccessoryPicker();
 

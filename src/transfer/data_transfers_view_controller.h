@@ -17,11 +17,16 @@
 // ends, so the screen is always destroyed there.
 // Before quitting, pop the screen and run the main loop until waitForWorkers() says none runs.
 //
+// Typed texts get the run's line ending (F4 or the toolbar's ending button cycles it) and, when
+// the run reads escapes, their escaped bytes; while the send field is edited, Up and Down
+// recall the texts sent in the run.
+//
 // The class spans several files by concern: transfer_screen.cpp (set-up, life, alerts),
-// transfer_session.cpp, transfer_sending.cpp (main-thread side of sending),
-// transfer_worker.cpp (the send worker), transfer_receiving.cpp, transfer_menu.cpp (and the
-// History screen), transfer_table.cpp (the table and the log) and transfer_keyboard.cpp. What the
-// log and the capture are given goes into the session's history too.
+// transfer_session.cpp, transfer_sending.cpp (main-thread side of sending), transfer_typing.cpp
+// (typed texts: refusals, the line ending, recall, key commands), transfer_worker.cpp (the send
+// worker), transfer_receiving.cpp, transfer_menu.cpp (and the History screen), transfer_table.cpp
+// (the table and the log) and transfer_keyboard.cpp. What the log and the capture are given goes
+// into the session's history too.
 #pragma once
 
 #include <ctime>
@@ -44,6 +49,7 @@
 #include "transfer/send_encoding.h"
 #include "transfer/history/history_store.h"
 #include "transfer/session_capture.h"
+#include "transfer/typed_text.h"
 
 namespace zt {
 
@@ -63,7 +69,8 @@ class DataTransfersViewController : public ViewController,
   // How many bytes the session's history keeps (0: none). Set before the view loads.
   void setHistoryLimit(std::uint64_t bytes) { historyLimit_ = bytes; }
   // F3 (also while the send field is edited) pushes the History screen; the session stays open
-  // under it.
+  // under it. F4 cycles the line ending; Up and Down recall sent texts while the send field is
+  // edited.
   std::vector<KeyCommand> keyCommands() override;
 
   // The accessory has gone: ends the session and tells the person (once; when this screen is
@@ -118,7 +125,7 @@ class DataTransfersViewController : public ViewController,
 
   // ---- main-thread side of sending (transfer_sending.cpp)
   void PressSendBtn();
-  void AppendSendData(std::string text);
+  void AppendSendData(TypedText text);
   // A write's result: `text` is what went out (none: a test-file write, counted only); `wire`:
   // the bytes that carried it when they are not the text's own (a Quorvel packet).
   void ProcessSendDataResult(const std::optional<std::string>& text,
@@ -128,13 +135,21 @@ class DataTransfersViewController : public ViewController,
   // The send field and button as the mode shows them.
   void showSendControls(const std::string& fieldText, bool fieldEnabled, const std::string& title);
 
+  // ---- typed texts (transfer_typing.cpp)
+  // Queues the send field's text, or tells why it is refused and leaves it in the field.
+  void sendTypedText();
+  void cycleLineEnding();
+  void showLineEnding();
+  // Up (`older`) or Down through the texts sent in the run, the text being typed last.
+  void recallSentText(bool older);
+
   // ---- the send worker (transfer_worker.cpp)
   void startSendThread();
   void ProSendDataThrd(std::shared_ptr<DataTransfersViewController> self);
   // Writes the test file started last unless it is `finished`, which it then becomes.
   void runTestFile(OutputStream* out, std::uint64_t& finished);
   void sendQueuedTexts(OutputStream* out);
-  void writeData(const std::string& text, OutputStream* out);
+  void writeData(const TypedText& text, OutputStream* out);
   // One auto-send cycle, then its interval.
   void runAutoSend(OutputStream* out);
   std::size_t writeData_AutoSend(const PreparedText& prepared, OutputStream* out);
@@ -205,6 +220,9 @@ class DataTransfersViewController : public ViewController,
   std::shared_ptr<Toolbar> toolbar_;
   std::shared_ptr<TextField> sendTextField_;
   std::shared_ptr<BarButtonItem> sendButton_;
+  std::shared_ptr<BarButtonItem> lineEndingButton_;
+  std::size_t recallBack_ = 0;  // how far back Up has gone (0: at the text being typed)
+  std::string recallDraft_;     // the text being typed when Up was first pressed
   std::shared_ptr<TextView> recvTextView_;
   std::shared_ptr<Label> recvCountLabel_;
   std::shared_ptr<Label> sendCountLabel_;

@@ -56,13 +56,13 @@ class SendChannel {
   void requestStop();
 
   // Main: queues a typed text, last.
-  void append(std::string text);
+  void append(TypedText text);
   // Any: drops every text still queued; how many.
   std::size_t dropQueued();
   // Worker: how many texts are queued now (one drain takes at most that many).
   std::size_t queuedCount();
   // Worker: the oldest queued text, taken off the queue; none when the queue is empty.
-  std::optional<std::string> takeQueued();
+  std::optional<TypedText> takeQueued();
 
   // Main: the bytes of the next auto-send cycles and the block of the next test file; the
   // worker keeps its own reference to the ones it writes.
@@ -100,7 +100,7 @@ class SendChannel {
   std::atomic<std::int64_t> sendDataByteLen_{0};
   std::mutex mutex_;
   std::condition_variable sendThrdCondition_;  // a stop, a mode change, a Sent line shown
-  std::deque<std::string> sendDataList_;
+  std::deque<TypedText> sendDataList_;
   std::shared_ptr<const PreparedText> autoSendDataCString_;
   Block testFileData_;
   std::shared_ptr<OutputStream> output_;

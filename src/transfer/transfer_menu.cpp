@@ -110,12 +110,6 @@ void DataTransfersViewController::enterMode(OperatType mode, const std::string& 
   showSendControls(fieldText, false, "Stop");
 }
 
-std::vector<KeyCommand> DataTransfersViewController::keyCommands() {
-  return {KeyCommand{"F3", "History", [weak = weakAs<DataTransfersViewController>()] {
-                       if (auto self = weak.lock()) self->openHistory();
-                     }}};
-}
-
 void DataTransfersViewController::openHistory() {
   const auto navigation = navigationController();
   if (!navigation || navigation->topViewController().get() != this) return;

@@ -94,10 +94,16 @@ void DataTransfersViewController::buildViews() {
   sendTextField_ = std::make_shared<TextField>(Rect{0, 0, kSendFieldWidth, 31});
   sendTextField_->setBorderStyle(TextBorderStyle::RoundedRect);
   auto weak = weakAs<DataTransfersViewController>();
+  lineEndingButton_ =
+      std::make_shared<BarButtonItem>("", BarButtonItemStyle::Bordered, [weak] {
+        if (auto self = weak.lock()) self->cycleLineEnding();
+      });
+  showLineEnding();
   toolbar_->setItems({std::make_shared<BarButtonItem>(sendTextField_),
                       std::make_shared<BarButtonItem>("Send", BarButtonItemStyle::Bordered, [weak] {
                         if (auto self = weak.lock()) self->PressSendBtn();
-                      })});
+                      }),
+                      lineEndingButton_});
   root->addSubview(toolbar_);
 }
 

@@ -7,16 +7,14 @@ namespace zt {
 void DataTransfersViewController::PressSendBtn() {
   const OperatType mode = channel_.operatType();
   if (mode == OperatNormal || mode == OperatNone) {
-    AppendSendData(sendTextField_->text());
-    sendTextField_->setText("");
-    sendTextField_->resignFirstResponder();
+    sendTypedText();
     return;
   }
   channel_.setOperatType(OperatNormal);
   showSendControls("", true, "Send");
 }
 
-void DataTransfersViewController::AppendSendData(std::string text) {
+void DataTransfersViewController::AppendSendData(TypedText text) {
   channel_.append(std::move(text));
 }
 

@@ -86,22 +86,21 @@ void DataTransfersViewController::sendQueuedTexts(OutputStream* out) {
   // stream leaves them queued, so that whoever drops them knows how many were not sent.
   for (std::size_t count = channel_.queuedCount(); count > 0; --count) {
     if (channel_.stopRequested() || (out != nullptr && !usable(out))) return;
-    const std::optional<std::string> text = channel_.takeQueued();
+    const std::optional<TypedText> text = channel_.takeQueued();
     if (!text) return;  // dropped meanwhile
     writeData(*text, out);
     channel_.pause(kBetweenTexts, std::nullopt);
   }
 }
 
-void DataTransfersViewController::writeData(const std::string& text, OutputStream* out) {
-  if (out == nullptr || text.empty()) return;
+void DataTransfersViewController::writeData(const TypedText& text, OutputStream* out) {
+  if (out == nullptr || text.pieces.empty()) return;
   const GlbParam& settings = GlbParam::instance();
   const EncodedText encoded = EncodeForSending(text, settings.openQuorvel(), settings.dataFormat());
-  if (encoded.result == EncodedText::Result::NotOnePacket) {
-    postToMain([](auto& screen) { screen.showWarning(kNotOnePacketMessage); });
-    return;
-  }
-  if (writeWhole(encoded.bytes, out) > 0) postSendResult(text, encoded.bytes);
+  // Send refused a text no Quorvel packet carries; one the data format cannot carry (the format
+  // may have changed since) writes nothing.
+  if (encoded.result != EncodedText::Result::Ok) return;
+  if (writeWhole(encoded.bytes, out) > 0) postSendResult(text.bytes(), encoded.bytes);
 }
 
 void DataTransfersViewController::runAutoSend(OutputStream* out) {

@@ -206,7 +206,7 @@ TEST_F(HistorySessionTest, GrowsWhileShownAndTheSessionStaysOpenUnderIt) {
   ASSERT_TRUE(writeAll(master, "from the device"));
   EXPECT_TRUE(runUntil(RunLoop::main(), [] { return shows("]from the device"); }));
   ASSERT_TRUE(tapBar("Back"));
-  EXPECT_TRUE(shows("toolbar: [text field: draft] [Send]")) << "the typed text stays";
+  EXPECT_TRUE(shows("toolbar: [text field: draft] [Send] [EOL none]")) << "the typed text stays";
   ASSERT_TRUE(writeAll(master, "still open"));
   EXPECT_TRUE(runUntil(RunLoop::main(), [] { return shows("]still open"); }));
 
