@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -17,6 +16,7 @@
 
 #include "platform/runloop/run_loop.h"
 #include "platform/ui/application.h"
+#include "support/watchdog.h"
 
 namespace zt::term {
 namespace {
@@ -30,8 +30,8 @@ class ThrowingDelegate : public ApplicationDelegate {
 };
 
 // Runs RunTerminal in a child on the terminal `slave`; returns its exit status and what it
-// wrote on stderr, reading (and dropping) what it draws meanwhile.
-std::pair<int, std::string> runOn(const char* slave, int master) {
+// wrote on stderr. What it draws stays in the terminal's buffer, which holds far more.
+std::pair<int, std::string> runOn(const char* slave) {
   int err[2];
   if (pipe2(err, O_CLOEXEC) != 0) return {-1, "pipe2 failed"};
   (void)std::fflush(nullptr);
@@ -45,16 +45,9 @@ std::pair<int, std::string> runOn(const char* slave, int master) {
   }
   close(err[1]);
   std::string told;
-  char chunk[4096];
-  for (bool open = true; open;) {
-    pollfd fds[2] = {{err[0], POLLIN, 0}, {master, POLLIN, 0}};
-    if (poll(fds, 2, 60000) <= 0) break;
-    if (fds[1].revents & POLLIN) (void)!read(master, chunk, sizeof chunk);
-    if (fds[0].revents & (POLLIN | POLLHUP)) {
-      const ssize_t n = read(err[0], chunk, sizeof chunk);
-      open = n > 0;
-      if (open) told.append(chunk, static_cast<std::size_t>(n));
-    }
+  char chunk[256];
+  for (ssize_t n = 0; (n = read(err[0], chunk, sizeof chunk)) > 0;) {
+    told.append(chunk, static_cast<std::size_t>(n));
   }
   close(err[0]);
   int status = 0;
@@ -63,6 +56,7 @@ std::pair<int, std::string> runOn(const char* slave, int master) {
 }
 
 TEST(RunTerminal, AScreenThatThrowsEndsTheRunWithTheTerminalBackAndOneLine) {
+  zt::test::Watchdog dog;
   const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
   char slave[64];
   ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0 &&
@@ -70,7 +64,7 @@ TEST(RunTerminal, AScreenThatThrowsEndsTheRunWithTheTerminalBackAndOneLine) {
   const winsize size{24, 80, 0, 0};
   ASSERT_EQ(ioctl(master, TIOCSWINSZ, &size), 0);
   const int kept = open(slave, O_RDWR | O_NOCTTY | O_CLOEXEC);  // keeps its modes readable
-  const auto [status, told] = runOn(slave, master);
+  const auto [status, told] = runOn(slave);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(told, "zemra-telvo: a screen broke\n");
   termios modes{};
