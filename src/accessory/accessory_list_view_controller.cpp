@@ -83,7 +83,10 @@ void AccessoryListViewController::didSelectRowAtIndexPath(TableView& /*table*/, 
   if (!record || !navigation) return;
   auto screen = std::make_shared<DataTransfersViewController>();
   screen->setAccessoryInfo(record);
-  if (const auto* shell = AppShell::current()) screen->setSessionCapture(shell->sessionCapture());
+  if (const auto* shell = AppShell::current()) {
+    screen->setSessionCapture(shell->sessionCapture());
+    screen->setReconnect(shell->reconnects());
+  }
   navigation->pushViewController(screen, true);
 }
 

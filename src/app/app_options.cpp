@@ -31,6 +31,8 @@ AppOptions parseAppOptions(const std::vector<std::string>& args) {
       options.dataDir = NonEmpty("--data-dir", *dir);
     } else if (auto file = ValueOf("--log", rest, i)) {
       options.logFile = NonEmpty("--log", *file);
+    } else if (rest[i] == "--reconnect") {
+      options.reconnect = true;
     } else if (rest[i] == "--help" || rest[i] == "-h") {
       options.help = true;
     } else if (rest[i] == "--version") {
@@ -44,7 +46,7 @@ AppOptions parseAppOptions(const std::vector<std::string>& args) {
 
 const char* appUsage() {
   return "usage: zemra-telvo [--device PATH[@BAUD]]... [--tcp HOST:PORT]... [--no-demo]\n"
-         "                   [--data-dir DIR] [--log FILE]\n"
+         "                   [--data-dir DIR] [--log FILE] [--reconnect]\n"
          "       zemra-telvo --help | --version\n"
          "A terminal for Bluetooth serial modules and USB serial adapters. It lists the serial\n"
          "devices it finds, those given here and a built-in demo module that echoes.\n"
@@ -56,6 +58,8 @@ const char* appUsage() {
          "  --data-dir DIR        keep the option store under DIR\n"
          "                        (default: ~/.local/share/zemra-telvo)\n"
          "  --log FILE            append every session's log to FILE, unabridged\n"
+         "  --reconnect           when a module's link drops, keep its transfer screen and\n"
+         "                        reconnect by itself when the same module comes back\n"
          "  --help                show this text\n"
          "  --version             show the version\n"
          "Keys (the hint line at the bottom names those that do something at the moment):\n"

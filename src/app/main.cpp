@@ -12,6 +12,7 @@
 #include "app/zemra_demo_app_delegate.h"
 #include "frontend/terminal/run_terminal.h"
 #include "platform/accessory_picker/accessory_picker.h"
+#include "platform/bluetooth/bluez_client.h"
 #include "platform/device/device.h"
 #include "platform/external_accessory/accessory_manager.h"
 #include "platform/runloop/run_loop.h"
@@ -41,12 +42,13 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  zt::EAAccessoryManager::createShared(options.accessories);
+  zt::installBluetoothReconnector(zt::EAAccessoryManager::createShared(options.accessories));
   zt::installBluetoothAccessoryPicker();
 
   zt::ShellSettings settings;
   settings.documentsDirectory = zt::DocumentsDirectory(options.dataDir);
   settings.capture = options.logFile ? &capture : nullptr;
+  settings.reconnect = options.reconnect;
   zt::Application::shared().setDelegate(
       std::make_shared<zt::ZemraDemoAppDelegate>(std::move(settings)));
   return zt::term::RunTerminal();

@@ -28,6 +28,8 @@ struct ShellSettings {
   SessionCapture* capture = nullptr;
   // How long the launch blocks before the main screen comes; tests pass 0.
   double launchPauseSeconds = 1.0;
+  // --reconnect: transfer screens wait for their accessory to come back.
+  bool reconnect = false;
 };
 
 class ZemraDemoAppDelegate : public ApplicationDelegate, public AppShell {
@@ -52,6 +54,7 @@ class ZemraDemoAppDelegate : public ApplicationDelegate, public AppShell {
     return settings_.documentsDirectory;
   }
   SessionCapture* sessionCapture() const override { return settings_.capture; }
+  bool reconnects() const override { return settings_.reconnect; }
 
  private:
   // Pops a transfer screen on top, or a transfer settings screen and its transfer screen.

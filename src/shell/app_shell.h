@@ -1,7 +1,7 @@
 // AppShell: what the screens ask of the application shell, which is the application's delegate
 // (ZemraDemoAppDelegate implements it): the one navigation controller, the two navigation
 // operations, and what the command line gave the program (the documents directory, the
-// session capture). A screen finds it with AppShell::current(), as it would ask the
+// session capture, reconnecting). A screen finds it with AppShell::current(), as it would ask the
 // application for its delegate.
 //
 // Main thread only.
@@ -35,6 +35,8 @@ class AppShell {
   virtual const std::filesystem::path& documentsDirectory() const = 0;
   // The --log file that every transfer screen appends to; null without --log.
   virtual SessionCapture* sessionCapture() const = 0;
+  // Whether transfer screens wait for their accessory to come back (--reconnect).
+  virtual bool reconnects() const = 0;
 };
 
 }  // namespace zt

@@ -82,26 +82,35 @@ void DataTransfersViewController::runTestFile(OutputStream* out, std::uint64_t& 
 }
 
 void DataTransfersViewController::sendQueuedTexts(OutputStream* out) {
-  // The texts queued now, oldest first; those queued meanwhile wait for the next drain. A closed
-  // stream leaves them queued, so that whoever drops them knows how many were not sent.
+  // The texts queued now, oldest first; those queued meanwhile wait for the next drain. A stream
+  // that is closed or failed leaves them queued, so that whoever drops them counts them.
   for (std::size_t count = channel_.queuedCount(); count > 0; --count) {
-    if (channel_.stopRequested() || (out != nullptr && !usable(out))) return;
+    if (channel_.stopRequested() || (out != nullptr && out->streamStatus() != StreamStatus::Open)) {
+      return;
+    }
     const std::optional<std::string> text = channel_.takeQueued();
     if (!text) return;  // dropped meanwhile
-    writeData(*text, out);
+    const bool dealtWith = writeData(*text, out);
+    if (const std::optional<std::size_t> notSent = channel_.textDone(dealtWith)) {
+      postToMain([count = *notSent](auto& screen) { screen.tellNotSent(count); });
+    }
     channel_.pause(kBetweenTexts, std::nullopt);
   }
 }
 
-void DataTransfersViewController::writeData(const std::string& text, OutputStream* out) {
-  if (out == nullptr || text.empty()) return;
+bool DataTransfersViewController::writeData(const std::string& text, OutputStream* out) {
+  // Without a session a text is dropped, as it always was.
+  if (out == nullptr || text.empty()) return true;
   const GlbParam& settings = GlbParam::instance();
   const EncodedText encoded = EncodeForSending(text, settings.openQuorvel(), settings.dataFormat());
   if (encoded.result == EncodedText::Result::NotOnePacket) {
     postToMain([](auto& screen) { screen.showWarning(kNotOnePacketMessage); });
-    return;
+    return true;
   }
-  if (writeWhole(encoded.bytes, out) > 0) postSendResult(text);
+  if (encoded.bytes.empty()) return true;  // the format cannot carry it
+  if (writeWhole(encoded.bytes, out) == 0) return false;
+  postSendResult(text);
+  return true;
 }
 
 void DataTransfersViewController::runAutoSend(OutputStream* out) {

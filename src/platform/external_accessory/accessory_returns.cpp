@@ -19,10 +19,10 @@ struct AccessoryReturns::Wait : std::enable_shared_from_this<Wait> {
     return !ended && accessory.key() == key && accessory.connectionID() > lostID;
   }
   std::shared_ptr<EAAccessory> firstListed() const {
-    for (const auto& accessory : listed()) {
-      if (wants(*accessory)) return accessory;
-    }
-    return nullptr;
+    const auto list = listed();
+    const auto first = std::find_if(list.begin(), list.end(),
+                                    [this](const auto& accessory) { return wants(*accessory); });
+    return first != list.end() ? *first : nullptr;
   }
   // The listener hears of `accessory` on a later pass, if it still waits and the accessory is
   // still connected then.
