@@ -15,7 +15,7 @@
 #include "frontend/terminal/focus.h"
 #include "frontend/terminal/front_end.h"
 #include "frontend/terminal/layout.h"
-#include "frontend/terminal/text_cells.h"
+#include "platform/ui/text_cells.h"
 #include "platform/runloop/run_loop.h"
 #include "platform/ui/ui.h"
 
@@ -181,7 +181,7 @@ std::string hostileChunk() {
 void BM_SanitizeLines(benchmark::State& state) {
   const std::string chunk = hostileChunk();
   for (auto _ : state) {
-    auto lines = term::textLines(chunk);
+    auto lines = textLines(chunk);
     benchmark::DoNotOptimize(lines);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
@@ -191,7 +191,7 @@ void BM_SanitizeLines(benchmark::State& state) {
 void BM_SanitizeAndWrap(benchmark::State& state) {
   const std::string chunk = hostileChunk();
   for (auto _ : state) {
-    auto lines = term::wrapText(chunk, 78, term::Wrap::Words);
+    auto lines = wrapText(chunk, 78, Wrap::Words);
     benchmark::DoNotOptimize(lines);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *

@@ -17,6 +17,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
@@ -59,6 +60,10 @@ std::shared_ptr<DataTransfersViewController> showScreen(const std::string& path)
                                                    std::make_shared<SerialTransport>(path, 115200)));
   auto screen = std::make_shared<DataTransfersViewController>();
   screen->setAccessoryInfo(info);
+  // The session's history, for bench/history_flood.sh: ZT_HISTORY_MIB MiB; off without it.
+  if (const char* mib = std::getenv("ZT_HISTORY_MIB")) {
+    screen->setHistoryLimit(std::strtoull(mib, nullptr, 10) << 20);
+  }
   navigation->pushViewController(screen, false);
   return screen;
 }

@@ -1,7 +1,7 @@
 // zemra-telvo: the terminal application. main() makes the main run loop, reads the platform's
-// options, opens the --log file, makes the shared accessory manager with its options, makes the
-// shell the application's delegate and runs the terminal front end until the person quits. See
-// app_options.h for the command line.
+// options, opens the --log file, puts the typed-text options into the settings object, makes the
+// shared accessory manager with its options, makes the shell the application's delegate and runs
+// the terminal front end until the person quits. See app_options.h for the command line.
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -16,6 +16,7 @@
 #include "platform/device/device.h"
 #include "platform/external_accessory/accessory_manager.h"
 #include "platform/runloop/run_loop.h"
+#include "settings/glb_param.h"
 #include "transfer/session_capture.h"
 #include "version/version.h"
 
@@ -42,6 +43,8 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  zt::GlbParam::instance().setLineEnding(options.lineEnding);
+  zt::GlbParam::instance().setEscapes(options.escapes);
   zt::installBluetoothReconnector(zt::EAAccessoryManager::createShared(options.accessories));
   zt::installBluetoothAccessoryPicker();
 
@@ -49,6 +52,7 @@ int main(int argc, char** argv) {
   settings.documentsDirectory = zt::DocumentsDirectory(options.dataDir);
   settings.capture = options.logFile ? &capture : nullptr;
   settings.reconnect = options.reconnect;
+  settings.historyLimit = options.historyMiB << 20;
   zt::Application::shared().setDelegate(
       std::make_shared<zt::ZemraDemoAppDelegate>(std::move(settings)));
   return zt::term::RunTerminal();

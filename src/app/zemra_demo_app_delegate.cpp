@@ -13,6 +13,7 @@
 #include "settings_ui/dt_settings_view_controller.h"
 #include "settings_ui/option_view_controller.h"
 #include "transfer/data_transfers_view_controller.h"
+#include "transfer/history/history_view_controller.h"
 
 namespace zt {
 namespace {
@@ -68,7 +69,8 @@ void ZemraDemoAppDelegate::endTransferScreens() {
   const auto top = navigationController_->topViewController();
   if (dynamic_cast<DataTransfersViewController*>(top.get()) != nullptr) {
     navigationController_->popViewControllerAnimated(false);
-  } else if (dynamic_cast<DTSettingsViewController*>(top.get()) != nullptr) {
+  } else if (dynamic_cast<DTSettingsViewController*>(top.get()) != nullptr ||
+             dynamic_cast<HistoryViewController*>(top.get()) != nullptr) {
     navigationController_->popViewControllerAnimated(false);
     navigationController_->popViewControllerAnimated(false);
   }

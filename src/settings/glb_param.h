@@ -6,6 +6,9 @@
 // other field starts from its default.
 //
 // Each field has a getter named like the field and a setter named set + the field's name.
+// Beside the transfer settings it keeps, for the run, what the command line chose for typed
+// texts (their line ending, which the transfer screen may change, and whether escapes are read)
+// and the texts sent, which the send field recalls.
 //
 // Threads: instance() and ReleaseResource() are safe from any thread; ReleaseResource() must
 // not run while anyone still uses the object. Every setter runs on the main thread. The send
@@ -23,6 +26,8 @@
 #include <vector>
 
 #include "settings/accessory_info.h"
+#include "settings/line_ending.h"
+#include "settings/sent_texts.h"
 #include "settings/shared_text.h"
 
 namespace zt {
@@ -78,6 +83,16 @@ class GlbParam {
   std::uint8_t dataFormat() const { return dataFormat_.load(); }
   void setDataFormat(std::uint8_t format) { dataFormat_.store(format); }
 
+  // What Send appends to a typed text.
+  LineEnding lineEnding() const { return lineEnding_; }
+  void setLineEnding(LineEnding ending) { lineEnding_ = ending; }
+
+  // Whether a typed text's backslash escapes are turned into bytes.
+  bool escapes() const { return escapes_; }
+  void setEscapes(bool on) { escapes_ = on; }
+
+  SentTexts& sentTexts() { return sentTexts_; }
+
  private:
   GlbParam();
 
@@ -92,6 +107,9 @@ class GlbParam {
   std::optional<std::string> quorvelKey_;
   std::unique_ptr<DBProcess> dbProcess_;
   std::atomic<std::uint8_t> dataFormat_{0};
+  LineEnding lineEnding_ = LineEnding::None;
+  bool escapes_ = false;
+  SentTexts sentTexts_;
 };
 
 }  // namespace zt

@@ -19,10 +19,17 @@
 // ends, so the screen is always destroyed there.
 // Before quitting, pop the screen and run the main loop until waitForWorkers() says none runs.
 //
+// Typed texts get the run's line ending (F4 or the toolbar's ending button cycles it) and, when
+// the run reads escapes, their escaped bytes; while the send field is edited, Up and Down
+// recall the texts sent in the run.
+//
 // The class spans several files by concern: transfer_screen.cpp (set-up, life, alerts),
-// transfer_session.cpp, transfer_link.cpp, transfer_sending.cpp (main-thread side of sending),
-// transfer_worker.cpp (the send worker), transfer_receiving.cpp, transfer_menu.cpp,
-// transfer_table.cpp (the table and the log) and transfer_keyboard.cpp.
+// transfer_session.cpp, transfer_link.cpp (a link that comes back), transfer_sending.cpp
+// (main-thread side of sending), transfer_typing.cpp (typed texts: refusals, the line ending,
+// recall, key commands), transfer_worker.cpp (the send worker), transfer_receiving.cpp,
+// transfer_menu.cpp (and the History screen), transfer_table.cpp (the table and the log) and
+// transfer_keyboard.cpp. What the log and the capture are given goes into the session's history
+// too.
 #pragma once
 
 #include <ctime>
@@ -44,7 +51,9 @@
 #include "transfer/receive_decoding.h"
 #include "transfer/send_channel.h"
 #include "transfer/send_encoding.h"
+#include "transfer/history/history_store.h"
 #include "transfer/session_capture.h"
+#include "transfer/typed_text.h"
 
 namespace zt {
 
@@ -64,6 +73,12 @@ class DataTransfersViewController : public ViewController,
   // Whether the screen waits for its accessory to come back when it goes away, instead of
   // ending. Set before the view loads.
   void setReconnect(bool on) { reconnect_ = on; }
+  // How many bytes the session's history keeps (0: none). Set before the view loads.
+  void setHistoryLimit(std::uint64_t bytes) { historyLimit_ = bytes; }
+  // F3 (also while the send field is edited) pushes the History screen; the session stays open
+  // under it. F4 cycles the line ending; Up and Down recall sent texts while the send field is
+  // edited.
+  std::vector<KeyCommand> keyCommands() override;
 
   // The accessory has gone: ends the session and tells the person (once; when this screen is
   // covered, as soon as it is on top again).
@@ -135,8 +150,8 @@ class DataTransfersViewController : public ViewController,
   void tryLink(const std::shared_ptr<EAAccessory>& accessory);
   // The new session has connected: log it, resume.
   void linkBack();
-  // Logs "[KIND HH:mm:ss]" on the screen and in the capture.
-  void logLink(const char* kind, Clock::time_point at);
+  // Logs "[Link lost HH:mm:ss]", or "[Link back HH:mm:ss]", everywhere the log goes.
+  void logLink(bool back, Clock::time_point at);
   // Tells that `count` typed texts were dropped without being sent (nothing when 0).
   void tellNotSent(std::size_t count);
   // Received bytes kept back for more are shown or given up: no more will come on this session.
@@ -144,13 +159,23 @@ class DataTransfersViewController : public ViewController,
 
   // ---- main-thread side of sending (transfer_sending.cpp)
   void PressSendBtn();
-  void AppendSendData(std::string text);
-  // A write's result: `text` is what went out (none: a test-file write, counted only).
-  void ProcessSendDataResult(const std::optional<std::string>& text);
+  void AppendSendData(TypedText text);
+  // A write's result: `text` is what went out (none: a test-file write, counted only); `wire`:
+  // the bytes that carried it when they are not the text's own (a Quorvel packet).
+  void ProcessSendDataResult(const std::optional<std::string>& text,
+                             const std::vector<std::uint8_t>& wire = {});
   // The test file `serial` ended after `sent` of its `total` bytes.
   void FinishSendTestFile(std::uint64_t serial, std::uint64_t sent, std::uint64_t total);
   // The send field and button as the mode shows them.
   void showSendControls(const std::string& fieldText, bool fieldEnabled, const std::string& title);
+
+  // ---- typed texts (transfer_typing.cpp)
+  // Queues the send field's text, or tells why it is refused and leaves it in the field.
+  void sendTypedText();
+  void cycleLineEnding();
+  void showLineEnding();
+  // Up (`older`) or Down through the texts sent in the run, the text being typed last.
+  void recallSentText(bool older);
 
   // ---- the send worker (transfer_worker.cpp)
   void startSendThread();
@@ -160,7 +185,7 @@ class DataTransfersViewController : public ViewController,
   void sendQueuedTexts(OutputStream* out);
   // Whether the text is dealt with: some of it went out, or it is one that cannot go out (empty,
   // not encodable, refused); false when the stream took none of it.
-  bool writeData(const std::string& text, OutputStream* out);
+  bool writeData(const TypedText& text, OutputStream* out);
   // One auto-send cycle, then its interval.
   void runAutoSend(OutputStream* out);
   std::size_t writeData_AutoSend(const PreparedText& prepared, OutputStream* out);
@@ -168,7 +193,7 @@ class DataTransfersViewController : public ViewController,
   std::uint64_t writeData_SendTestFileEx(const RepeatedBlock& block, OutputStream* out);
   // Writes all of `bytes` in writes of at most the packet size; returns how many went out.
   std::size_t writeWhole(const std::vector<std::uint8_t>& bytes, OutputStream* out);
-  void postSendResult(std::optional<std::string> text);
+  void postSendResult(std::optional<std::string> text, const std::vector<std::uint8_t>& bytes = {});
   void postToMain(std::function<void(DataTransfersViewController&)> task);
 
   // ---- receiving (transfer_receiving.cpp)
@@ -179,6 +204,7 @@ class DataTransfersViewController : public ViewController,
 
   // ---- menu (transfer_menu.cpp)
   void PressOptionBtn();
+  void openHistory();
   void openSettings();
   // The bytes of a text from the settings; none, after telling why, when it cannot be one
   // Quorvel packet.
@@ -215,6 +241,9 @@ class DataTransfersViewController : public ViewController,
   LinkState linkState_ = LinkState::Up;
   std::unique_ptr<AccessoryWait> linkWait_;  // while the link is lost
   bool resumeAutoSend_ = false;  // auto-send ran when the link was lost
+  bool openHistory_ = false;  // the session goes on under the History screen too
+  std::uint64_t historyLimit_ = 0;
+  std::shared_ptr<HistoryStore> history_;  // null while the history is off
 
   // Shared with the worker.
   SendChannel channel_;
@@ -231,6 +260,9 @@ class DataTransfersViewController : public ViewController,
   std::shared_ptr<Toolbar> toolbar_;
   std::shared_ptr<TextField> sendTextField_;
   std::shared_ptr<BarButtonItem> sendButton_;
+  std::shared_ptr<BarButtonItem> lineEndingButton_;
+  std::size_t recallBack_ = 0;  // how far back Up has gone (0: at the text being typed)
+  std::string recallDraft_;     // the text being typed when Up was first pressed
   std::shared_ptr<TextView> recvTextView_;
   std::shared_ptr<Label> recvCountLabel_;
   std::shared_ptr<Label> sendCountLabel_;

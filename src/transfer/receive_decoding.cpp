@@ -14,7 +14,7 @@ ReceivedText ReceiveDecoder::decode(std::span<const std::uint8_t> batch, bool qu
       text_.decode(std::string_view(reinterpret_cast<const char*>(batch.data()), batch.size()),
                    format);
   return {std::move(decoded.text),
-          std::vector<std::uint8_t>(decoded.undecodable.begin(), decoded.undecodable.end())};
+          std::vector<std::uint8_t>(decoded.undecodable.begin(), decoded.undecodable.end()), {}};
 }
 
 ReceivedText ReceiveDecoder::decipher(std::span<const std::uint8_t> batch) {
@@ -47,6 +47,7 @@ ReceivedText ReceiveDecoder::opened(const QuorvelCollector::Pieces& pieces) {
     }
     if (!received.text) received.text.emplace();
     received.text->append(text);
+    received.packets.insert(received.packets.end(), piece.bytes.begin(), piece.bytes.end());
   }
   return received;
 }

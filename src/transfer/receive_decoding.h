@@ -22,6 +22,7 @@ namespace zt {
 struct ReceivedText {
   std::optional<std::string> text;        // none: nothing to show for this batch
   std::vector<std::uint8_t> undecodable;  // bytes given up: not valid text, or no packet
+  std::vector<std::uint8_t> packets;      // Quorvel: the packets that made `text`
 };
 
 class ReceiveDecoder {

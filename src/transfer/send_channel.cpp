@@ -31,7 +31,7 @@ void SendChannel::requestStop() {
   sendThrdCondition_.notify_all();
 }
 
-void SendChannel::append(std::string text) {
+void SendChannel::append(TypedText text) {
   std::lock_guard lock(mutex_);
   sendDataList_.push_back(std::move(text));
 }
@@ -49,10 +49,10 @@ std::size_t SendChannel::queuedCount() {
   return sendDataList_.size();
 }
 
-std::optional<std::string> SendChannel::takeQueued() {
+std::optional<TypedText> SendChannel::takeQueued() {
   std::lock_guard lock(mutex_);
   if (sendDataList_.empty()) return std::nullopt;
-  std::string text = std::move(sendDataList_.front());
+  TypedText text = std::move(sendDataList_.front());
   sendDataList_.pop_front();
   writing_ = true;
   return text;

@@ -59,14 +59,14 @@ class SendChannel {
   void requestStop();
 
   // Main: queues a typed text, last.
-  void append(std::string text);
+  void append(TypedText text);
   // Any: drops every text still queued; how many texts were not sent since the count was last
   // told, or none while the worker writes a text (textDone() then tells it).
   std::optional<std::size_t> dropQueued();
   // Worker: how many texts are queued now (one drain takes at most that many).
   std::size_t queuedCount();
   // Worker: the oldest queued text, taken off the queue to be written; none when it is empty.
-  std::optional<std::string> takeQueued();
+  std::optional<TypedText> takeQueued();
   // Worker: the text taken has been written; `dealtWith` false when none of it went out. After
   // a drop during the write, how many texts were not sent, for the worker to tell.
   std::optional<std::size_t> textDone(bool dealtWith);
@@ -107,7 +107,7 @@ class SendChannel {
   std::atomic<std::int64_t> sendDataByteLen_{0};
   std::mutex mutex_;
   std::condition_variable sendThrdCondition_;  // a stop, a mode change, a Sent line shown
-  std::deque<std::string> sendDataList_;
+  std::deque<TypedText> sendDataList_;
   bool writing_ = false;       // the worker writes a text it took
   bool dropWaiting_ = false;   // a drop waits for that write to end to tell its count
   std::size_t notSent_ = 0;    // texts not sent since the count was last told

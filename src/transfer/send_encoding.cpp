@@ -9,24 +9,41 @@
 namespace zt {
 
 EncodedText EncodeForSending(std::string_view text, bool quorvel, std::uint8_t format) {
+  return EncodeForSending(ReadTypedText(text, false, LineEnding::None).text, quorvel, format);
+}
+
+EncodedText EncodeForSending(const TypedText& text, bool quorvel, std::uint8_t format) {
   EncodedText encoded;
   if (quorvel) {
-    if (!IsAscii(text) || text.size() > kQuorvelMaxPlaintext) {
+    if (!QuorvelCarries(text)) {
       encoded.result = EncodedText::Result::NotOnePacket;
       return encoded;
     }
+    const std::string plain = text.bytes();
     encoded.bytes.resize(kQuorvelMaxCiphertext + 2);
-    const auto* plain = reinterpret_cast<const std::uint8_t*>(text.data());
-    encoded.bytes.resize(QuorvelEncipher(std::span(plain, text.size()), encoded.bytes));
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(plain.data());
+    encoded.bytes.resize(QuorvelEncipher(std::span(bytes, plain.size()), encoded.bytes));
     return encoded;
   }
-  const std::optional<std::string> bytes = EncodeText(text, format);
-  if (!bytes) {
-    encoded.result = EncodedText::Result::NotEncodable;
-    return encoded;
+  for (const TypedText::Piece& piece : text.pieces) {
+    const std::optional<std::string> bytes =
+        piece.raw ? piece.bytes : EncodeText(piece.bytes, format);
+    if (!bytes) {
+      encoded.result = EncodedText::Result::NotEncodable;
+      return encoded;
+    }
+    encoded.bytes.insert(encoded.bytes.end(), bytes->begin(), bytes->end());
   }
-  encoded.bytes.assign(bytes->begin(), bytes->end());
   return encoded;
+}
+
+bool QuorvelCarries(const TypedText& text) {
+  std::size_t size = 0;
+  for (const TypedText::Piece& piece : text.pieces) {
+    if (!piece.raw && !IsAscii(piece.bytes)) return false;
+    size += piece.bytes.size();
+  }
+  return size <= kQuorvelMaxPlaintext;
 }
 
 RepeatedBlock::RepeatedBlock(std::vector<std::uint8_t> unit, std::int32_t count,

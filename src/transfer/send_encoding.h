@@ -1,6 +1,7 @@
 // What the transfer screen puts on the wire: a text encoded once in the data format, or
-// enciphered as one Quorvel packet, and the test-file block, a unit of bytes repeated a number
-// of times that is never built whole in memory (a count from the settings may be huge).
+// enciphered as one Quorvel packet (a typed text's escaped bytes and line ending go into either
+// as they are), and the test-file block, a unit of bytes repeated a number of times that is
+// never built whole in memory (a count from the settings may be huge).
 //
 // Pure values and functions; safe from any thread. A block is shared read-only between the main
 // thread that prepares it and the send worker that writes it.
@@ -12,13 +13,16 @@
 #include <string_view>
 #include <vector>
 
+#include "transfer/typed_text.h"
+
 namespace zt {
 
 struct EncodedText {
   enum class Result {
     Ok,
     NotEncodable,  // the data format cannot carry the text (Quorvel off)
-    NotOnePacket,  // Quorvel on: not ASCII, or longer than one packet's plaintext
+    NotOnePacket,  // Quorvel on: typed characters not ASCII, or longer than one packet's
+                   // plaintext
   };
   Result result = Result::Ok;
   std::vector<std::uint8_t> bytes;
@@ -26,6 +30,10 @@ struct EncodedText {
 
 // The bytes to send for `text`: a Quorvel packet when `quorvel`, else the text in `format`.
 EncodedText EncodeForSending(std::string_view text, bool quorvel, std::uint8_t format);
+EncodedText EncodeForSending(const TypedText& text, bool quorvel, std::uint8_t format);
+// Whether one Quorvel packet carries `text`: its typed characters are ASCII and all its bytes
+// fit one packet's plaintext.
+bool QuorvelCarries(const TypedText& text);
 
 // The text typed or configured, with the bytes that carry it.
 struct PreparedText {

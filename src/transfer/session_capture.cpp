@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <system_error>
 
@@ -112,14 +113,19 @@ SessionCapture::Failure SessionCapture::fail(const std::string& reason) {
 }
 
 std::string captureDate(SessionCapture::Time at) {
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(at);
+  const auto ms = std::chrono::floor<std::chrono::milliseconds>(at);
+  const auto second = std::chrono::floor<std::chrono::seconds>(ms);
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(second);
   std::tm local{};
   char text[32] = {};
   if (::localtime_r(&seconds, &local) == nullptr ||
       std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0) {
-    return "0000-00-00 00:00:00";  // not reached: every system_clock time fits a std::tm
+    return "0000-00-00 00:00:00.000";  // not reached: every system_clock time fits a std::tm
   }
-  return text;
+  char millis[8];
+  static_cast<void>(
+      std::snprintf(millis, sizeof millis, ".%03d", static_cast<int>((ms - second).count())));
+  return std::string(text) + millis;
 }
 
 std::string testFileEndText(std::uint64_t sent, std::uint64_t total) {
@@ -131,6 +137,12 @@ std::string testFileEndText(std::uint64_t sent, std::uint64_t total) {
 std::string notSentText(std::size_t count) {
   return std::to_string(count) + (count == 1 ? " queued text was" : " queued texts were") +
          " not sent";
+}
+
+std::string testFileStartText(std::string_view line, std::int32_t count, std::uint64_t total) {
+  return "the app started sending test file data: \"" + std::string(line) + "\" " +
+         std::to_string(count) + (count == 1 ? " time, " : " times, ") + std::to_string(total) +
+         " bytes";
 }
 
 std::string captureFailureMessage(std::string_view reason) {

@@ -2,17 +2,17 @@
 // full (the screen itself keeps only the last few hundred characters).
 //
 // The file is a sequence of entries, each one line block ended by one "\n" that is not part of
-// its text (dates in local time):
+// its text (dates in local time, to the millisecond):
 //
-//   === Zemra Demo Module (ZD0001) 2024-03-05 11:05:07     a session begins
-//   [Received 2024-03-05 11:05:08]TEXT                     TEXT exactly as it came
-//   [Sent 2024-03-05 11:05:09]TEXT
-//   [2024-03-05 11:05:10]the app finish sending test file data operation
-//   [2024-03-05 11:05:10]the app stopped sending test file data after 3000 of 6300 bytes
-//   [Received 2024-03-05 11:05:11](3 bytes not shown: c328ff)
-//   [Link lost 2024-03-05 11:05:12]                        the device went away (--reconnect)
-//   [2024-03-05 11:05:12]2 queued texts were not sent
-//   [Link back 2024-03-05 11:05:20]                        and came back
+//   === Zemra Demo Module (ZD0001) 2024-03-05 11:05:07.031     a session begins
+//   [Received 2024-03-05 11:05:08.482]TEXT                     TEXT exactly as it came
+//   [Sent 2024-03-05 11:05:09.015]TEXT
+//   [2024-03-05 11:05:10.200]the app finish sending test file data operation
+//   [2024-03-05 11:05:10.200]the app stopped sending test file data after 3000 of 6300 bytes
+//   [Received 2024-03-05 11:05:11.007](3 bytes not shown: c328ff)
+//   [Link lost 2024-03-05 11:05:12.350]                        the device went away (--reconnect)
+//   [2024-03-05 11:05:12.350]2 queued texts were not sent
+//   [Link back 2024-03-05 11:05:20.118]                        and came back
 //
 // Line breaks inside TEXT stay as they came ("\r\n" included), so a TEXT is everything between
 // its stamp and the last "\n" of its block, and a TEXT that ends in a line break is followed by
@@ -50,6 +50,8 @@ std::string testFileEndText(std::uint64_t sent, std::uint64_t total);
 // The line that tells how many typed texts were dropped when the link was lost: "1 queued text
 // was not sent", "2 queued texts were not sent".
 std::string notSentText(std::size_t count);
+// The history's line for a test file that starts: its line, repetitions and total bytes.
+std::string testFileStartText(std::string_view line, std::int32_t count, std::uint64_t total);
 
 class SessionCapture {
  public:
@@ -90,7 +92,7 @@ class SessionCapture {
   bool failureTold_ = false;
 };
 
-// "YYYY-MM-DD HH:mm:ss" in local time.
+// "YYYY-MM-DD HH:mm:ss.SSS" in local time.
 std::string captureDate(SessionCapture::Time at);
 
 // The text of the alert that tells a write failure: "The log file could not be written: REASON."

@@ -3,7 +3,8 @@
 // the same accessory with the send field saying so; texts typed meanwhile are refused. When the
 // accessory manager offers a new connection of it, the screen opens a session on it by itself;
 // once that session can take bytes it logs "[Link back HH:mm:ss]", hands the new output stream
-// to the worker and resumes auto-send if it ran. A test file cut short is not started again.
+// to the worker and resumes auto-send if it ran. A test file cut short is not started again. The
+// capture and the history get the same lines.
 #include "transfer/data_transfers_view_controller.h"
 
 namespace zt {
@@ -21,7 +22,7 @@ void DataTransfersViewController::linkLost() {
   readData();  // what came before the drop is counted and shown
   settleReceived();
   // After the Received lines still on their way to the log, before the count of texts dropped.
-  postToMain([at](auto& screen) { screen.logLink("Link lost", at); });
+  postToMain([at](auto& screen) { screen.logLink(false, at); });
   // Before the worker is told: none is taken afterwards. None while the worker writes a text:
   // it tells the count once that write has ended.
   if (const std::optional<std::size_t> notSent = channel_.dropQueued()) {
@@ -57,7 +58,7 @@ void DataTransfersViewController::linkBack() {
   linkState_ = LinkState::Up;
   linkWait_.reset();
   channel_.setOutput(curSession_->outputStream());
-  logLink("Link back", Clock::now());
+  logLink(true, Clock::now());
   sendTextField_->setPlaceholder("");
   if (std::exchange(resumeAutoSend_, false)) {
     enterMode(OperatAutoSend, kAutoSendingText);
@@ -66,17 +67,21 @@ void DataTransfersViewController::linkBack() {
   }
 }
 
-void DataTransfersViewController::logLink(const char* kind, Clock::time_point at) {
+void DataTransfersViewController::logLink(bool back, Clock::time_point at) {
+  const char* kind = back ? "Link back" : "Link lost";
   appendLogEntry(kind, "", at);
   if (capture_) noteCapture(capture_->link(kind, at));
+  if (history_) history_->appendText(back ? HistoryKind::LinkBack : HistoryKind::LinkLost, at, "");
 }
 
 void DataTransfersViewController::tellNotSent(std::size_t count) {
   if (count == 0) return;
+  const auto at = Clock::now();
   const std::string text = notSentText(count);
   log_ += "\r\n" + text;
   showLog(true);
-  if (capture_) noteCapture(capture_->textsNotSent(count, Clock::now()));
+  if (capture_) noteCapture(capture_->textsNotSent(count, at));
+  if (history_) history_->appendText(HistoryKind::NotSent, at, text);
 }
 
 void DataTransfersViewController::settleReceived() {

@@ -1,8 +1,9 @@
 // The transfer screen's menu: the settings screen, starting auto-send and a test file, and
-// clearing the log and counters.
+// clearing the log and counters; and the History screen.
 #include "settings/glb_param.h"
 #include "settings_ui/dt_settings_view_controller.h"
 #include "transfer/data_transfers_view_controller.h"
+#include "transfer/history/history_view_controller.h"
 
 namespace zt {
 
@@ -99,6 +100,11 @@ void DataTransfersViewController::startTestFile() {
   auto block = std::make_shared<const RepeatedBlock>(std::move(*line),
                                                      settings.largeData_LineCount(),
                                                      ++testFileSerial_);
+  if (history_) {
+    history_->appendText(HistoryKind::TestFileStart, Clock::now(),
+                         testFileStartText(settings.largeData_LineCharacter(),
+                                           settings.largeData_LineCount(), block->length()));
+  }
   channel_.setTestFileBlock(std::move(block));
   enterMode(OperatTestFile, "Sending test file data...");
 }
@@ -106,6 +112,16 @@ void DataTransfersViewController::startTestFile() {
 void DataTransfersViewController::enterMode(OperatType mode, const std::string& fieldText) {
   channel_.setOperatType(mode);  // last, once the worker's bytes are ready
   showSendControls(fieldText, false, "Stop");
+}
+
+void DataTransfersViewController::openHistory() {
+  const auto navigation = navigationController();
+  if (!navigation || navigation->topViewController().get() != this) return;
+  openHistory_ = true;  // the session goes on under the History screen
+  sendTextField_->resignFirstResponder();  // the typed text stays for the way back
+  navigationItem().setBackBarButtonItem(
+      std::make_shared<BarButtonItem>("Back", BarButtonItemStyle::Bordered));
+  navigation->pushViewController(std::make_shared<HistoryViewController>(history_), true);
 }
 
 void DataTransfersViewController::clearLog() {

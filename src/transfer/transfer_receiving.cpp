@@ -58,9 +58,15 @@ void DataTransfersViewController::ProcessRecvDataResult(const ReceivedText& rece
   if (received.text) {
     appendLogEntry("Received", *received.text, at);
     if (capture_) noteCapture(capture_->received(*received.text, at));
+    if (history_ && received.packets.empty()) {
+      history_->appendText(HistoryKind::Received, at, *received.text);
+    } else if (history_) {
+      history_->append(HistoryKind::Received, at, *received.text, received.packets);
+    }
   }
-  if (capture_ && !received.undecodable.empty()) {
-    noteCapture(capture_->undecodable(received.undecodable, at));
+  if (!received.undecodable.empty()) {
+    if (capture_) noteCapture(capture_->undecodable(received.undecodable, at));
+    if (history_) history_->append(HistoryKind::Undecodable, at, "", received.undecodable);
   }
   showCounts();
 }

@@ -69,6 +69,7 @@ void DataTransfersViewController::viewDidLoad() {
     noteCapture(capture_->beginSession(accessory ? accessory->name() : "",
                                        accessory ? accessory->serialNumber() : "", Clock::now()));
   }
+  if (historyLimit_ > 0) history_ = std::make_shared<HistoryStore>(historyLimit_);
   OpenSession();
   channel_.resetSendDataByteLen();
   recvDataByteLen_ = 0;
@@ -93,15 +94,22 @@ void DataTransfersViewController::buildViews() {
   sendTextField_ = std::make_shared<TextField>(Rect{0, 0, kSendFieldWidth, 31});
   sendTextField_->setBorderStyle(TextBorderStyle::RoundedRect);
   auto weak = weakAs<DataTransfersViewController>();
+  lineEndingButton_ =
+      std::make_shared<BarButtonItem>("", BarButtonItemStyle::Bordered, [weak] {
+        if (auto self = weak.lock()) self->cycleLineEnding();
+      });
+  showLineEnding();
   toolbar_->setItems({std::make_shared<BarButtonItem>(sendTextField_),
                       std::make_shared<BarButtonItem>("Send", BarButtonItemStyle::Bordered, [weak] {
                         if (auto self = weak.lock()) self->PressSendBtn();
-                      })});
+                      }),
+                      lineEndingButton_});
   root->addSubview(toolbar_);
 }
 
 void DataTransfersViewController::viewDidAppear(bool /*animated*/) {
   openSettings_ = false;
+  openHistory_ = false;
   if (std::exchange(disconnectUnshown_, false)) showDisconnected();
 }
 

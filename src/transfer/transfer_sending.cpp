@@ -11,26 +11,27 @@ void DataTransfersViewController::PressSendBtn() {
   }
   const OperatType mode = channel_.operatType();
   if (mode == OperatNormal || mode == OperatNone) {
-    AppendSendData(sendTextField_->text());
-    sendTextField_->setText("");
-    sendTextField_->resignFirstResponder();
+    sendTypedText();
     return;
   }
   channel_.setOperatType(OperatNormal);
   showSendControls("", true, "Send");
 }
 
-void DataTransfersViewController::AppendSendData(std::string text) {
+void DataTransfersViewController::AppendSendData(TypedText text) {
   channel_.append(std::move(text));
 }
 
-void DataTransfersViewController::ProcessSendDataResult(const std::optional<std::string>& text) {
+void DataTransfersViewController::ProcessSendDataResult(const std::optional<std::string>& text,
+                                                        const std::vector<std::uint8_t>& wire) {
   const auto at = Clock::now();
   channel_.resultShown(text.has_value());
   // A test file's writes only count, whatever the mode when the count arrives.
   if (text) {
     appendLogEntry("Sent", *text, at);
     if (capture_) noteCapture(capture_->sent(*text, at));
+    if (history_ && wire.empty()) history_->appendText(HistoryKind::Sent, at, *text);
+    if (history_ && !wire.empty()) history_->append(HistoryKind::Sent, at, *text, wire);
   }
   showCounts();
 }
@@ -46,7 +47,9 @@ void DataTransfersViewController::FinishSendTestFile(std::uint64_t serial, std::
   log_ += "\r\n";
   log_ += testFileEndText(sent, total);
   showLog(false);
-  if (capture_) noteCapture(capture_->testFileEnded(sent, total, Clock::now()));
+  const auto at = Clock::now();
+  if (capture_) noteCapture(capture_->testFileEnded(sent, total, at));
+  if (history_) history_->appendText(HistoryKind::TestFileEnd, at, testFileEndText(sent, total));
   if (current) showSendControls("", true, "Send");
 }
 

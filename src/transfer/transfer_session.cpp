@@ -103,8 +103,8 @@ bool DataTransfersViewController::isLeaving() const {
   const auto& stack = navigation->viewControllers();
   const bool onStack = std::any_of(stack.begin(), stack.end(),
                                    [this](const auto& screen) { return screen.get() == this; });
-  // During a pop the screen is off the stack already; its settings screen keeps it on.
-  return !onStack || !openSettings_;
+  // During a pop the screen is off the stack already; its settings or History screen keeps it on.
+  return !onStack || !(openSettings_ || openHistory_);
 }
 
 void DataTransfersViewController::viewWillDisappear(bool /*animated*/) {

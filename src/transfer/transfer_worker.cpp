@@ -88,7 +88,7 @@ void DataTransfersViewController::sendQueuedTexts(OutputStream* out) {
     if (channel_.stopRequested() || (out != nullptr && out->streamStatus() != StreamStatus::Open)) {
       return;
     }
-    const std::optional<std::string> text = channel_.takeQueued();
+    const std::optional<TypedText> text = channel_.takeQueued();
     if (!text) return;  // dropped meanwhile
     const bool dealtWith = writeData(*text, out);
     if (const std::optional<std::size_t> notSent = channel_.textDone(dealtWith)) {
@@ -98,18 +98,16 @@ void DataTransfersViewController::sendQueuedTexts(OutputStream* out) {
   }
 }
 
-bool DataTransfersViewController::writeData(const std::string& text, OutputStream* out) {
+bool DataTransfersViewController::writeData(const TypedText& text, OutputStream* out) {
   // Without a session a text is dropped, as it always was.
-  if (out == nullptr || text.empty()) return true;
+  if (out == nullptr || text.pieces.empty()) return true;
   const GlbParam& settings = GlbParam::instance();
   const EncodedText encoded = EncodeForSending(text, settings.openQuorvel(), settings.dataFormat());
-  if (encoded.result == EncodedText::Result::NotOnePacket) {
-    postToMain([](auto& screen) { screen.showWarning(kNotOnePacketMessage); });
-    return true;
-  }
-  if (encoded.bytes.empty()) return true;  // the format cannot carry it
+  // Send refused a text no Quorvel packet carries; one the data format cannot carry (the format
+  // may have changed since) writes nothing.
+  if (encoded.result != EncodedText::Result::Ok) return true;
   if (writeWhole(encoded.bytes, out) == 0) return false;
-  postSendResult(text);
+  postSendResult(text.bytes(), encoded.bytes);
   return true;
 }
 
@@ -126,7 +124,7 @@ std::size_t DataTransfersViewController::writeData_AutoSend(const PreparedText& 
                                                           OutputStream* out) {
   if (out == nullptr || prepared.bytes.empty()) return 0;
   const std::size_t sent = writeWhole(prepared.bytes, out);
-  if (sent > 0) postSendResult(prepared.text);
+  if (sent > 0) postSendResult(prepared.text, prepared.bytes);
   return sent;
 }
 
@@ -190,13 +188,21 @@ std::size_t DataTransfersViewController::writeWhole(const std::vector<std::uint8
   return total;
 }
 
-void DataTransfersViewController::postSendResult(std::optional<std::string> text) {
+// `bytes`: what carried the text; handed on only when they are not the text's own.
+void DataTransfersViewController::postSendResult(std::optional<std::string> text,
+                                                 const std::vector<std::uint8_t>& bytes) {
   if (!channel_.admitResult(text.has_value())) return;
   if (!text) {
     postToMain([](auto& screen) { screen.ProcessSendDataResult(std::nullopt); });
     return;
   }
-  postToMain([text = std::move(*text)](auto& screen) { screen.ProcessSendDataResult(text); });
+  std::vector<std::uint8_t> wire;
+  if (std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()) != *text) {
+    wire = bytes;
+  }
+  postToMain([text = std::move(*text), wire = std::move(wire)](auto& screen) {
+    screen.ProcessSendDataResult(text, wire);
+  });
 }
 
 void DataTransfersViewController::postToMain(std::function<void(DataTransfersViewController&)> task) {

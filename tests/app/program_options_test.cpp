@@ -16,9 +16,14 @@ TEST(ProgramOptions, HelpAndVersionPrintOrOneLineTellsWhatCannotBeUsed) {
       {{"--version"}, 0, "zemra-telvo 1.6.0\n"},
       {{"--no-demo", "--help"}, 0, "a path that does not exist yet is accepted"},
       {{"stray"}, 2, "zemra-telvo: unknown option 'stray' (see --help)\n"},
+      {{"--eol", "crlf", "--escapes", "--help"}, 0, "--eol none|cr|lf|crlf"},
+      {{"--eol=dos"}, 2, "zemra-telvo: --eol takes none, cr, lf or crlf, not 'dos'\n"},
       {{"--log", "/nonexistent/log"}, 2,
        "zemra-telvo: cannot open the log file '/nonexistent/log' for appending: No such file or "
        "directory\n"},
+      {{"--history-size=4097", "--version"}, 2,
+       "zemra-telvo: --history-size takes a whole number of MiB from 0 to 4096, not '4097'\n"},
+      {{"--history-size", "0", "--version"}, 0, "zemra-telvo 1.6.0\n"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> argv{ZT_TELVO};

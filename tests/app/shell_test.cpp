@@ -14,6 +14,11 @@ namespace {
 
 using ShellLifeTest = ShellTest;
 
+bool openHistory() {
+  return Touch::pressKeyCommand(*AppShell::current()->navigationController()->topViewController(),
+                                "F3");
+}
+
 TEST_F(ShellLifeTest, BackgroundPopsOnlyTransferScreensWithoutAnimation) {
   const auto list = [] { return tapRow("Accessory Devices List"); };
   const auto transfer = [list] { return list() && tapRow(ShellTest::path("ttyZ0")); };
@@ -27,6 +32,7 @@ TEST_F(ShellLifeTest, BackgroundPopsOnlyTransferScreensWithoutAnimation) {
       {[list] { return list() && tapRow(ShellTest::path("ttyZ0"), RowPart::DetailButton); }, 4},
       {transfer, 3},
       {[transfer] { return transfer() && tapBar("Action") && choose("Settings"); }, 3},
+      {[transfer] { return transfer() && openHistory(); }, 3},
   };
   for (const auto& c : cases) {
     plug("ttyZ0");
@@ -69,6 +75,7 @@ TEST_F(ShellLifeTest, ForegroundRebuildsTheRecordsAndReloadsTheListOnTop) {
   }
 }
 
+// Quitting with History over the transfer screen ends it all the same.
 TEST_F(ShellTest, QuitWithAutoSendRunningEndsTheWorkerBeforeTheSettingsGo) {
   Watchdog dog;
   plug("ttyZ0");
@@ -77,6 +84,7 @@ TEST_F(ShellTest, QuitWithAutoSendRunningEndsTheWorkerBeforeTheSettingsGo) {
   ASSERT_TRUE(tapBar("Action") && choose("Auto Send"));
   const std::string text = GlbParam::instance().autoSendData();
   ASSERT_EQ(readFor(ptys_["ttyZ0"]->master(), text.size()), text) << "auto-send runs";
+  ASSERT_TRUE(openHistory());
   quit();
   EXPECT_EQ(DataTransfersViewController::runningWorkers(), 0);
 }

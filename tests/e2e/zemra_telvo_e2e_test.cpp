@@ -22,8 +22,10 @@ constexpr char kKey[] = "0123456789abcdef";
 
 // The program in the pane; after it ends, whether the terminal is back in its usual mode (line
 // editing and echo on) and its exit status are printed, and the pane stays to be read.
-std::string telvoCommand(const TempDir& data, const std::vector<std::string>& devices) {
-  std::string command = std::string(ZT_TELVO) + " --no-demo --data-dir " + data.path().string();
+std::string telvoCommand(const TempDir& data, const std::vector<std::string>& devices,
+                         const std::string& options = "") {
+  std::string command =
+      std::string(ZT_TELVO) + " --no-demo --data-dir " + data.path().string() + options;
   for (const std::string& device : devices) command += " --device " + device;
   return command +
          "; status=$?; stty -a | tr ' ;' '\\n\\n' | grep -x -e icanon -e echo | tr '\\n' ' ';"
@@ -59,6 +61,19 @@ TEST(ZemraTelvoEndToEnd, SessionSettingsKeyAndQuorvelThenTheNextRunKeepsThem) {
     TmuxSession tmux(command);
     ASSERT_TRUE(tmux.waitFor("Local Device Information")) << tmux.screen();
     exchange(tmux, echo, "hello there");
+    // History: open it, find a text going back, go back; the session is still open.
+    tmux.keys({"F3"});
+    ASSERT_TRUE(tmux.waitFor("Following: 2 entries")) << tmux.screen();
+    tmux.keys({"/"});
+    tmux.type("there");
+    tmux.keys({"Enter"});
+    ASSERT_TRUE(tmux.waitFor("Paused: 0 new entries")) << tmux.screen();
+    tmux.keys({"Escape"});
+    ASSERT_TRUE(tmux.waitFor("Paused:", false) && tmux.waitFor("[ Send ]")) << tmux.screen();
+    tmux.keys({"Enter"});  // the send field kept the focus
+    tmux.type("again");
+    tmux.keys({"Enter"});
+    ASSERT_TRUE(tmux.waitFor(" 16\n")) << tmux.screen();  // "hello there" and "again" came back
     tmux.keys({"F2"});
     ASSERT_TRUE(tmux.waitFor("1  Settings")) << tmux.screen();
     tmux.keys({"1"});
@@ -95,8 +110,9 @@ char processState(int pid) {
   return end == std::string::npos || end + 2 >= line.size() ? '?' : line[end + 2];
 }
 
-// The terminal's part: menus, alerts and the modal screen by keys and clicks, bytes that would
-// steer a terminal shown instead of obeyed, the background, resizing, and no usable terminal.
+// The terminal's part: menus, alerts and the modal screen by keys and clicks, a typed text with
+// an escape and the line ending, bytes that would steer a terminal shown instead of obeyed, the
+// background, resizing, and no usable terminal.
 TEST(ZemraTelvoEndToEnd, TheTerminalShowsWhatComesWithoutObeyingItAndSurvivesItsEvents) {
   Watchdog dog(std::chrono::seconds(240));
   TempDir data;
@@ -115,7 +131,7 @@ TEST(ZemraTelvoEndToEnd, TheTerminalShowsWhatComesWithoutObeyingItAndSurvivesIts
               ptsname_r(module, slave, sizeof slave) == 0);
   const std::string link = (data.path() / "own").string();
   std::filesystem::create_symlink(slave, link);
-  TmuxSession tmux(telvoCommand(data, {link}));
+  TmuxSession tmux(telvoCommand(data, {link}, " --eol crlf --escapes"));
   ASSERT_TRUE(tmux.waitFor("Local Device Information")) << tmux.screen();
   ASSERT_TRUE(tmux.clickOn("[OFF]") && tmux.waitFor("Please first set Quorvel key"));
   tmux.keys({"Escape", "Escape"});  // the alert's OK, then Cancel on the key screen it opened
@@ -130,9 +146,9 @@ TEST(ZemraTelvoEndToEnd, TheTerminalShowsWhatComesWithoutObeyingItAndSurvivesIts
   ASSERT_TRUE(tmux.waitFor("[hi wörld")) << tmux.screen();
   tmux.keys({"BSpace", "BSpace", "BSpace", "BSpace"});  // ö goes whole
   ASSERT_TRUE(tmux.waitFor("[hi w   ")) << tmux.screen();
-  tmux.type("orld");
+  tmux.type("\\x6frld");  // an escaped "o"
   tmux.keys({"Enter"});
-  EXPECT_EQ(readFor(module, 8), "hi world") << tmux.screen();
+  EXPECT_EQ(readFor(module, 10), "hi world\r\n") << tmux.screen();
   // Arrives with no key pressed: drawn all the same, its escape sequences shown, not obeyed.
   ASSERT_TRUE(writeAll(module, "\x1b]0;pwned\x07\x1b[2Jafter"));
   ASSERT_TRUE(tmux.waitFor("]^[]0;pwned^G^[[2Jafter")) << tmux.screen();

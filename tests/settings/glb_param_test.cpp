@@ -48,6 +48,14 @@ TEST_F(GlbParamTest, DefaultsUntilReleaseResourceStartsOver) {
   ExpectDefaults(GlbParam::instance());
 }
 
+// The send field recalls the newest 100 texts sent, never one twice in a row.
+TEST_F(GlbParamTest, SentTextsKeepTheNewestHundred) {
+  SentTexts& sent = GlbParam::instance().sentTexts();
+  for (int i = 0; i <= 100; ++i) sent.add(std::to_string(i));
+  EXPECT_EQ(sent.size(), 100u);
+  EXPECT_EQ(sent.fromNewest(0) + " " + sent.fromNewest(99), "100 1");
+}
+
 // The send worker reads these fields while the main thread edits them; every read must see
 // one whole value that was written, never a torn or freed one.
 TEST_F(GlbParamTest, WorkerReadsWholeValuesWhileTheMainThreadWrites) {

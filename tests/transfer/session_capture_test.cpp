@@ -1,5 +1,5 @@
 // The --log file as a person reads it afterwards: two sessions' entries in order with their
-// dates, nothing cut, and an entry cut short by a failed write.
+// dates to the millisecond, nothing cut, and an entry cut short by a failed write.
 #include "transfer/session_capture.h"
 
 #include <gtest/gtest.h>
@@ -38,25 +38,25 @@ TEST_F(SessionCaptureTest, SessionsFollowInOrderWithDatesAndACutEntryEndsItsLine
   std::string longText;
   for (int i = 0; i < 100; ++i) longText += "line " + std::to_string(i) + " of a long answer\r\n";
   const std::string first =
-      "=== Zemra Demo Module (ZD0001) 2024-03-05 11:05:07\n"
-      "[Received 2024-03-05 11:05:08]hello\r\nworld\n"
-      "[Sent 2024-03-05 11:05:09]" + longText + "\n"
-      "[Received 2024-03-05 11:05:10](4 bytes not shown: c328ff00)\n"
-      "[2024-03-05 11:05:11]the app stopped sending test file data after 3000 of 6300 bytes\n";
+      "=== Zemra Demo Module (ZD0001) 2024-03-05 11:05:07.000\n"
+      "[Received 2024-03-05 11:05:08.482]hello\r\nworld\n"
+      "[Sent 2024-03-05 11:05:09.015]" + longText + "\n"
+      "[Received 2024-03-05 11:05:10.000](4 bytes not shown: c328ff00)\n"
+      "[2024-03-05 11:05:11.999]the app stopped sending test file data after 3000 of 6300 bytes\n";
   {
     SessionCapture capture;
     ASSERT_EQ(capture.open(path_), std::nullopt);
     EXPECT_EQ(capture.beginSession("Zemra Demo Module", "ZD0001", kStart), std::nullopt);
-    EXPECT_EQ(capture.received("hello\r\nworld", kStart + 1s), std::nullopt);
-    EXPECT_EQ(capture.sent(longText, kStart + 2s), std::nullopt);
+    EXPECT_EQ(capture.received("hello\r\nworld", kStart + 1482ms), std::nullopt);
+    EXPECT_EQ(capture.sent(longText, kStart + 2015ms), std::nullopt);
     EXPECT_EQ(capture.undecodable(test::fromHex("c328ff00"), kStart + 3s), std::nullopt);
-    EXPECT_EQ(capture.testFileEnded(3000, 6300, kStart + 4s), std::nullopt);
+    EXPECT_EQ(capture.testFileEnded(3000, 6300, kStart + 4999ms), std::nullopt);
     EXPECT_EQ(contents(), first) << "each entry is in the file once its call returns";
   }
   SessionCapture capture;
   ASSERT_EQ(capture.open(path_), std::nullopt);
   EXPECT_EQ(capture.beginSession("ttyUSB0", "/dev/ttyUSB0", kStart + 24h), std::nullopt);
-  const std::string both = first + "\n=== ttyUSB0 (/dev/ttyUSB0) 2024-03-06 11:05:07\n";
+  const std::string both = first + "\n=== ttyUSB0 (/dev/ttyUSB0) 2024-03-06 11:05:07.000\n";
   EXPECT_EQ(contents(), both);
   EXPECT_EQ(std::filesystem::status(path_).permissions(),
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
@@ -72,7 +72,7 @@ TEST_F(SessionCaptureTest, SessionsFollowInOrderWithDatesAndACutEntryEndsItsLine
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
   (void)std::signal(SIGXFSZ, ignored);
   EXPECT_EQ(capture.received("OK\r\n", kStart + 24h + 3s), std::nullopt);
-  EXPECT_EQ(contents(), both + "[Received \n[Received 2024-03-06 11:05:10]OK\r\n\n");
+  EXPECT_EQ(contents(), both + "[Received \n[Received 2024-03-06 11:05:10.000]OK\r\n\n");
 }
 
 }  // namespace

@@ -40,6 +40,7 @@ class TransferScreenTest : public UiTest {
     screen = std::make_shared<DataTransfersViewController>();
     screen->setAccessoryInfo(info);
     screen->setSessionCapture(capture);
+    screen->setHistoryLimit(historyLimit);
     screen->setReconnect(reconnect);
     navigation->pushViewController(screen, true);
   }
@@ -50,15 +51,17 @@ class TransferScreenTest : public UiTest {
     const auto at = shown.find("\n" + start);
     return at == std::string::npos ? "" : shown.substr(at + 1, shown.find('\n', at + 1) - at - 1);
   }
-  // The log as the display list writes it, with its digits as '#' unless `exact` (time stamps
-  // vary).
+  // `text` with its digits as '#' (time stamps vary).
+  static std::string hashed(std::string text) {
+    std::replace_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }, '#');
+    return text;
+  }
+  // The log as the display list writes it, hashed unless `exact`.
   std::string log(bool exact = false) {
     std::string row = line("row 0.0");
     row = row.substr(row.find(": ") + 2);
     row.pop_back();
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (!exact) std::replace_if(row.begin(), row.end(), digit, '#');
-    return row;
+    return exact ? row : hashed(row);
   }
   bool logHas(const std::string& text) { return log().find(text) != std::string::npos; }
   long long received() { return std::stoll(line("row 1.0").substr(21)); }
@@ -92,6 +95,7 @@ class TransferScreenTest : public UiTest {
   }
 
   Watchdog watchdog;
+  std::uint64_t historyLimit = 0;  // of the next screen pushed
   std::shared_ptr<NavigationController> navigation;
   std::shared_ptr<DataTransfersViewController> screen;
 };

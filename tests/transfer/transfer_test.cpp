@@ -82,6 +82,19 @@ class TransferTest : public test::TransferScreenTest {
     return got;
   }
 
+  // The send field's text, as the toolbar shows it (without the cursor).
+  std::string field() {
+    std::string shown = line("toolbar");
+    shown = shown.substr(shown.find(": ", 10) + 2);
+    shown = shown.substr(0, shown.rfind("] [", shown.rfind("] [") - 1));
+    std::erase(shown, '|');
+    return shown;
+  }
+  void clearField() {
+    while (!field().empty() && Touch::deleteBackward()) {
+    }
+  }
+
   std::shared_ptr<PeerTransport> peer = std::make_shared<PeerTransport>();
 };
 
@@ -103,7 +116,9 @@ TEST_F(TransferTest, SendsAndReceivesStampedLinesUntilClearedAndKeepsTheSessionU
   open();
   EXPECT_EQ(screenText(),
             "[< Back] ZTX [Action]\nrow 0.0 |  | [text view (read-only): ]\n"
-            "row 1.0 | Received | 0\nrow 1.1 | Sent | 0\ntoolbar: [text field: ] [Send]\n");
+            "row 1.0 | Received | 0\nrow 1.1 | Sent | 0\n"
+            "toolbar: [text field: ] [Send] [EOL none]\n"
+            "key commands: [F3 History] [F4 EOL] [Up (while editing)] [Down (while editing)]\n");
   screen->viewDidLoad();  // loaded again: still one session and one worker
   EXPECT_EQ(DataTransfersViewController::runningWorkers(), 1);
   // While typing, the table ends above the keyboard with its last row in view.
@@ -182,16 +197,79 @@ TEST_F(TransferTest, QuorvelPacketsAreCountedWholeAndShownAsTheirPlaintext) {
   EXPECT_EQ(line("row 1.1"), "row 1.1 | Sent | 10");
   const std::string refused =
       "The text cannot be sent as one Quorvel packet: use at most 392 ASCII characters.";
-  for (const std::string& typed : {std::string("h\xC3\xA9llo"), std::string(393, 'x')}) {
-    send(typed);
-    ASSERT_TRUE(runUntil([&] { return !Application::shared().popups().empty(); }));
-    EXPECT_EQ(alert(), refused);
-  }
   settings().setAutoSendData("\xC3\xBC");
   choose(1);  // auto-send does not start
   EXPECT_EQ(alert(), refused);
-  send("after");
-  EXPECT_EQ(opened(peer->record()), "after") << "nothing went out for the refused texts";
+  // A typed text is refused at once and stays in the field; a line ending counts toward the
+  // packet.
+  const std::string shorter = "The text cannot be sent as one Quorvel packet: use at most 390 "
+                              "ASCII characters before the line ending CR LF.";
+  for (const auto& [typed, told] : {std::pair{std::string("h\xC3\xA9llo"), refused},
+                                    {std::string(391, 'x'), shorter}}) {
+    send(typed);
+    EXPECT_EQ(alert(), told);
+    EXPECT_EQ(field(), typed);
+    clearField();
+    settings().setLineEnding(LineEnding::CrLf);
+  }
+  send(std::string(390, 'x'));
+  const std::string written = peer->record();  // writes of at most 200 bytes
+  EXPECT_EQ(opened(written + peer->record()), std::string(390, 'x') + "\r\n")
+      << "nothing went out for the refused texts";
+  reset();  // the screen, and what it still has to show, go before the capture
+}
+
+// Typed texts as a person sends them to a module that wants its commands ended: a backslash is
+// plain until escapes are on, F4 cycles the ending for the rest of the run, escaped bytes go out
+// as they are under ASCII, a malformed escape is refused and kept, Up and Down recall what went;
+// the log, the capture and History show each text as it went.
+TEST_F(TransferTest, TypedTextsTakeTheEndingAndEscapesAndUpAndDownRecallThem) {
+  open();
+  EXPECT_EQ(exchange("a\\x4"), "a\\x4");
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(Touch::pressKeyCommand(*screen, "F4"));
+  ASSERT_TRUE(Touch::tapBarButton(nullptr));
+  peer->closePeer();
+  historyLimit = 1 << 20;
+  test::TempDir dir;
+  SessionCapture capture;
+  ASSERT_EQ(capture.open(dir.path() / "log"), std::nullopt);
+  open(nullptr, &capture);  // the ending chosen holds for the next screen
+  EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send] [EOL CR LF]");
+  settings().setEscapes(true);
+  EXPECT_EQ(exchange("\\x01\\xFF\\t"), "\x01\xFF\t\r\n");
+  choose(3);
+  EXPECT_EQ(exchange("AT\\\\"), "AT\\\r\n");
+  EXPECT_EQ(log(), R"(\r\n[Sent ##:##:##]AT\\r\n)");
+  EXPECT_NE(test::readFile(dir.path() / "log").find("]AT\\\r\n\n"), std::string::npos);
+  send("");
+  EXPECT_EQ(peer->record(), "\r\n") << "Enter on an empty field sends the ending";
+  for (const std::string escape : {"\\x4", "\\q", "\\x\xC3\xA9"}) {
+    send("AT" + escape);
+    EXPECT_EQ(alert(), "The text holds \"" + escape + "\", which is not an escape; use \\r, "
+                       "\\n, \\t, \\\\ or \\x with two hex digits.");
+    EXPECT_EQ(field(), "AT" + escape);
+    clearField();
+  }
+  EXPECT_EQ(exchange("AT\\\\"), "AT\\\r\n");  // sent twice, recalled once
+  ASSERT_TRUE(Touch::tapTextInput(*toolbarItem(0)->customView()));
+  Touch::typeText("draft");
+  std::string recalled;
+  for (const char* key : {"Up", "Up", "Up", "Up", "Down", "Down", "Down", "Down"}) {
+    ASSERT_TRUE(Touch::pressKeyCommand(*screen, key));
+    recalled += field() + " ";
+  }
+  EXPECT_EQ(recalled, "AT\\\\ \\x01\\xFF\\t a\\x4 a\\x4 \\x01\\xFF\\t AT\\\\ draft draft ");
+  tapSendButton();
+  EXPECT_FALSE(Touch::pressKeyCommand(*screen, "Up")) << "rows move as before";
+  EXPECT_EQ(peer->record(), "draft\r\n") << "nothing went out for the refused texts";
+  // History shows each text as it went: control bytes in their visible forms, the ending as a
+  // line break.
+  ASSERT_TRUE(runUntil([&] { return log().ends_with(R"(]draft\r\n)"); }));
+  ASSERT_TRUE(Touch::pressKeyCommand(*screen, "F3"));
+  const std::string history = screenText();
+  EXPECT_NE(history.find(R"(]^A)" "\uFFFD" R"(^I\n\n[Sent )"), std::string::npos) << history;
+  EXPECT_NE(history.find(R"(]AT\\n\n[Sent )"), std::string::npos) << history;
+  ASSERT_TRUE(Touch::tapBarButton(nullptr));
   reset();  // the screen, and what it still has to show, go before the capture
 }
 
@@ -227,7 +305,7 @@ TEST_F(TransferTest, AnAccessoryThatCannotBeOpenedIsExplained) {
   EXPECT_EQ(alert(), "The accessory could not be opened: " + path +
                          ": Inappropriate ioctl for device.");
   send("dropped");
-  EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send]");
+  EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send] [EOL none]");
 }
 
 const std::string kLine(60, 'L');
@@ -243,7 +321,8 @@ TEST_F(TransferTest, AutoSendRepeatsAtItsIntervalUntilStopEndsTheWait) {
   open();
   const auto start = Clock::now();
   choose(1);
-  EXPECT_EQ(line("toolbar"), "toolbar: [text field (disabled): Auto sending data...] [Stop]");
+  EXPECT_EQ(line("toolbar"),
+            "toolbar: [text field (disabled): Auto sending data...] [Stop] [EOL none]");
   for (int i = 0; i < 3; ++i) EXPECT_EQ(peer->record(), settings().autoSendData());
   EXPECT_GE(Clock::now() - start, 2s);  // an interval of 1 second, twice
   const std::string sent = R"(\r\n[Sent ##:##:##])" + settings().autoSendData();
@@ -254,7 +333,7 @@ TEST_F(TransferTest, AutoSendRepeatsAtItsIntervalUntilStopEndsTheWait) {
   }
   settings().setAutoSendInterval(600);
   tapSendButton();  // Stop
-  EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send]");
+  EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send] [EOL none]");
   send("now");
   std::string got;
   while (got != "now" && !(got = peer->record()).empty()) {
@@ -281,7 +360,7 @@ TEST_F(TransferTest, TestFilesGoOutInPacketsWithPausesAndEndWithTheFinishLine) {
       ASSERT_EQ(peer->record().size(), c.writeSize);
       if (i > 0 || c.pauseMs == 0) continue;
       EXPECT_EQ(line("toolbar"),
-                "toolbar: [text field (disabled): Sending test file data...] [Stop]");
+                "toolbar: [text field (disabled): Sending test file data...] [Stop] [EOL none]");
       for (const auto& [entry, refused] : {std::pair{2, false}, {1, true}}) {
         choose(entry);
         EXPECT_EQ(alert(), refused ? Runs("sending test file data") : "");
@@ -293,7 +372,7 @@ TEST_F(TransferTest, TestFilesGoOutInPacketsWithPausesAndEndWithTheFinishLine) {
     ASSERT_TRUE(runUntil([&] { return log().ends_with(kFinished); }));
     EXPECT_EQ(log(), kFinished) << "writes after Stop are counted, not logged";
     EXPECT_EQ(sentCount(), std::to_string(c.writes * c.writeSize));
-    EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send]");
+    EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send] [EOL none]");
     EXPECT_EQ(peer->record(100), "");
   }
 }
@@ -310,7 +389,7 @@ TEST_F(TransferTest, AStoppedTestFileEndsWithoutEndingTheOneStartedAfterIt) {
   choose(2);  // while the first block still runs
   for (int i = 1; i < 8; ++i) ASSERT_EQ(peer->record(), kLine);
   ASSERT_TRUE(runUntil([&] { return log() == kFinished + kFinished; }));
-  EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send]");
+  EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send] [EOL none]");
 }
 
 // A test file ended before its last byte says how far it got: Stop while the device takes
@@ -344,7 +423,7 @@ TEST_F(TransferTest, ATestFileCutShortSaysHowFarItGotAndAGoneDeviceLeavesAnIdleW
   EXPECT_EQ(received(), 3) << "what came before the end is counted";
   EXPECT_TRUE(logHas("]bye"));
   EXPECT_TRUE(log(true).ends_with(stopped("200"))) << log(true);
-  EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [(Send)]");
+  EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [(Send)] [EOL none]");
   choose(1);
   EXPECT_EQ(alert(), kDisconnected);
   const clockid_t clock = screen->sendThreadCpuClock().value();
@@ -410,11 +489,11 @@ TEST(SendChannelTest, AWorkerTakesUpANewStreamAndNeverSendsDroppedTexts) {
   EXPECT_FALSE(left.expired()) << "released by the worker";
   RunLoop::main().runUntilIdle();
   EXPECT_TRUE(left.expired());
-  for (const char* text : {"a", "b", "c"}) channel.append(text);
-  EXPECT_EQ(channel.takeQueued(), "a");
+  for (const char* text : {"a", "b", "c"}) channel.append(ReadTypedText(text, false, {}).text);
+  EXPECT_EQ(channel.takeQueued()->bytes(), "a");
   EXPECT_EQ(channel.dropQueued(), std::nullopt) << "told when the write of a has ended";
   EXPECT_EQ(channel.textDone(false), 3u) << "none of a went out";
-  EXPECT_EQ(channel.takeQueued(), std::nullopt);
+  EXPECT_FALSE(channel.takeQueued());
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "frontend/terminal/text_cells.h"
+#include "platform/ui/text_cells.h"
 #include "platform/ui/display_list.h"
 
 namespace zt::term {
@@ -80,6 +80,13 @@ class CellScreen {
 
   // Where the terminal cursor stands (a field being edited), if anywhere.
   std::optional<std::pair<int, int>> cursor;
+  // How many lines of how many cells each read-only text view drawn as a block got.
+  struct TextBlock {
+    std::shared_ptr<View> view;
+    int lines = 0;
+    int columns = 0;
+  };
+  std::vector<TextBlock> textBlocks;
 
  private:
   std::size_t index(int x, int y) const {

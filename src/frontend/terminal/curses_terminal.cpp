@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "frontend/terminal/text_cells.h"
+#include "platform/ui/text_cells.h"
 
 #include <curses.h>  // last: its macros clash with C++ names
 #include <term.h>

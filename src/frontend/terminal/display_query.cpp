@@ -136,4 +136,13 @@ bool isToolbarStop(const DisplayToolbar::Entry& entry) {
   return false;
 }
 
+const DisplayToolbar::Entry* buttonAfterField(const DisplayList& list, int fieldEntry) {
+  const DisplayToolbar* bar = toolbar(list);
+  for (auto i = static_cast<std::size_t>(fieldEntry) + 1; bar && i < bar->entries.size(); ++i) {
+    const auto& entry = bar->entries[i];
+    if (entry.kind == DisplayToolbar::Entry::Kind::Button) return entry.enabled ? &entry : nullptr;
+  }
+  return nullptr;
+}
+
 }  // namespace zt::term

@@ -48,5 +48,7 @@ bool isFocusable(const DisplayRow& row);
 std::vector<const DisplayRow*> focusableRows(const DisplayList& list);
 // A toolbar entry that Tab stops on: an enabled button or an enabled control.
 bool isToolbarStop(const DisplayToolbar::Entry& entry);
+// The first button to the right of the toolbar field at `fieldEntry` (Send), when it is enabled.
+const DisplayToolbar::Entry* buttonAfterField(const DisplayList& list, int fieldEntry);
 
 }  // namespace zt::term

@@ -6,6 +6,8 @@
 #include "frontend/terminal/touch_dispatch.h"
 #include "platform/ui/application.h"
 #include "platform/ui/table_view.h"
+#include "platform/ui/text_view.h"
+#include "platform/ui/touch.h"
 
 namespace zt::term {
 
@@ -33,6 +35,17 @@ const CellScreen& FrontEnd::frame(int width, int height) {
   refresh();
   focus_.update(list_);
   shown_ = layoutScreen(list_, focus_.focus(), width, height, scroll_);
+  // A screen that fills its text views to the lines shown does so now, for this frame.
+  const std::uint64_t before = modelGeneration();
+  for (const CellScreen::TextBlock& block : shown_->textBlocks) {
+    if (auto* view = dynamic_cast<TextView*>(block.view.get())) {
+      Touch::showTextLines(*view, block.lines, block.columns);
+    }
+  }
+  if (modelGeneration() != before) {
+    refresh();
+    shown_ = layoutScreen(list_, focus_.focus(), width, height, scroll_);
+  }
   return *shown_;
 }
 

@@ -13,12 +13,8 @@ namespace zt::term {
 namespace {
 
 std::string nextButtonTitle(const DisplayList& list, int fieldEntry) {
-  const DisplayToolbar* bar = toolbar(list);
-  for (auto i = static_cast<std::size_t>(fieldEntry) + 1; bar && i < bar->entries.size(); ++i) {
-    const auto& entry = bar->entries[i];
-    if (entry.kind == DisplayToolbar::Entry::Kind::Button && entry.enabled) return entry.title;
-  }
-  return "Return";
+  const DisplayToolbar::Entry* button = buttonAfterField(list, fieldEntry);
+  return button ? button->title : "Return";
 }
 
 std::string doneTitle(const DisplayList& list) {
@@ -71,8 +67,9 @@ std::string barTitle(const std::optional<DisplayBarButton>& button) {
 }
 
 std::vector<std::pair<std::string, std::string>> hints(const DisplayList& list,
-                                                       const Focus& focus) {
-  const KeyContext context = keyContext(list, focus);
+                                                       const Focus& focus, bool brief) {
+  KeyContext context = keyContext(list, focus);
+  context.brief = brief;
   std::vector<std::pair<std::string, std::string>> out;
   for (const DisplayKeyCommands::Command* command : applicableCommands(context)) {
     if (!command->title.empty()) out.emplace_back(command->input, command->title);

@@ -30,14 +30,11 @@ Actions activateToolbarEntry(const DisplayToolbar::Entry& entry) {
   return {act::TapBarButton{entry.item}};
 }
 
-// Enter in a toolbar field taps the next enabled button to its right (Send).
+// Enter in a toolbar field taps the button just to its right (Send) when it is enabled; a
+// button further on is never tapped instead.
 Actions toolbarReturn(const DisplayList& list, int fieldEntry) {
-  const DisplayToolbar* bar = toolbar(list);
-  for (auto i = static_cast<std::size_t>(fieldEntry) + 1; bar && i < bar->entries.size(); ++i) {
-    const auto& entry = bar->entries[i];
-    if (entry.kind == DisplayToolbar::Entry::Kind::Button && entry.enabled) {
-      return {act::TapBarButton{entry.item}};
-    }
+  if (const DisplayToolbar::Entry* button = buttonAfterField(list, fieldEntry)) {
+    return {act::TapBarButton{button->item}};
   }
   return {act::PressReturn{}};
 }

@@ -105,6 +105,14 @@ const std::optional<DisplayBarButton>& rightButton(const Context& c) {
   return nav ? nav->right : none;
 }
 
+// What Esc is named for the left bar button: its title, or "back" for the back button when the
+// hint line is short of room (its title is the screen before's, which may be long).
+std::string leftTitle(const Context& c) {
+  const auto& left = leftButton(c);
+  if (c.brief && left && left->enabled && left->isBackButton) return "back";
+  return barTitle(left);
+}
+
 const std::vector<KeyRow> kEditingRows = {
     {{Code::Enter}, "", "Enter",
      [](const Key&, const Context& c) { return editingReturn(c.list, c.edit); },
@@ -113,7 +121,7 @@ const std::vector<KeyRow> kEditingRows = {
      [](const Key&, const Context& c) { return editingEscape(c.focus, c.list, c.edit); },
      [](const Context& c) {
        const bool escaped = c.focus.escapedEdit == c.edit.control->view.get();
-       return escaped ? barTitle(leftButton(c)) : word("done");
+       return escaped ? leftTitle(c) : word("done");
      }},
     {{Code::Left, Code::Right}, "", "\u2190\u2192",
      [](const Key& key, const Context&) {
@@ -156,8 +164,7 @@ const std::vector<KeyRow> kNormalRows = {
      },
      [](const Context& c) { return word(hasToolbarStops(c.list) ? "next" : ""); }},
     {{Code::Escape}, "", "Esc",
-     [](const Key&, const Context& c) { return tapBarButton(leftButton(c)); },
-     [](const Context& c) { return barTitle(leftButton(c)); }},
+     [](const Key&, const Context& c) { return tapBarButton(leftButton(c)); }, leftTitle},
     {{Code::F2}, "", "F2",
      [](const Key&, const Context& c) { return tapBarButton(rightButton(c)); },
      [](const Context& c) { return barTitle(rightButton(c)); }},
@@ -186,7 +193,7 @@ const std::vector<KeyRow>& stateRows(KeyState state) {
 }  // namespace
 
 KeyContext keyContext(const DisplayList& list, const Focus& focus, int pageRows) {
-  KeyContext context{list, focus, KeyState::Normal, editing(list), pageRows};
+  KeyContext context{list, focus, KeyState::Normal, editing(list), pageRows, false};
   if (alert(list)) {
     context.state = KeyState::Alert;
   } else if (actionSheet(list)) {

@@ -28,6 +28,7 @@ struct KeyContext {
   KeyState state = KeyState::Normal;
   EditingInfo edit;
   int pageRows = 10;  // how many rows PgUp and PgDn move
+  bool brief = false;  // the hint line is short of room: the back button is named "back"
 };
 
 struct KeyRow {

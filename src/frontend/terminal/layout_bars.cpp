@@ -142,10 +142,16 @@ void drawKeyboardKeys(CellScreen& screen, int y, const DisplayKeyboard& keyboard
   }
 }
 
+// The hints drawn one cell in and two apart; where they do not all fit, in their shorter words,
+// so that the last ("q quit") stays readable.
 void drawHints(CellScreen& screen, int y, const DisplayList& list, const Focus& focus) {
   screen.fill(y, 0, screen.width(), Style::Hint);
+  auto shown = hints(list, focus);
+  int end = -1;  // where the last hint would end
+  for (const auto& [key, meaning] : shown) end += labelWidth(key) + 1 + labelWidth(meaning) + 2;
+  if (end >= screen.width()) shown = hints(list, focus, true);
   int x = 1;
-  for (const auto& [key, meaning] : hints(list, focus)) {
+  for (const auto& [key, meaning] : shown) {
     const int need = labelWidth(key) + 1 + labelWidth(meaning);
     if (x + need >= screen.width()) break;
     x = screen.putText(x, y, key, screen.width() - x, Style::HintKey);

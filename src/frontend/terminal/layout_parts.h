@@ -15,9 +15,9 @@ namespace zt::term {
 void drawNavigationBar(CellScreen& screen, const DisplayNavigationBar& bar);
 void drawToolbar(CellScreen& screen, int y, const DisplayToolbar& bar, const Focus& focus);
 void drawKeyboardKeys(CellScreen& screen, int y, const DisplayKeyboard& keyboard);
-// The keys that apply now, as (key, meaning) pairs.
+// The keys that apply now, as (key, meaning) pairs; `brief`: in their shorter words.
 std::vector<std::pair<std::string, std::string>> hints(const DisplayList& list,
-                                                       const Focus& focus);
+                                                       const Focus& focus, bool brief = false);
 void drawHints(CellScreen& screen, int y, const DisplayList& list, const Focus& focus);
 // A one-line text input "[text]" in [x, x + width); sets the screen's cursor while editing.
 void drawField(CellScreen& screen, int x, int y, int width, const DisplayControl& field,

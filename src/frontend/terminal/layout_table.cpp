@@ -84,10 +84,33 @@ std::string_view tail(std::string_view text, int lines, int width) {
   return rest;
 }
 
+bool isMarked(const DisplayControl& log, std::size_t offset) {
+  return std::any_of(log.marked.begin(), log.marked.end(), [offset](const Range& mark) {
+    return offset >= mark.location && offset < mark.location + mark.length;
+  });
+}
+
+// One line of the log, its marked glyphs highlighted; `base`: the line's text's offset in the
+// view's text.
+void drawLogLine(CellScreen& screen, int y, const GlyphLine& line, const DisplayControl& log,
+                 std::size_t base) {
+  if (log.marked.empty()) {
+    screen.put(2, y, line, Style::Log);
+    return;
+  }
+  int x = 2;
+  for (const Glyph& glyph : line) {
+    x = screen.put(x, y, GlyphLine{glyph}, Style::Log, isMarked(log, base + glyph.offset));
+  }
+}
+
 void drawLog(const Canvas& canvas, int first, int lines, const DisplayControl& log) {
   CellScreen& screen = canvas.screen;
   const int width = screen.width() - 4;
-  auto wrapped = wrapText(tail(log.text, lines, width), width);
+  screen.textBlocks.push_back(CellScreen::TextBlock{log.view, lines, width});
+  const std::string_view shown = tail(log.text, lines, width);
+  const auto base = static_cast<std::size_t>(shown.data() - log.text.data());
+  auto wrapped = wrapText(shown, width);
   const auto skip = wrapped.size() > static_cast<std::size_t>(lines)
                         ? wrapped.size() - static_cast<std::size_t>(lines)
                         : 0;
@@ -96,7 +119,7 @@ void drawLog(const Canvas& canvas, int first, int lines, const DisplayControl& l
     if (y < 0) continue;
     screen.fill(y, 1, screen.width() - 2, Style::Log);
     const std::size_t index = skip + static_cast<std::size_t>(i);
-    if (index < wrapped.size()) screen.put(2, y, wrapped[index], Style::Log);
+    if (index < wrapped.size()) drawLogLine(screen, y, wrapped[index], log, base);
   }
 }
 

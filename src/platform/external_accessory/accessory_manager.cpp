@@ -189,14 +189,14 @@ EAAccessoryManager::EAAccessoryManager(AccessoryOptions options, RunLoop& loop)
     : state_(std::make_shared<State>(std::move(options), loop)) {
   State& s = *state_;
   s.sender = this;
-  s.returns = std::make_unique<AccessoryReturns>(loop, s.options.retry, [weak = std::weak_ptr(state_)] {
-    const auto state = weak.lock();
+  const auto listed = [weak = std::weak_ptr(state_)] {
     std::vector<std::shared_ptr<EAAccessory>> list;
-    for (const auto& entry : state ? state->entries : std::vector<State::Entry>{}) {
-      list.push_back(entry.accessory);
+    if (const auto state = weak.lock()) {
+      for (const auto& entry : state->entries) list.push_back(entry.accessory);
     }
     return list;
-  });
+  };
+  s.returns = std::make_unique<AccessoryReturns>(loop, s.options.retry, listed);
   const auto rescanOnChange = [weak = std::weak_ptr(state_)] {
     if (const auto state = weak.lock()) state->rescan(true);
   };

@@ -19,6 +19,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/ui/geometry.h"
 #include "platform/ui/key_command.h"
 #include "platform/ui/text_alignment.h"
 
@@ -79,6 +80,7 @@ struct DisplayControl {
   std::size_t cursor = 0;      // byte offset of the insertion point in `text`, while editing
   TextAlignment alignment = TextAlignment::Left;
   bool numeric = false;        // number pad keyboard
+  std::vector<Range> marked;   // text views: parts shown marked (byte ranges of `text`)
 };
 
 struct DisplayRow {
@@ -165,7 +167,8 @@ struct DisplayList {
   //                   "[text view: ...]", "[button: Done]"; " (disabled)" or " (read-only)"
   //                   before the colon; an empty field not being edited shows its placeholder,
   //                   " (placeholder)" before the colon; "\r" and "\n" in texts written as
-  //                   backslash-r and -n
+  //                   backslash-r and -n, other control characters in their visible forms ("^["
+  //                   for ESC), marked parts of a text view between "«" and "»"
   //   toolbar         "toolbar: [text field: ] [Send]"  (flexible spaces left out)
   //   keyboard        "keyboard: standard" or "keyboard: number pad [Done]"
   //   key commands    "key commands: [F3 History] [Up (while editing)] [/ Search (not editing)]"

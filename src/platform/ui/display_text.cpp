@@ -1,21 +1,23 @@
+#include <algorithm>
 #include <sstream>
 
 #include "platform/ui/display_list.h"
+#include "platform/ui/text_cells.h"
 
 namespace zt {
 
 namespace {
 
-std::string escaped(const std::string& text) {
+// Text as the screen shows it (control characters in their visible forms), with "\r" and "\n"
+// written as backslash-r and -n so that a line break stays visible in one line.
+std::string escaped(std::string_view text) {
   std::string out;
-  for (char c : text) {
-    if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else {
-      out += c;
-    }
+  while (!text.empty()) {
+    const std::size_t brk = text.find_first_of("\r\n");
+    out += visibleText(text.substr(0, brk));
+    if (brk == std::string_view::npos) break;
+    out += text[brk] == '\r' ? "\\r" : "\\n";
+    text.remove_prefix(brk + 1);
   }
   return out;
 }
@@ -38,7 +40,17 @@ std::string control(const DisplayControl& c) {
   std::string text = placeholder ? c.placeholder : c.text;
   // A character, not a one-character string: g++ 12 at -O3 warns falsely on the latter.
   if (c.editing) text.insert(std::min(c.cursor, text.size()), 1, '|');
-  return "[" + kind + ": " + escaped(text) + "]";
+  if (c.marked.empty()) return "[" + kind + ": " + escaped(text) + "]";
+  std::string shown;
+  std::size_t at = 0;
+  for (const Range& mark : c.marked) {
+    const std::size_t from = std::clamp(mark.location, at, text.size());
+    const std::size_t to = std::min(from + mark.length, text.size());
+    shown += escaped(std::string_view(text).substr(at, from - at)) + "\u00AB" +
+             escaped(std::string_view(text).substr(from, to - from)) + "\u00BB";
+    at = to;
+  }
+  return "[" + kind + ": " + shown + escaped(std::string_view(text).substr(at)) + "]";
 }
 
 std::string mark(DisplayAccessory accessory) {

@@ -20,6 +20,19 @@ void TextView::scrollRectToVisible(Rect rect, bool) {
   noteModelChange();
 }
 
+void TextView::setVisibleSize(int lines, int columns) {
+  if (lines == visibleLines_ && columns == visibleColumns_) return;
+  visibleLines_ = lines;
+  visibleColumns_ = columns;
+  if (auto d = delegate()) d->textViewDidChangeVisibleSize(*this);
+}
+
+void TextView::setMarkedRanges(std::vector<Range> ranges) {
+  if (ranges == marked_) return;
+  marked_ = std::move(ranges);
+  noteModelChange();
+}
+
 void TextView::returnKeyPressed() { replaceByTyping(selectedRange(), "\n"); }
 
 bool TextView::shouldBeginEditing() {

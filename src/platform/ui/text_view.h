@@ -4,12 +4,14 @@
 // or ended and after each typed change (textViewDidChange; setText tells nobody).
 //
 // contentInset is virtual so that a subclass can pin it. Content size is estimated from the text
-// (lines of the font's height); scrollRectToVisible moves the content offset. The delegate is
+// (lines of the font's height); scrollRectToVisible moves the content offset. A renderer that
+// lays the text out in lines of its own tells a read-only view how much of it shows. The delegate is
 // held weakly. Main thread only.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/ui/text_input.h"
 
@@ -26,6 +28,8 @@ class TextViewDelegate {
   virtual void textViewDidEndEditing(TextView&) {}
   virtual bool shouldChangeTextInRange(TextView&, Range, const std::string&) { return true; }
   virtual void textViewDidChange(TextView&) {}
+  // A renderer now shows a different number of lines or columns of the view.
+  virtual void textViewDidChangeVisibleSize(TextView&) {}
 };
 
 class TextView : public TextInput {
@@ -43,6 +47,15 @@ class TextView : public TextInput {
   // Scrolls the least needed to show `rect` (content coordinates).
   void scrollRectToVisible(Rect rect, bool animated);
 
+  // How many lines of how many cells a renderer shows of this read-only view; 0 until it said.
+  int visibleLines() const { return visibleLines_; }
+  int visibleColumns() const { return visibleColumns_; }
+  // Tells the delegate when the size changed (Touch::showTextLines calls it).
+  void setVisibleSize(int lines, int columns);
+  // Parts of the text shown marked (found text), as attributed text would colour them.
+  const std::vector<Range>& markedRanges() const { return marked_; }
+  void setMarkedRanges(std::vector<Range> ranges);
+
   void returnKeyPressed() override;
   bool shouldBeginEditing() override;
   void didBeginEditing() override;
@@ -57,6 +70,9 @@ class TextView : public TextInput {
   std::weak_ptr<TextViewDelegate> delegate_;
   EdgeInsets inset_;
   Point offset_;
+  int visibleLines_ = 0;
+  int visibleColumns_ = 0;
+  std::vector<Range> marked_;
 };
 
 }  // namespace zt

@@ -12,6 +12,7 @@
 #include "platform/ui/switch.h"
 #include "platform/ui/table_view.h"
 #include "platform/ui/text_input.h"
+#include "platform/ui/text_view.h"
 #include "platform/ui/toolbar.h"
 #include "platform/ui/window.h"
 
@@ -287,6 +288,13 @@ bool pressKeyCommand(ViewController& screen, std::string_view input) {
   });
   if (pressed == commands.end()) return false;
   if (pressed->action) pressed->action();
+  return true;
+}
+
+bool showTextLines(TextView& view, int lines, int columns) {
+  assertMainThread();
+  if (view.isEditable() || lines < 0 || columns < 0) return false;
+  view.setVisibleSize(lines, columns);
   return true;
 }
 

@@ -17,6 +17,7 @@ namespace zt {
 
 class Switch;
 class ViewController;
+class TextView;
 
 namespace Touch {
 
@@ -56,6 +57,10 @@ bool tapAlertButton(AlertView& alert, int index);
 // whose input it is and that applies now, with a field of the screen edited or not. Refused
 // while an alert or a sheet is up, or when `screen` is not the one on top.
 bool pressKeyCommand(ViewController& screen, std::string_view input);
+
+// Not a finger: the renderer tells a read-only text view how many lines of how many cells of it
+// it shows (the view's delegate may then fill exactly that many).
+bool showTextLines(TextView& view, int lines, int columns);
 
 }  // namespace Touch
 }  // namespace zt

@@ -146,8 +146,8 @@ TEST(KeyMapper, RowsMoveAndActivate) {
 }
 
 // Tab visits the table, then the enabled toolbar items, and begins editing a field it lands on.
-// While a field is edited keys edit it, Enter is the toolbar's next button (else the field's
-// Return), Esc ends the edit; an Esc that finds that edit still going taps the left button.
+// While a field is edited keys edit it, Enter is the toolbar's next button when enabled (else the
+// field's Return), Esc ends the edit; an Esc that finds that edit still going taps the left button.
 TEST(KeyMapper, ToolbarAndEditing) {
   TransferLike transfer;
   transfer.toolbar().entries.insert(transfer.toolbar().entries.begin() + 1,
@@ -159,6 +159,7 @@ TEST(KeyMapper, ToolbarAndEditing) {
   const Focus edit = initialFocus(editing.list);
   TransferLike returning("", true);
   returning.toolbar().entries[1].enabled = false;
+  returning.toolbar().entries.push_back(test::toolbarButton("EOL none"));  // never Enter's
   MainLike pad;
   DisplayRow countRow = test::row(pad.table, 3, 0, "Repetitions");
   countRow.controls.push_back(test::control(DisplayControl::Kind::TextField, "12", true));

@@ -74,6 +74,26 @@ TEST(Layout, TransferScreenLogFillsTheRoomAndShowsItsNewestLinesEscaped) {
   EXPECT_EQ(draw(fresh.list, initialFocus(fresh.list)).line(2), "  [Received 09:05:07]hello");
 }
 
+// A hint line short of room names the back button "back", so that "q quit" stays readable
+// at 80 columns beside a screen's own keys; a button beside Send narrows the field.
+TEST(Layout, AHintLineShortOfRoomNamesTheBackButtonBack) {
+  TransferLike transfer;
+  std::get<DisplayNavigationBar>(transfer.list.items.front()).left =
+      test::barButton("Accessory List", true);
+  transfer.toolbar().entries.push_back(test::toolbarButton("EOL CR LF"));
+  transfer.list.items.emplace_back(DisplayKeyCommands{
+      test::handle<ViewController>(),
+      {{"F3", "History", KeyCommandScope::Always}, {"F4", "EOL", KeyCommandScope::Always}}});
+  Focus focus = initialFocus(transfer.list);
+  focus.area = Focus::Area::Toolbar;
+  focus.toolbarEntry = 0;
+  const std::string keys = " F3 History  F4 EOL  Enter edit  Tab next  Esc ";
+  EXPECT_EQ(draw(transfer.list, focus, 90).line(19), keys + "Accessory List  F2 Action  q quit");
+  const CellScreen screen = draw(transfer.list, focus, 80);
+  EXPECT_EQ(screen.line(19), keys + "back  F2 Action  q quit");
+  EXPECT_EQ(screen.line(18), " [" + std::string(52, ' ') + "] [ Send ] [ EOL CR LF ]");
+}
+
 TEST(Layout, EditedFieldPlacesTheCursorAndScrollsLongText) {
   TransferLike transfer("", true);
   auto& field = *transfer.toolbar().entries[0].control;

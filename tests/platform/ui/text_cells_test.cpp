@@ -1,4 +1,4 @@
-#include "frontend/terminal/text_cells.h"
+#include "platform/ui/text_cells.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace zt::term {
+namespace zt {
 namespace {
 
 std::vector<std::string> texts(const std::vector<GlyphLine>& lines) {
@@ -99,4 +99,4 @@ TEST(TextCells, ArbitraryBytesNeverYieldAnythingATerminalWouldObey) {
 }
 
 }  // namespace
-}  // namespace zt::term
+}  // namespace zt

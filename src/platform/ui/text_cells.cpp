@@ -1,4 +1,4 @@
-#include "frontend/terminal/text_cells.h"
+#include "platform/ui/text_cells.h"
 
 #include <locale.h>  // NOLINT(modernize-deprecated-headers): newlocale, uselocale
 
@@ -7,7 +7,7 @@
 #include <cwchar>
 #include <numeric>
 
-namespace zt::term {
+namespace zt {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -80,30 +80,39 @@ class WidthLocale {
   locale_t previous_ = LC_GLOBAL_LOCALE;
 };
 
-Glyph escapedGlyph(std::string text, std::size_t offset) {
-  const int width = static_cast<int>(text.size());  // ASCII only, apart from "␍"/"␤"
-  return Glyph{std::move(text), width, true, offset};
-}
+// How one character other than a line break shows: a visible stand-in, a combining mark that
+// joins the glyph before it, or the character itself (U+FFFD when it is not printable).
+struct CharForm {
+  enum class Kind : std::uint8_t { StandIn, Mark, Char };
+  Kind kind = Kind::Char;
+  int width = 1;
+  std::string_view text;  // stand-ins only
+};
 
-Glyph codeGlyph(char32_t cp, std::size_t offset) {
-  char buffer[16];
-  (void)std::snprintf(buffer, sizeof buffer, "<U+%04X>", static_cast<unsigned>(cp));  // fits
-  return escapedGlyph(buffer, offset);
+CharForm charForm(char32_t cp, const WidthLocale& widths, char (&buffer)[16]) {
+  if (cp < 0x20 || cp == 0x7F) {
+    buffer[0] = '^';
+    buffer[1] = cp == 0x7F ? '?' : static_cast<char>(cp + 0x40);
+    return {CharForm::Kind::StandIn, 2, std::string_view(buffer, 2)};
+  }
+  if ((cp >= 0x80 && cp < 0xA0) || isLayoutControl(cp)) {
+    const int n = std::snprintf(buffer, sizeof buffer, "<U+%04X>", static_cast<unsigned>(cp));
+    return {CharForm::Kind::StandIn, n, std::string_view(buffer, static_cast<std::size_t>(n))};
+  }
+  const int width = widths.width(cp);
+  if (width == 0) return {CharForm::Kind::Mark, 0, {}};
+  return {CharForm::Kind::Char, width < 0 ? -1 : width, {}};
 }
 
 // Appends the glyph for `cp` (not a line break) to `line`.
 void addGlyph(GlyphLine& line, char32_t cp, std::size_t offset, const WidthLocale& widths) {
-  if (cp < 0x20 || cp == 0x7F) {
-    const char shown = cp == 0x7F ? '?' : static_cast<char>(cp + 0x40);
-    line.push_back(escapedGlyph(std::string{'^', shown}, offset));
+  char buffer[16];
+  const CharForm form = charForm(cp, widths, buffer);
+  if (form.kind == CharForm::Kind::StandIn) {
+    line.push_back(Glyph{std::string(form.text), form.width, true, offset});
     return;
   }
-  if ((cp >= 0x80 && cp < 0xA0) || isLayoutControl(cp)) {
-    line.push_back(codeGlyph(cp, offset));
-    return;
-  }
-  const int width = widths.width(cp);
-  if (width == 0) {
+  if (form.kind == CharForm::Kind::Mark) {
     if (line.empty() || line.back().escaped) {
       Glyph base{"\u25CC", 1, false, offset};  // a dotted circle carries a lone mark
       appendUtf8(base.text, cp);
@@ -113,8 +122,8 @@ void addGlyph(GlyphLine& line, char32_t cp, std::size_t offset, const WidthLocal
     }
     return;
   }
-  Glyph glyph{{}, width < 0 ? 1 : width, false, offset};
-  appendUtf8(glyph.text, width < 0 ? kReplacement : cp);
+  Glyph glyph{{}, form.width < 0 ? 1 : form.width, false, offset};
+  appendUtf8(glyph.text, form.width < 0 ? kReplacement : cp);
   line.push_back(std::move(glyph));
 }
 
@@ -142,6 +151,51 @@ std::vector<GlyphLine> splitLines(std::string_view s, bool breakLines) {
   return lines;
 }
 
+bool isPlainAscii(char c) { return c >= 0x20 && c < 0x7F; }
+
+// The visible form of `s` as splitLines(s, true) draws it, lines joined by "\n": runs of
+// printable ASCII are copied as they are, every other character takes the form charForm gives.
+std::string visibleForm(std::string_view s) {
+  WidthLocale widths;
+  std::string out;
+  out.reserve(s.size());
+  bool afterChar = false;  // a glyph that a combining mark joins comes just before
+  std::size_t pos = 0;
+  while (pos < s.size()) {
+    const std::size_t start = pos;
+    while (pos < s.size() && isPlainAscii(s[pos])) ++pos;
+    if (pos > start) {
+      out.append(s.substr(start, pos - start));
+      afterChar = true;
+      continue;
+    }
+    const char32_t cp = decodeAt(s, pos);
+    const bool crlf = cp == '\r' && pos < s.size() && s[pos] == '\n';
+    if (cp == '\n' || crlf) {
+      if (crlf) ++pos;
+      out += '\n';
+      afterChar = false;
+      continue;
+    }
+    if (cp == '\r') {
+      out += "\u240D";
+      afterChar = false;
+      continue;
+    }
+    char buffer[16];
+    const CharForm form = charForm(cp, widths, buffer);
+    if (form.kind == CharForm::Kind::StandIn) {
+      out += form.text;
+      afterChar = false;
+      continue;
+    }
+    if (form.kind == CharForm::Kind::Mark && !afterChar) out += "\u25CC";
+    appendUtf8(out, form.width < 0 ? kReplacement : cp);
+    afterChar = true;
+  }
+  return out;
+}
+
 // Where a word-wrapped line may break: after the last blank that leaves a non-empty line.
 std::size_t wordBreak(const GlyphLine& line, std::size_t begin, std::size_t end) {
   if (line[end].text == " ") return end;
@@ -156,6 +210,8 @@ std::size_t wordBreak(const GlyphLine& line, std::size_t begin, std::size_t end)
 std::vector<GlyphLine> textLines(std::string_view utf8) { return splitLines(utf8, true); }
 
 GlyphLine singleLine(std::string_view utf8) { return splitLines(utf8, false).front(); }
+
+std::string visibleText(std::string_view utf8) { return visibleForm(utf8); }
 
 std::vector<GlyphLine> wrapLine(const GlyphLine& line, int width, Wrap mode) {
   std::vector<GlyphLine> out;
@@ -238,4 +294,4 @@ void appendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-}  // namespace zt::term
+}  // namespace zt

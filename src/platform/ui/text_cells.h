@@ -5,6 +5,7 @@
 // breaks the line; every other control character is drawn visibly ("^[" for ESC, "␍" for a lone
 // carriage return, "<U+009B>" for C1 and bidirectional controls); invalid UTF-8 becomes U+FFFD.
 // Wide characters take two cells; combining marks join the glyph before them.
+// Both the widget model (what a screen shows and searches) and the terminal front end use it.
 // Pure functions; thread-safe (widths come from a private UTF-8 locale, not the process's).
 #pragma once
 
@@ -13,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zt::term {
+namespace zt {
 
 struct Glyph {
   std::string text;         // UTF-8 to print: one character plus its combining marks
@@ -27,6 +28,9 @@ enum class Wrap { Characters, Words };
 
 // Splits text into its lines at line feeds, every glyph safe to print.
 std::vector<GlyphLine> textLines(std::string_view utf8);
+// The text as textLines shows it, its lines joined by "\n": what a search of shown text matches.
+// Runs of printable ASCII cost a copy only.
+std::string visibleText(std::string_view utf8);
 // One line for one-line places (titles, fields): line breaks are drawn as "␤".
 GlyphLine singleLine(std::string_view utf8);
 // textLines, each line then broken so that no line is wider than `width` cells.
@@ -44,4 +48,4 @@ std::u32string decodeUtf8(std::string_view utf8);
 // Appends the UTF-8 encoding of a code point (at most U+10FFFF).
 void appendUtf8(std::string& out, char32_t cp);
 
-}  // namespace zt::term
+}  // namespace zt
