@@ -1,9 +1,11 @@
 # Two commands set up, build and use Zemra Telvo on a fresh Debian 12 machine (as root):
-#   make run    builds zemra-telvo and starts it with the built-in demo module
+#   make run    builds the three programs only (zemra-telvo, zemra-module, zemra-quorvel) and
+#               starts zemra-telvo with the built-in demo module
 #   make test   builds everything and runs the whole test suite: a normal build, then again under
 #               AddressSanitizer + UndefinedBehaviorSanitizer (and the fuzzer), then the threaded
 #               tests under ThreadSanitizer
-# `make bench` runs the benchmarks. Programs land in build/bin/.
+# `make bench` builds everything, installs the peers it compares with (picocom, tio) when they
+# are missing, and runs the benchmarks. Programs land in build/bin/.
 
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
@@ -19,11 +21,16 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
             libsystemd-dev python3-dbusmock dbus-daemon
 # Installing and packaging: cpack's Debian package (dpkg-shlibdeps), the manual pages' checks.
 PACKAGES += dpkg-dev groff-base man-db
+# The programs bench/peers.py runs beside zemra-telvo; `make bench` only.
+BENCH_PACKAGES := picocom tio
+PROGRAMS := zemra-telvo zemra-module zemra-quorvel
 
-.PHONY: deps build run test test-normal test-asan test-tsan bench clean
+.PHONY: deps bench-deps configure programs build run test test-normal test-asan test-tsan \
+        bench clean
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do \
+# Installs the Debian packages of $(1) that are missing.
+define install_missing
+	@missing=$$(for p in $(1); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
 	  done); \
 	if [ -n "$$missing" ]; then \
@@ -31,12 +38,26 @@ deps:
 	  export DEBIAN_FRONTEND=noninteractive; \
 	  apt-get update -q && apt-get install -y -q --no-install-recommends $$missing; \
 	fi
+endef
 
-build: deps
+deps:
+	$(call install_missing,$(PACKAGES))
+
+# A peer that cannot be had is left out: the benchmark says so and measures the others.
+bench-deps:
+	-$(call install_missing,$(BENCH_PACKAGES))
+
+configure: deps
 	cmake -S . -B build $(CMAKE_COMMON) -DZT_BUILD_BENCH=ON
+
+# The programs alone: a first `make run` builds no test and no benchmark.
+programs: configure
+	cmake --build build -j $(JOBS) --target $(PROGRAMS)
+
+build: configure
 	cmake --build build -j $(JOBS)
 
-run: build
+run: programs
 	./build/bin/zemra-telvo
 
 test: test-normal test-asan test-tsan
@@ -57,8 +78,10 @@ test-tsan: deps
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest --output-on-failure -j $(JOBS) -L threaded
 
-bench: build
+bench: build bench-deps
 	./build/bin/zt_bench
+	bench/transfer_throughput.sh
+	bench/peers.py
 
 clean:
 	rm -rf build build-asan build-tsan

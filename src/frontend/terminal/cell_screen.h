@@ -7,10 +7,12 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -25,12 +27,36 @@ enum class Style : std::uint8_t {
   Escaped, Log, Toolbar, Hint, HintKey, Box, BoxTitle, Splash, Disabled
 };
 
+// One glyph's UTF-8 bytes kept inside the cell, so that a screen of cells is built, copied and
+// compared as plain memory. A glyph longer than the room (a character under a pile of combining
+// marks) keeps the whole characters that fit.
+class CellText {
+ public:
+  static constexpr std::size_t kRoom = 13;
+  CellText() : bytes_{' '}, size_(1) {}  // a blank
+  CellText(std::string_view text);  // NOLINT(google-explicit-constructor): a glyph is its text
+  CellText(const char* text) : CellText(std::string_view(text)) {}  // NOLINT(google-explicit-constructor)
+
+  std::string_view view() const { return {bytes_, size_}; }
+  operator std::string_view() const { return view(); }  // NOLINT(google-explicit-constructor)
+  bool empty() const { return size_ == 0; }
+  std::size_t size() const { return size_; }
+
+ private:
+  char bytes_[kRoom] = {};  // unused bytes stay zero, so equal texts are equal bytes
+  std::uint8_t size_ = 0;
+};
+
 struct Cell {
-  std::string text = " ";  // one glyph; empty in the second cell of a wide glyph
+  CellText text;           // one glyph; empty in the second cell of a wide glyph
   Style style = Style::Plain;
   bool focus = false;      // drawn highlighted (reverse)
-  friend bool operator==(const Cell&, const Cell&) = default;
+  // Compared for every cell of every frame: as bytes (a cell has no padding).
+  friend bool operator==(const Cell& a, const Cell& b) {
+    return std::memcmp(&a, &b, sizeof(Cell)) == 0;
+  }
 };
+static_assert(std::has_unique_object_representations_v<Cell>);
 
 // Something a click or a key can act on.
 struct Target {
@@ -69,7 +95,7 @@ class CellScreen {
   // Records `target` under the cells [x, x + count) of line y; later records win.
   void mark(int x, int y, int count, const Target& target);
 
-  const Cell& at(int x, int y) const;
+  const Cell& at(int x, int y) const { return cells_[index(x, y)]; }
   const Target* hit(int x, int y) const;
   // The printed text of line y, trailing blanks removed.
   std::string line(int y) const;
@@ -89,6 +115,9 @@ class CellScreen {
   std::vector<TextBlock> textBlocks;
 
  private:
+  // Writes a one-cell glyph on line y (in range) unless it would pass the right edge; whether
+  // it fitted (a cell left of the screen is clipped and counts as fitted).
+  bool putCell(int x, int y, const Cell& cell);
   std::size_t index(int x, int y) const {
     return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
            static_cast<std::size_t>(x);

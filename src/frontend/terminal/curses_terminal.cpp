@@ -23,39 +23,6 @@ struct CursesTerminal::ScreenHandle {
 
 namespace {
 
-constexpr int kStyles = static_cast<int>(Style::Disabled) + 1;
-
-struct Look {
-  short fg;
-  short bg;
-  attr_t colourAttrs;  // with colours
-  attr_t plainAttrs;   // without
-};
-
-// The look of each style, in the order of the Style enumeration.
-constexpr Look kLooks[kStyles] = {
-    {-1, -1, A_NORMAL, A_NORMAL},                          // Plain
-    {COLOR_WHITE, COLOR_BLUE, A_NORMAL, A_REVERSE},        // Bar
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE | A_BOLD},  // BarTitle
-    {COLOR_YELLOW, COLOR_BLUE, A_BOLD, A_REVERSE | A_BOLD},  // BarButton
-    {COLOR_CYAN, -1, A_BOLD, A_BOLD},                      // Header
-    {-1, -1, A_NORMAL, A_NORMAL},                          // Row
-    {COLOR_CYAN, -1, A_NORMAL, A_NORMAL},                  // Value
-    {COLOR_GREEN, -1, A_BOLD, A_BOLD},                     // Mark
-    {COLOR_GREEN, -1, A_BOLD, A_BOLD},                     // Control
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_UNDERLINE},     // Field
-    {COLOR_BLUE, COLOR_WHITE, A_NORMAL, A_UNDERLINE | A_DIM},  // Placeholder
-    {COLOR_MAGENTA, -1, A_BOLD, A_BOLD | A_UNDERLINE},     // Escaped
-    {-1, -1, A_NORMAL, A_NORMAL},                          // Log
-    {COLOR_WHITE, COLOR_BLUE, A_NORMAL, A_REVERSE},        // Toolbar
-    {-1, -1, A_NORMAL, A_NORMAL},                          // Hint
-    {COLOR_BLACK, COLOR_CYAN, A_NORMAL, A_REVERSE},        // HintKey
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},        // Box
-    {COLOR_BLACK, COLOR_WHITE, A_BOLD, A_BOLD},            // BoxTitle
-    {-1, -1, A_BOLD, A_BOLD},                              // Splash
-    {-1, -1, A_DIM, A_DIM},                                // Disabled
-};
-
 // Text is UTF-8 whatever the environment says. Called on the main thread before any other
 // thread starts.
 void chooseLocale() {
@@ -146,6 +113,8 @@ std::unique_ptr<CursesTerminal> CursesTerminal::open(std::string& error) {
   set_escdelay(25);
   mousemask(BUTTON1_CLICKED, nullptr);
   terminal->setUpColours();
+  refresh();  // curses clears the terminal and sends its set-up; from here the writer draws
+  terminal->writer_.emplace(terminal->colours_);
   return terminal;
 }
 
@@ -162,45 +131,12 @@ void CursesTerminal::setUpColours() {
   if (!colours_) return;
   start_color();
   use_default_colors();
-  for (int i = 0; i < kStyles; ++i) {
-    init_pair(static_cast<short>(i + 1), kLooks[i].fg, kLooks[i].bg);
-  }
 }
 
 int CursesTerminal::width() const { return getmaxx(stdscr); }
 int CursesTerminal::height() const { return getmaxy(stdscr); }
 
-void CursesTerminal::draw(const CellScreen& screen) {
-  const bool full = !shown_ || shown_->width() != screen.width() ||
-                    shown_->height() != screen.height();
-  if (full) erase();
-  for (int y = 0; y < screen.height(); ++y) {
-    for (int x = 0; x < screen.width(); ++x) {
-      const Cell& cell = screen.at(x, y);
-      if (cell.text.empty() || (!full && shown_->at(x, y) == cell)) continue;
-      const auto index = static_cast<int>(cell.style);
-      const Look& look = kLooks[index];
-      attr_t attrs = colours_ ? look.colourAttrs : look.plainAttrs;
-      if (cell.focus) attrs ^= A_REVERSE;
-      std::u32string chars = decodeUtf8(cell.text);
-      wchar_t wide[CCHARW_MAX] = {};
-      for (std::size_t i = 0; i < chars.size() && i + 1 < CCHARW_MAX; ++i) {
-        wide[i] = static_cast<wchar_t>(chars[i]);
-      }
-      cchar_t shown;
-      setcchar(&shown, wide, attrs, colours_ ? static_cast<short>(index + 1) : 0, nullptr);
-      mvadd_wch(y, x, &shown);  // ERR in the bottom-right cell only means "no room to move on"
-    }
-  }
-  if (screen.cursor) {
-    curs_set(1);
-    move(screen.cursor->second, screen.cursor->first);
-  } else {
-    curs_set(0);
-  }
-  refresh();
-  shown_ = screen;
-}
+void CursesTerminal::draw(const CellScreen& screen) { writer_->draw(screen); }
 
 std::vector<InputEvent> CursesTerminal::read() {
   std::vector<InputEvent> events;
@@ -227,7 +163,8 @@ void CursesTerminal::resize() {
   if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
     resizeterm(size.ws_row, size.ws_col);
   }
-  shown_.reset();
+  refresh();  // curses redraws its (empty) screen now, not at the next key it reads
+  writer_->forget();
 }
 
 void CursesTerminal::release() {
@@ -237,9 +174,8 @@ void CursesTerminal::release() {
 }
 
 void CursesTerminal::resume() {
-  refresh();
-  clearok(stdscr, TRUE);
-  shown_.reset();
+  refresh();  // back in the program's modes
+  writer_->forget();
 }
 
 }  // namespace zt::term

@@ -1,6 +1,7 @@
 // CursesTerminal: the thin layer over ncursesw. It opens the terminal (newterm, so an unknown
-// TERM is an error to report, not an exit), copies cell screens to it (only the cells that
-// changed), and reads keys and mouse clicks as plain values. It knows no display list.
+// TERM is an error to report, not an exit), shows cell screens on it through a TerminalWriter
+// (only the cells that changed), and reads keys and mouse clicks as plain values. It knows no
+// display list.
 //
 // The terminal is in raw mode: Ctrl-C and Ctrl-Z arrive as keys, so the application decides
 // what they do. Text is UTF-8 whatever the locale says: without a UTF-8 locale, C.UTF-8 is used
@@ -15,6 +16,7 @@
 
 #include "frontend/terminal/cell_screen.h"
 #include "frontend/terminal/key.h"
+#include "frontend/terminal/terminal_writer.h"
 
 namespace zt::term {
 
@@ -59,7 +61,7 @@ class CursesTerminal {
   struct ScreenHandle;
   ScreenHandle* handle_ = nullptr;
   bool colours_ = false;
-  std::optional<CellScreen> shown_;
+  std::optional<TerminalWriter> writer_;  // from open() on
 };
 
 }  // namespace zt::term

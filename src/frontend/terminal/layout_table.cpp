@@ -70,9 +70,17 @@ std::vector<Block> blocks(const DisplayList& list, int room) {
   return out;
 }
 
-// The end of a long text: enough bytes for `lines` lines, starting at a line or character.
+// The end of a long text: enough bytes for `lines` lines, starting at a line or character. Each
+// line of the text takes at least one line on screen, so the last lines + 1 of them are enough
+// however long they are (a flood's batch is tens of kilobytes; only its end is drawn).
 std::string_view tail(std::string_view text, int lines, int width) {
-  const auto keep = static_cast<std::size_t>(lines + 1) * static_cast<std::size_t>(width) * 4 + 64;
+  auto keep = static_cast<std::size_t>(lines + 1) * static_cast<std::size_t>(width) * 4 + 64;
+  std::size_t from = text.size();
+  for (int feeds = 0; feeds <= lines && from > 0; ++feeds) {
+    from = text.rfind('\n', from - 1);
+    if (from == std::string_view::npos) break;
+  }
+  if (from != std::string_view::npos && from > 0) keep = std::min(keep, text.size() - from - 1);
   if (text.size() <= keep) return text;
   std::string_view rest = text.substr(text.size() - keep);
   if (const auto feed = rest.find('\n'); feed != std::string_view::npos) {
@@ -114,12 +122,12 @@ void drawLog(const Canvas& canvas, int first, int lines, const DisplayControl& l
   const auto skip = wrapped.size() > static_cast<std::size_t>(lines)
                         ? wrapped.size() - static_cast<std::size_t>(lines)
                         : 0;
+  // A fresh screen is blank, and the log's blanks look like any other: only its text is drawn
+  // (the log takes most of the screen, so this is most of a frame's cells).
   for (int i = 0; i < lines; ++i) {
     const int y = canvas.at(first + i);
-    if (y < 0) continue;
-    screen.fill(y, 1, screen.width() - 2, Style::Log);
     const std::size_t index = skip + static_cast<std::size_t>(i);
-    if (index < wrapped.size()) drawLogLine(screen, y, wrapped[index], log, base);
+    if (y >= 0 && index < wrapped.size()) drawLogLine(screen, y, wrapped[index], log, base);
   }
 }
 

@@ -34,22 +34,29 @@ InputStream::InputStream(int fd, std::string subject, std::function<void()> onGo
     : fd_(fd), subject_(std::move(subject)), onGone_(std::move(onGone)) {}
 
 InputStream::~InputStream() {
-  if (watch_ != 0 && loop_ != nullptr) loop_->unwatch(watch_);
+  if (loop_ != nullptr) forgetLoop();
   if (fd_ >= 0) ::close(fd_);
 }
 
 void InputStream::scheduleInRunLoop(RunLoop& loop) {
-  if (loop_ != nullptr && watch_ != 0) loop_->unwatch(watch_);
-  watch_ = 0;
+  if (loop_ != nullptr) forgetLoop();
   Stream::scheduleInRunLoop(loop);
   updateWatch();
 }
 
 void InputStream::removeFromRunLoop(RunLoop& loop) {
   if (loop_ != &loop) return;
-  if (watch_ != 0) loop_->unwatch(watch_);
-  watch_ = 0;
+  forgetLoop();
   Stream::removeFromRunLoop(loop);
+}
+
+void InputStream::forgetLoop() {
+  if (watch_ != 0) loop_->unwatch(watch_);
+  if (gatherTimer_ != 0) loop_->cancel(gatherTimer_);
+  if (holdTimer_ != 0) loop_->cancel(holdTimer_);
+  watch_ = 0;
+  gatherTimer_ = 0;
+  holdTimer_ = 0;
 }
 
 void InputStream::open() {
@@ -85,13 +92,13 @@ void InputStream::close() {
 
 bool InputStream::hasBytesAvailable() {
   if (status_ == StreamStatus::NotOpen || status_ == StreamStatus::Closed) return false;
-  if (bufferStart_ == buffer_.size()) fill();
+  if (bufferStart_ == buffer_.size() && !(announcing_ && readDry_)) fill();
   return bufferStart_ < buffer_.size();
 }
 
 std::ptrdiff_t InputStream::read(std::uint8_t* buffer, std::size_t maxLength) {
   if (status_ == StreamStatus::NotOpen || status_ == StreamStatus::Closed) return -1;
-  if (bufferStart_ == buffer_.size()) fill();
+  if (bufferStart_ == buffer_.size() && !(announcing_ && readDry_)) fill();
   const std::size_t count = std::min(maxLength, buffer_.size() - bufferStart_);
   if (count == 0) return error_ ? -1 : 0;
   std::memcpy(buffer, buffer_.data() + bufferStart_, count);
@@ -107,7 +114,8 @@ std::ptrdiff_t InputStream::read(std::uint8_t* buffer, std::size_t maxLength) {
 
 void InputStream::updateWatch() {
   const bool wanted = loop_ != nullptr && fd_ >= 0 && status_ == StreamStatus::Open &&
-                      !atEnd_ && !error_ && buffer_.size() < kBufferLimit;
+                      !atEnd_ && !error_ && buffer_.size() < kBufferLimit &&
+                      gatherTimer_ == 0;
   if (wanted && watch_ == 0) {
     watch_ = loop_->watch(fd_, POLLIN, [this](short revents) { onReadable(revents); });
   } else if (!wanted && watch_ != 0 && loop_ != nullptr) {
@@ -118,19 +126,62 @@ void InputStream::updateWatch() {
 
 void InputStream::onReadable(short revents) {
   const auto self = shared_from_this();  // the delegate may drop the last other reference
+  // How long the descriptor kept the loop waiting: a flood keeps it ready all the time.
+  waited_ = std::chrono::steady_clock::now() - readyFrom_;
   const std::size_t before = buffer_.size();
   fill();
   if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && buffer_.size() == before && !atEnd_ &&
       !error_) {
     noteGone(systemError(EIO, subject_));  // hung up without a readable end: stop polling it
   }
+  // A read that took a whole chunk of the device's buffer is followed by more at once (a pty
+  // hands over 4 KiB at a time): keep reading, and announce it all together.
+  if (filled_ >= kMoreAfter && watch_ != 0) {
+    if (holdTimer_ == 0) {
+      holdTimer_ = loop_->after(kHoldSeconds, [weak = weak_from_this()] {
+        if (auto held = weak.lock()) static_cast<InputStream&>(*held).announceHeld();
+      });
+    }
+  } else {
+    announceHeld();
+  }
+  readyFrom_ = std::chrono::steady_clock::now();
+}
+
+void InputStream::announceHeld() {
+  if (holdTimer_ != 0) loop_->cancel(holdTimer_);
+  holdTimer_ = 0;
   announce();
+  gather();
+}
+
+void InputStream::gather() {
+  // A slow sender shows itself twice in a row: a flood that falters once is not paused, and
+  // neither is whatever comes first after a quiet spell (it may be the start of a flood).
+  const bool quietBefore = waited_ > kQuietAfter;
+  const bool small = !quietBefore && readDry_ && filled_ > 0 && filled_ < kGatherBelow &&
+                     waited_ >= kGatherAfter;
+  const bool slow = small && lastSmall_;
+  lastSmall_ = small;
+  if (!slow || loop_ == nullptr || gatherTimer_ != 0) return;
+  gatherTimer_ = loop_->after(kGatherSeconds, [weak = weak_from_this()] {
+    if (auto self = weak.lock()) {
+      auto& input = static_cast<InputStream&>(*self);
+      input.gatherTimer_ = 0;
+      input.updateWatch();
+    }
+  });
+  updateWatch();
 }
 
 void InputStream::announce() {
   if (bufferStart_ == buffer_.size() || status_ == StreamStatus::Closed) return;
   const std::uint64_t before = consumed_;
+  // When the descriptor was just read dry, asking it again while the delegate reads would only
+  // cost a system call that finds nothing; what comes meanwhile wakes the loop once more.
+  announcing_ = true;
   deliver(StreamEvent::HasBytesAvailable);
+  announcing_ = false;
   // A delegate that read only part of the bytes hears of the rest on the next pass; one that
   // read nothing is not asked again until more arrives (so an idle delegate costs nothing).
   if (consumed_ != before && bufferStart_ < buffer_.size() && loop_ != nullptr) {
@@ -147,17 +198,21 @@ void InputStream::fill() {
     bufferStart_ = 0;
   }
   std::uint8_t chunk[4096];
+  readDry_ = false;
+  filled_ = 0;
   while (buffer_.size() < kBufferLimit) {
     const std::size_t want = std::min(sizeof chunk, kBufferLimit - buffer_.size());
     const ssize_t n = ::read(fd_, chunk, want);
     if (n > 0) {
       buffer_.insert(buffer_.end(), chunk, chunk + n);
+      filled_ += static_cast<std::size_t>(n);
     } else if (n == 0) {
       noteGone({});
       break;
     } else if (errno == EINTR) {
       continue;
     } else {
+      readDry_ = true;
       if (errno != EAGAIN && errno != EWOULDBLOCK) noteGone(systemError(errno, subject_));
       break;
     }

@@ -11,6 +11,14 @@
 // ErrorOccurred, and the stream's gone handler runs once. A stream in the Error state tells why
 // in streamError(), named by the subject it was made with (the device path, "host:port", ...).
 //
+// A slow sender's bytes are gathered: when two reads in a row find little (under 2 KiB) after
+// the loop had waited for them, the stream looks at the descriptor again only after a pause
+// (kGatherSeconds), so a device sending short lines at a serial line's pace wakes the program a
+// few dozen times a second, not once per line. The first bytes after a quiet spell are announced
+// at once; a flood (reads that find kilobytes, or follow each other closely) never pauses. In a
+// flood, reads that each take a whole chunk of the device's buffer are announced together (up to
+// the buffer's size), once a read finds less or kHoldSeconds have passed.
+//
 // Threads: everything is for the loop's thread, except OutputStream's hasSpaceAvailable, write,
 // waitForSpace and streamError, which a worker thread may call while the main thread owns the
 // stream; its close() waits for those calls to leave the descriptor before closing it, and wakes
@@ -106,11 +114,25 @@ class InputStream final : public Stream {
 
  private:
   static constexpr std::size_t kBufferLimit = std::size_t{64} * 1024;
+  static constexpr std::size_t kGatherBelow = 2048;
+  static constexpr std::chrono::microseconds kGatherAfter{500};
+  static constexpr std::size_t kMoreAfter = 3072;
+  static constexpr double kHoldSeconds = 0.002;
+  // Short enough that a person watching a stream sees no lag; long enough that the terminal
+  // draws about once per gathered batch.
+  static constexpr double kGatherSeconds = 0.05;
+  static constexpr std::chrono::milliseconds kQuietAfter{100};  // two pauses: a quiet spell
 
   void updateWatch();
+  // Stops watching and resting on the loop the stream is scheduled on.
+  void forgetLoop();
   void onReadable(short revents);
   // Tells the delegate that bytes wait.
   void announce();
+  // After a small announcement, rests the descriptor for kGatherSeconds.
+  void gather();
+  // Announces what was read and held back.
+  void announceHeld();
   // Reads what the descriptor holds into the buffer, up to its limit.
   void fill();
   // Empty, or EIO (a tty whose other side hung up): at end; else failed with `error`.
@@ -124,6 +146,14 @@ class InputStream final : public Stream {
   std::uint64_t consumed_ = 0;  // bytes handed out by read()
   bool atEnd_ = false;
   PlatformError error_;
+  bool readDry_ = false;     // the last fill() ended because the descriptor had no more
+  std::size_t filled_ = 0;   // bytes the last fill() read
+  std::chrono::steady_clock::time_point readyFrom_;  // the loop watched again from then
+  std::chrono::steady_clock::duration waited_{};     // until the descriptor was readable
+  bool lastSmall_ = false;  // the announcement before found little, after a wait
+  RunLoop::Id gatherTimer_ = 0;  // the descriptor rests until it fires
+  RunLoop::Id holdTimer_ = 0;    // bytes read are announced when it fires, at the latest
+  bool announcing_ = false;  // the delegate is being told that bytes wait
   RunLoop::Id watch_ = 0;
 };
 

@@ -131,14 +131,27 @@ std::vector<GlyphLine> splitLines(std::string_view s, bool breakLines) {
   WidthLocale widths;
   std::vector<GlyphLine> lines(1);
   std::size_t pos = 0;
+  // Room for a line's glyphs up to its line feed (at most one glyph per byte), so that building
+  // it never moves the glyphs already made.
+  const auto reserveLine = [&](std::size_t from) {
+    const std::size_t feed = breakLines ? s.find('\n', from) : std::string_view::npos;
+    lines.back().reserve((feed == std::string_view::npos ? s.size() : feed) - from);
+  };
+  reserveLine(0);
   while (pos < s.size()) {
     const std::size_t start = pos;
+    if (const char c = s[pos]; c >= 0x20 && c < 0x7F) {  // printable ASCII, most of any text
+      lines.back().push_back(Glyph{std::string(1, c), 1, false, start});
+      ++pos;
+      continue;
+    }
     const char32_t cp = decodeAt(s, pos);
     const bool crlf = cp == '\r' && pos < s.size() && s[pos] == '\n';
     if (cp == '\n' || crlf) {
       if (crlf) ++pos;
       if (breakLines) {
         lines.emplace_back();
+        reserveLine(pos);
       } else {
         lines.back().push_back(Glyph{"\u2424", 1, true, start});
       }
@@ -238,7 +251,11 @@ std::vector<GlyphLine> wrapLine(const GlyphLine& line, int width, Wrap mode) {
 
 std::vector<GlyphLine> wrapText(std::string_view utf8, int width, Wrap mode) {
   std::vector<GlyphLine> out;
-  for (const GlyphLine& line : textLines(utf8)) {
+  for (GlyphLine& line : textLines(utf8)) {
+    if (mode == Wrap::Characters && width > 0 && lineWidth(line) <= width) {
+      out.push_back(std::move(line));  // fits as it is
+      continue;
+    }
     for (GlyphLine& piece : wrapLine(line, width, mode)) out.push_back(std::move(piece));
   }
   return out;
