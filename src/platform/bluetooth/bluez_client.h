@@ -8,9 +8,9 @@
 // One client at a time: acquire() opens the system bus on first use; the client, and with it
 // the bus, lives while someone holds it or one of its links stands. A link that dropped is
 // connected again while a transfer screen waits for it (installBluetoothReconnector), which
-// holds the client meanwhile. Every call to the daemon
-// has a timeout; news reaches the listener, and a connect its answer, on a later pass of the
-// loop. Loop thread only (the accessory manager's loop, which must outlive the client).
+// holds the client meanwhile. Every call to the daemon has a timeout; news reaches the
+// listener, and a connect its answer, on a later pass of the loop. Loop thread only (the
+// accessory manager's loop, which must outlive the client).
 #pragma once
 
 #include <functional>
