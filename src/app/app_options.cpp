@@ -50,6 +50,8 @@ AppOptions parseAppOptions(const std::vector<std::string>& args) {
       options.dataDir = NonEmpty("--data-dir", *dir);
     } else if (auto file = ValueOf("--log", rest, i)) {
       options.logFile = NonEmpty("--log", *file);
+    } else if (rest[i] == "--reconnect") {
+      options.reconnect = true;
     } else if (auto size = ValueOf("--history-size", rest, i)) {
       options.historyMiB = HistoryMiB(*size);
     } else if (auto ending = ValueOf("--eol", rest, i)) {
@@ -70,7 +72,7 @@ AppOptions parseAppOptions(const std::vector<std::string>& args) {
 const char* appUsage() {
   return "usage: zemra-telvo [--device PATH[@BAUD]]... [--tcp HOST:PORT]... [--no-demo]\n"
          "                   [--data-dir DIR] [--log FILE] [--history-size MIB]\n"
-         "                   [--eol none|cr|lf|crlf] [--escapes]\n"
+         "                   [--eol none|cr|lf|crlf] [--escapes] [--reconnect]\n"
          "       zemra-telvo --help | --version\n"
          "A terminal for Bluetooth serial modules and USB serial adapters. It lists the serial\n"
          "devices it finds, those given here and a built-in demo module that echoes.\n"
@@ -89,6 +91,8 @@ const char* appUsage() {
          "                        the transfer screen changes it for the rest of the run\n"
          "  --escapes             read \\r, \\n, \\t, \\\\ and \\xNN (two hex digits) in a typed\n"
          "                        text as those bytes; an escaped byte goes out as it is\n"
+         "  --reconnect           when a module's link drops, keep its transfer screen and\n"
+         "                        reconnect by itself when the same module comes back\n"
          "  --help                show this text\n"
          "  --version             show the version\n"
          "Keys (the hint line at the bottom names those that do something at the moment):\n"

@@ -13,6 +13,7 @@
 #include "app/zemra_demo_app_delegate.h"
 #include "frontend/terminal/run_terminal.h"
 #include "platform/accessory_picker/accessory_picker.h"
+#include "platform/bluetooth/bluez_client.h"
 #include "platform/device/device.h"
 #include "platform/external_accessory/accessory_manager.h"
 #include "platform/runloop/run_loop.h"
@@ -44,12 +45,13 @@ int run(const std::vector<std::string>& args) {
   }
   zt::GlbParam::instance().setLineEnding(options.lineEnding);
   zt::GlbParam::instance().setEscapes(options.escapes);
-  zt::EAAccessoryManager::createShared(options.accessories);
+  zt::installBluetoothReconnector(zt::EAAccessoryManager::createShared(options.accessories));
   zt::installBluetoothAccessoryPicker();
 
   zt::ShellSettings settings;
   settings.documentsDirectory = zt::DocumentsDirectory(options.dataDir);
   settings.capture = options.logFile ? &capture : nullptr;
+  settings.reconnect = options.reconnect;
   settings.historyLimit = options.historyMiB << 20;
   zt::Application::shared().setDelegate(
       std::make_shared<zt::ZemraDemoAppDelegate>(std::move(settings)));

@@ -79,6 +79,14 @@ SessionCapture::Failure SessionCapture::undecodable(std::span<const std::uint8_t
                             " bytes not shown: " + hexDigits(bytes) + ")"));
 }
 
+SessionCapture::Failure SessionCapture::link(std::string_view kind, Time at) {
+  return append(stamped(kind, at, ""));
+}
+
+SessionCapture::Failure SessionCapture::textsNotSent(std::size_t count, Time at) {
+  return append(stamped("", at, notSentText(count)));
+}
+
 SessionCapture::Failure SessionCapture::append(std::string block) {
   if (fd_ < 0) return std::nullopt;
   if (lineOpen_) block.insert(0, 1, '\n');
@@ -124,6 +132,11 @@ std::string testFileEndText(std::uint64_t sent, std::uint64_t total) {
   if (sent >= total) return "the app finish sending test file data operation";
   return "the app stopped sending test file data after " + std::to_string(sent) + " of " +
          std::to_string(total) + " bytes";
+}
+
+std::string notSentText(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " queued text was" : " queued texts were") +
+         " not sent";
 }
 
 std::string testFileStartText(std::string_view line, std::int32_t count, std::uint64_t total) {

@@ -10,6 +10,9 @@
 //   [2024-03-05 11:05:10.200]the app finish sending test file data operation
 //   [2024-03-05 11:05:10.200]the app stopped sending test file data after 3000 of 6300 bytes
 //   [Received 2024-03-05 11:05:11.007](3 bytes not shown: c328ff)
+//   [Link lost 2024-03-05 11:05:12.350]                        the device went away (--reconnect)
+//   [2024-03-05 11:05:12.350]2 queued texts were not sent
+//   [Link back 2024-03-05 11:05:20.118]                        and came back
 //
 // Line breaks inside TEXT stay as they came ("\r\n" included), so a TEXT is everything between
 // its stamp and the last "\n" of its block, and a TEXT that ends in a line break is followed by
@@ -31,6 +34,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -43,6 +47,9 @@ namespace zt {
 // The line a test file's transmission ends with, on the screen and in the file: the finish line
 // when all `total` bytes went out, else how far it got ("... after 3000 of 6300 bytes").
 std::string testFileEndText(std::uint64_t sent, std::uint64_t total);
+// The line that tells how many typed texts were dropped when the link was lost: "1 queued text
+// was not sent", "2 queued texts were not sent".
+std::string notSentText(std::size_t count);
 // The history's line for a test file that starts: its line, repetitions and total bytes.
 std::string testFileStartText(std::string_view line, std::int32_t count, std::uint64_t total);
 
@@ -70,6 +77,10 @@ class SessionCapture {
   [[nodiscard]] Failure testFileEnded(std::uint64_t sent, std::uint64_t total, Time at);
   // Received bytes that did not decode, or a Quorvel batch that did not open.
   [[nodiscard]] Failure undecodable(std::span<const std::uint8_t> bytes, Time at);
+  // "[KIND DATE]": the link was lost ("Link lost") or came back ("Link back").
+  [[nodiscard]] Failure link(std::string_view kind, Time at);
+  // `count` typed texts were dropped without being sent.
+  [[nodiscard]] Failure textsNotSent(std::size_t count, Time at);
 
  private:
   Failure append(std::string block);

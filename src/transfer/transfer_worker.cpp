@@ -82,25 +82,33 @@ void DataTransfersViewController::runTestFile(OutputStream* out, std::uint64_t& 
 }
 
 void DataTransfersViewController::sendQueuedTexts(OutputStream* out) {
-  // The texts queued now, oldest first; those queued meanwhile wait for the next drain. A closed
-  // stream leaves them queued, so that whoever drops them knows how many were not sent.
+  // The texts queued now, oldest first; those queued meanwhile wait for the next drain. A stream
+  // that is closed or failed leaves them queued, so that whoever drops them counts them.
   for (std::size_t count = channel_.queuedCount(); count > 0; --count) {
-    if (channel_.stopRequested() || (out != nullptr && !usable(out))) return;
+    if (channel_.stopRequested() || (out != nullptr && out->streamStatus() != StreamStatus::Open)) {
+      return;
+    }
     const std::optional<TypedText> text = channel_.takeQueued();
     if (!text) return;  // dropped meanwhile
-    writeData(*text, out);
+    const bool dealtWith = writeData(*text, out);
+    if (const std::optional<std::size_t> notSent = channel_.textDone(dealtWith)) {
+      postToMain([count = *notSent](auto& screen) { screen.tellNotSent(count); });
+    }
     channel_.pause(kBetweenTexts, std::nullopt);
   }
 }
 
-void DataTransfersViewController::writeData(const TypedText& text, OutputStream* out) {
-  if (out == nullptr || text.pieces.empty()) return;
+bool DataTransfersViewController::writeData(const TypedText& text, OutputStream* out) {
+  // Without a session a text is dropped, as it always was.
+  if (out == nullptr || text.pieces.empty()) return true;
   const GlbParam& settings = GlbParam::instance();
   const EncodedText encoded = EncodeForSending(text, settings.openQuorvel(), settings.dataFormat());
   // Send refused a text no Quorvel packet carries; one the data format cannot carry (the format
   // may have changed since) writes nothing.
-  if (encoded.result != EncodedText::Result::Ok) return;
-  if (writeWhole(encoded.bytes, out) > 0) postSendResult(text.bytes(), encoded.bytes);
+  if (encoded.result != EncodedText::Result::Ok) return true;
+  if (writeWhole(encoded.bytes, out) == 0) return false;
+  postSendResult(text.bytes(), encoded.bytes);
+  return true;
 }
 
 void DataTransfersViewController::runAutoSend(OutputStream* out) {
