@@ -41,7 +41,7 @@ int run(const std::vector<std::string>& args) {
   // Outlives the shell, which hands it to every transfer screen.
   zt::SessionCapture capture;
   if (options.logFile) {
-    if (auto error = capture.open(*options.logFile)) return fail(*error, 2);
+    if (const auto error = capture.open(*options.logFile)) return fail(error.message(), 2);
   }
   zt::GlbParam::instance().setLineEnding(options.lineEnding);
   zt::GlbParam::instance().setEscapes(options.escapes);

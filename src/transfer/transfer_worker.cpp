@@ -157,7 +157,10 @@ std::uint64_t DataTransfersViewController::writeData_SendTestFileEx(const Repeat
       chunk.resize(static_cast<std::size_t>(std::min<std::uint64_t>(block.length() - total, packet)));
       block.copy(total, chunk.size(), chunk.data());
       const std::ptrdiff_t n = out->write(chunk.data(), chunk.size());
-      if (n < 0) return total;
+      if (n < 0) {
+        tellWriteFailure(*out);
+        return total;
+      }
       if (n == 0) break;  // no space now
       total += static_cast<std::uint64_t>(n);
       channel_.countSent(n);
@@ -177,7 +180,10 @@ std::size_t DataTransfersViewController::writeWhole(const std::vector<std::uint8
   std::size_t total = 0;
   while (total < bytes.size() && !channel_.stopRequested() && usable(out)) {
     const std::ptrdiff_t n = out->write(bytes.data() + total, std::min(bytes.size() - total, packet));
-    if (n < 0) break;
+    if (n < 0) {
+      tellWriteFailure(*out);
+      break;
+    }
     if (n == 0) {  // no space now
       out->waitForSpace(kSpaceWait);
       continue;
@@ -186,6 +192,14 @@ std::size_t DataTransfersViewController::writeWhole(const std::vector<std::uint8
     channel_.countSent(n);
   }
   return total;
+}
+
+// A stream closed under the write is no failure: only one that failed has a reason to tell.
+void DataTransfersViewController::tellWriteFailure(OutputStream& out) {
+  PlatformError why = out.streamError();
+  if (!why) return;
+  postToMain([failed = std::static_pointer_cast<OutputStream>(out.shared_from_this()),
+              why = std::move(why)](auto& screen) { screen.outputFailed(*failed, why); });
 }
 
 // `bytes`: what carried the text; handed on only when they are not the text's own.
