@@ -201,9 +201,9 @@ class DataTransfersViewController : public ViewController,
   std::uint64_t writeData_SendTestFileEx(const RepeatedBlock& block, OutputStream* out);
   // Writes all of `bytes` in writes of at most the packet size; returns how many went out.
   std::size_t writeWhole(const std::vector<std::uint8_t>& bytes, OutputStream* out);
-  // A write to `out` failed: the main thread ends the session and logs why (nothing when the
-  // stream was only closed).
-  void tellWriteFailure(OutputStream& out);
+  // One write to `out`; when it fails, the main thread ends the session and logs why (nothing
+  // when the stream was only closed).
+  std::ptrdiff_t writeOut(OutputStream& out, const std::uint8_t* bytes, std::size_t length);
   void postSendResult(std::optional<std::string> text, const std::vector<std::uint8_t>& bytes = {});
   void postToMain(std::function<void(DataTransfersViewController&)> task);
 

@@ -28,8 +28,9 @@
 //
 // Failures are PlatformErrors, empty when there is none. A write that fails is told once: the
 // first entry call that fails returns it (the system's reason, e.g. "No space left on device");
-// later entries are still tried, so the capture goes on when room is made, and return none. An entry cut short is left as it is and the next
-// entry written begins on a new line. A capture that is not open ignores every entry.
+// later entries are still tried, so the capture goes on when room is made, and return none. An
+// entry cut short is left as it is and the next entry written begins on a new line. A capture
+// that is not open ignores every entry.
 //
 // Threads: main thread only (the transfer screens and main() call it there); not synchronized.
 #pragma once

@@ -83,6 +83,28 @@ void drawField(CellScreen& screen, int x, int y, int width, const DisplayControl
   screen.cursor = std::pair{x + 1 + before, y};
 }
 
+// Draws a toolbar entry that holds a control at `x` (a field takes `fieldWidth`) and makes
+// `target` its; returns where the next entry starts.
+int drawToolbarControl(CellScreen& screen, int x, int y, int fieldWidth,
+                       const DisplayControl& control, bool focused, Target& target) {
+  const int start = x;
+  if (isTextInput(control)) {
+    drawField(screen, x, y, fieldWidth, control, focused);
+    target.kind = Target::Kind::TextInput;
+    x += fieldWidth;
+  } else {
+    const std::string label =
+        control.kind == DisplayControl::Kind::Switch ? (control.on ? "[ON ]" : "[OFF]")
+                                                     : "[ " + control.text + " ]";
+    x = screen.putText(x, y, label, screen.width() - x, Style::Control, focused);
+    target.kind = control.kind == DisplayControl::Kind::Switch ? Target::Kind::Switch
+                                                               : Target::Kind::ControlButton;
+  }
+  target.view = control.view;
+  if (control.enabled) screen.mark(start, y, x - start, target);
+  return x + 1;
+}
+
 void drawToolbar(CellScreen& screen, int y, const DisplayToolbar& bar, const Focus& focus) {
   using Kind = DisplayToolbar::Entry::Kind;
   screen.fill(y, 0, screen.width(), Style::Toolbar);
@@ -113,24 +135,9 @@ void drawToolbar(CellScreen& screen, int y, const DisplayToolbar& bar, const Foc
       if (entry.enabled) screen.mark(start, y, x - 1 - start, target);
       continue;
     }
-    if (!entry.control) continue;
-    const DisplayControl& control = *entry.control;
-    if (isTextInput(control)) {
-      drawField(screen, x, y, fieldWidth, control, focused);
-      target.kind = Target::Kind::TextInput;
-      target.view = control.view;
-      x += fieldWidth;
-    } else {
-      const std::string label =
-          control.kind == DisplayControl::Kind::Switch ? (control.on ? "[ON ]" : "[OFF]")
-                                                       : "[ " + control.text + " ]";
-      x = screen.putText(x, y, label, screen.width() - x, Style::Control, focused);
-      target.kind = control.kind == DisplayControl::Kind::Switch ? Target::Kind::Switch
-                                                                 : Target::Kind::ControlButton;
-      target.view = control.view;
+    if (entry.control) {
+      x = drawToolbarControl(screen, x, y, fieldWidth, *entry.control, focused, target);
     }
-    if (control.enabled) screen.mark(start, y, x - start, target);
-    ++x;
   }
 }
 
