@@ -6,11 +6,13 @@
 // Use: make it with std::make_shared, setAccessoryInfo, then push it. The session and the worker
 // start when its view loads and end when it leaves the navigation stack (or when it disappears
 // other than for its own settings screen). The session also ends when the accessory goes away:
-// the input stream reports its end or an error, or the screen that follows the accessory
-// notifications calls AccessoryDisconnect(). The person is told once, at once when the screen is
-// on top, else when it is on top again. A screen made to reconnect (setReconnect) does not end
-// then: it logs the loss, waits for the same accessory to come back, opens a new session on it
-// by itself and logs its return (transfer_link.cpp).
+// the input stream reports its end or an error, a write fails, or the screen that follows the
+// accessory notifications calls AccessoryDisconnect(). The person is told once, at once when the
+// screen is on top, else when it is on top again; when the system gave a reason (a read or
+// write error), "[Link lost HH:mm:ss]REASON" goes in the log first. A screen made to reconnect
+// (setReconnect) does not end then: it logs the loss (with the reason, if any), waits for the
+// same accessory to come back, opens a new session on it by itself and logs its return
+// (transfer_link.cpp).
 //
 // Threads: every public operation is for the main thread. The worker writes to the output
 // stream from its own thread; all it shares with the main thread is in the SendChannel, whose
@@ -103,7 +105,7 @@ class DataTransfersViewController : public ViewController,
   std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& table, IndexPath path) override;
 
   // The input stream announces bytes (read on the main thread), or its end or an error (the
-  // session is over).
+  // session is over; an error's reason is logged).
   void handleEvent(Stream& stream, StreamEvent code) override;
   // The menu: 0 Settings, 1 Auto Send, 2 Send Test File Data, 3 Clear, 4 Cancel.
   void clickedButtonAtIndex(ActionSheet& sheet, int index) override;
@@ -127,7 +129,7 @@ class DataTransfersViewController : public ViewController,
   void buildViews();
   void showWarning(const std::string& message);
   // Shows the alert a failed write of the capture file returns, if any.
-  void noteCapture(const SessionCapture::Failure& failure);
+  void noteCapture(const PlatformError& failure);
 
   // ---- session (transfer_session.cpp)
   void OpenSession();
@@ -139,19 +141,25 @@ class DataTransfersViewController : public ViewController,
   void CloseSession();
   // Whether the screen is leaving for good: off its navigation stack, or not for its settings.
   bool isLeaving() const;
+  // The session is over, for `why` when the system said (a read or write error; empty: the device
+  // went away or the main screen said so): the same as AccessoryDisconnect, the reason logged.
+  void sessionEnded(const PlatformError& why);
+  // The worker's write to `failed` failed for `why`: the session ends, unless it is one gone.
+  void outputFailed(const OutputStream& failed, const PlatformError& why);
   // The send field and button of a session that has ended, and the alert.
   void showDisconnected();
 
   // ---- a link that comes back (transfer_link.cpp)
   bool linkUp() const { return linkState_ == LinkState::Up; }
-  // The session ended: log it, drop what is queued, wait for the accessory.
-  void linkLost();
+  // The session ended (for `why`, when the system said): log it, drop what is queued, wait for
+  // the accessory.
+  void linkLost(const PlatformError& why);
   // A new connection of the accessory is offered: open a session on it.
   void tryLink(const std::shared_ptr<EAAccessory>& accessory);
   // The new session has connected: log it, resume.
   void linkBack();
-  // Logs "[Link lost HH:mm:ss]", or "[Link back HH:mm:ss]", everywhere the log goes.
-  void logLink(bool back, Clock::time_point at);
+  // Logs "[Link lost HH:mm:ss]REASON", or "[Link back HH:mm:ss]", everywhere the log goes.
+  void logLink(bool back, Clock::time_point at, const std::string& reason = {});
   // Tells that `count` typed texts were dropped without being sent (nothing when 0).
   void tellNotSent(std::size_t count);
   // Received bytes kept back for more are shown or given up: no more will come on this session.
@@ -193,6 +201,9 @@ class DataTransfersViewController : public ViewController,
   std::uint64_t writeData_SendTestFileEx(const RepeatedBlock& block, OutputStream* out);
   // Writes all of `bytes` in writes of at most the packet size; returns how many went out.
   std::size_t writeWhole(const std::vector<std::uint8_t>& bytes, OutputStream* out);
+  // One write to `out`; when it fails, the main thread ends the session and logs why (nothing
+  // when the stream was only closed).
+  std::ptrdiff_t writeOut(OutputStream& out, const std::uint8_t* bytes, std::size_t length);
   void postSendResult(std::optional<std::string> text, const std::vector<std::uint8_t>& bytes = {});
   void postToMain(std::function<void(DataTransfersViewController&)> task);
 

@@ -15,14 +15,16 @@ const char* const kWaitingText = "Waiting for the device to come back...";
 
 }  // namespace
 
-void DataTransfersViewController::linkLost() {
+void DataTransfersViewController::linkLost(const PlatformError& why) {
   const std::shared_ptr<EAAccessory> lost = accessoryInfo_ ? accessoryInfo_->accessory() : nullptr;
   if (!lost) return;
   const auto at = Clock::now();
   readData();  // what came before the drop is counted and shown
   settleReceived();
   // After the Received lines still on their way to the log, before the count of texts dropped.
-  postToMain([at](auto& screen) { screen.logLink(false, at); });
+  postToMain([at, reason = why ? why.message() : std::string()](auto& screen) {
+    screen.logLink(false, at, reason);
+  });
   // Before the worker is told: none is taken afterwards. None while the worker writes a text:
   // it tells the count once that write has ended.
   if (const std::optional<std::size_t> notSent = channel_.dropQueued()) {
@@ -67,11 +69,14 @@ void DataTransfersViewController::linkBack() {
   }
 }
 
-void DataTransfersViewController::logLink(bool back, Clock::time_point at) {
+void DataTransfersViewController::logLink(bool back, Clock::time_point at,
+                                          const std::string& reason) {
   const char* kind = back ? "Link back" : "Link lost";
-  appendLogEntry(kind, "", at);
-  if (capture_) noteCapture(capture_->link(kind, at));
-  if (history_) history_->appendText(back ? HistoryKind::LinkBack : HistoryKind::LinkLost, at, "");
+  appendLogEntry(kind, reason, at);
+  if (capture_) noteCapture(capture_->link(kind, at, reason));
+  if (history_) {
+    history_->appendText(back ? HistoryKind::LinkBack : HistoryKind::LinkLost, at, reason);
+  }
 }
 
 void DataTransfersViewController::tellNotSent(std::size_t count) {

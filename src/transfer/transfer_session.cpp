@@ -64,14 +64,24 @@ void DataTransfersViewController::handleEvent(Stream& stream, StreamEvent code) 
     linkBack();
   }
   // The device went away: the session is over, whoever else reports it.
-  if (code == StreamEvent::EndEncountered || code == StreamEvent::ErrorOccurred) {
-    AccessoryDisconnect();
+  if (code == StreamEvent::EndEncountered) AccessoryDisconnect();
+  if (code == StreamEvent::ErrorOccurred) {
+    const auto* in = dynamic_cast<const InputStream*>(&stream);
+    auto* out = dynamic_cast<OutputStream*>(&stream);
+    sessionEnded(in ? in->streamError() : out ? out->streamError() : PlatformError{});
   }
 }
 
-void DataTransfersViewController::AccessoryDisconnect() {
+void DataTransfersViewController::outputFailed(const OutputStream& failed,
+                                               const PlatformError& why) {
+  if (curSession_ && curSession_->outputStream().get() == &failed) sessionEnded(why);
+}
+
+void DataTransfersViewController::AccessoryDisconnect() { sessionEnded({}); }
+
+void DataTransfersViewController::sessionEnded(const PlatformError& why) {
   if (reconnect_) {
-    if (linkState_ == LinkState::Up) linkLost();
+    if (linkState_ == LinkState::Up) linkLost(why);
     if (linkState_ == LinkState::Trying) {  // that try failed: the wait offers another
       endSession();
       linkState_ = LinkState::Lost;
@@ -83,6 +93,7 @@ void DataTransfersViewController::AccessoryDisconnect() {
   CloseSession();  // first, so that a burst the mode change wakes writes no more
   channel_.setOperatType(OperatNone);
   accessoryDisconnected_ = true;
+  if (why) logLink(false, Clock::now(), why.message());
   const auto navigation = navigationController();
   disconnectUnshown_ = !navigation || navigation->topViewController().get() != this;
   if (!disconnectUnshown_) showDisconnected();

@@ -74,7 +74,7 @@ class Reconnect : public test::TransferScreenTest {
 TEST_F(Reconnect, APtyModuleWhoseLinkGoesAndComesBack) {
   test::TempDir dir;
   SessionCapture capture;
-  ASSERT_EQ(capture.open(dir.path() / "log"), std::nullopt);
+  ASSERT_FALSE(capture.open(dir.path() / "log"));
   historyLimit = 1 << 20;
   auto echo = module({"--pty", "--link", link()});
   open(AccessoryKind::GivenPath, &capture);

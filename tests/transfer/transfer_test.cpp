@@ -176,7 +176,7 @@ TEST_F(TransferTest, SendsAndReceivesStampedLinesUntilClearedAndKeepsTheSessionU
 TEST_F(TransferTest, QuorvelPacketsAreCountedWholeAndShownAsTheirPlaintext) {
   test::TempDir dir;
   SessionCapture capture;
-  ASSERT_EQ(capture.open(dir.path() / "log"), std::nullopt);
+  ASSERT_FALSE(capture.open(dir.path() / "log"));
   settings().setOpenQuorvel(true);
   open(nullptr, &capture);
   EXPECT_EQ(opened(exchange("hello")), "hello");
@@ -232,7 +232,7 @@ TEST_F(TransferTest, TypedTextsTakeTheEndingAndEscapesAndUpAndDownRecallThem) {
   historyLimit = 1 << 20;
   test::TempDir dir;
   SessionCapture capture;
-  ASSERT_EQ(capture.open(dir.path() / "log"), std::nullopt);
+  ASSERT_FALSE(capture.open(dir.path() / "log"));
   open(nullptr, &capture);  // the ending chosen holds for the next screen
   EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send] [EOL CR LF]");
   settings().setEscapes(true);
@@ -276,7 +276,7 @@ TEST_F(TransferTest, TypedTextsTakeTheEndingAndEscapesAndUpAndDownRecallThem) {
 TEST_F(TransferTest, TheCaptureFileGetsEveryEntryAndAFailureIsToldOnce) {
   test::TempDir dir;
   SessionCapture capture;
-  ASSERT_EQ(capture.open(dir.path() / "log"), std::nullopt);
+  ASSERT_FALSE(capture.open(dir.path() / "log"));
   settings().setLargeData_LineCount(0);
   open(nullptr, &capture);
   EXPECT_EQ(exchange("ping"), "ping");
@@ -289,7 +289,7 @@ TEST_F(TransferTest, TheCaptureFileGetsEveryEntryAndAFailureIsToldOnce) {
                             "](5 bytes not shown: 706f6e67ff)\n[", "]the app finish sending"}) {
     EXPECT_NE(file.find(entry), std::string::npos) << entry;
   }
-  ASSERT_EQ(capture.open("/dev/full"), std::nullopt);
+  ASSERT_FALSE(capture.open("/dev/full"));
   reset();
   open(nullptr, &capture);
   EXPECT_EQ(alert(), "The log file could not be written: No space left on device.");
@@ -434,6 +434,27 @@ TEST_F(TransferTest, ATestFileCutShortSaysHowFarItGotAndAGoneDeviceLeavesAnIdleW
   const long long before = cpu();
   RunLoop::main().runFor(1500ms);
   EXPECT_LT(cpu() - before, 100'000'000LL) << "the worker spins";
+}
+
+// The system's reason for a session's end goes in the log before the alert: a device that takes
+// no more bytes (the write fails), or that goes with bytes it did not read (the read fails).
+TEST_F(TransferTest, AFailedWriteOrReadEndsTheSessionWithItsReasonLogged) {
+  for (const bool writing : {true, false}) {
+    open();
+    if (writing) {
+      ASSERT_EQ(::shutdown(peer->peer, SHUT_RD), 0);
+    }
+    send("unread");
+    if (!writing) {
+      ASSERT_TRUE(runUntil([&] { return logHas("[Sent"); }));
+      peer->closePeer();
+    }
+    ASSERT_TRUE(runUntil([&] { return logHas("[Link lost"); }));
+    EXPECT_TRUE(log().ends_with(writing ? "]peer: Broken pipe" : "]peer: Connection reset by peer"))
+        << log();
+    EXPECT_EQ(alert(), kDisconnected);
+    reset();
+  }
 }
 
 TEST_F(TransferTest, LeavingStopsTheWorkerAtOnceAndDropsQueuedTexts) {

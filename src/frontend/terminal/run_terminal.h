@@ -19,8 +19,9 @@ struct TerminalOptions {
   double frameSeconds = 1.0 / 30;           // shortest time between two redraws
 };
 
-// Returns the exit status: 0 after quitting, 2 when there is no usable terminal, 1 when the run
-// loop failed (after one line on stderr saying why, the terminal given back).
+// Returns the exit status: 0 after quitting, 2 when there is no usable terminal, 1 when the
+// signals cannot be watched, the run loop failed or a screen threw; every failure is told in one
+// line on stderr after the terminal was given back.
 int RunTerminal(const TerminalOptions& options = {});
 
 }  // namespace zt::term

@@ -274,8 +274,4 @@ void EAAccessoryManager::setReconnector(AccessoryKind kind,
 
 void EAAccessoryManager::rescan() { state_->rescan(true); }
 
-bool EAAccessoryManager::followsUevents() const {
-  return state_->monitor && state_->monitor->active();
-}
-
 }  // namespace zt

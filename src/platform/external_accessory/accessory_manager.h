@@ -89,8 +89,6 @@ class EAAccessoryManager {
 
   // Looks at the devices now (the timer, the uevent monitor and the folder watch call it too).
   void rescan();
-  // Whether the kernel's uevents are being followed (else the timer finds sysfs changes).
-  bool followsUevents() const;
 
  private:
   struct State;

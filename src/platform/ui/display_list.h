@@ -81,6 +81,7 @@ struct DisplayControl {
   TextAlignment alignment = TextAlignment::Left;
   bool numeric = false;        // number pad keyboard
   std::vector<Range> marked;   // text views: parts shown marked (byte ranges of `text`)
+  EdgeInsets inset;            // text views: the padding kept around the text
 };
 
 struct DisplayRow {
