@@ -86,6 +86,7 @@ void AccessoryListViewController::didSelectRowAtIndexPath(TableView& /*table*/, 
   if (const auto* shell = AppShell::current()) {
     screen->setSessionCapture(shell->sessionCapture());
     screen->setHistoryLimit(shell->historyLimit());
+    screen->setReconnect(shell->reconnects());
   }
   navigation->pushViewController(screen, true);
 }

@@ -36,8 +36,6 @@ class AccessoryListViewController : public ViewController,
   void PressMenuBtn();
   // Pushes a new detail screen for `record`.
   void ShowAccessoryDetailView(const std::shared_ptr<AccessoryInfo>& record);
-  // The record built for the accessory chosen last; null before any choice.
-  const std::shared_ptr<AccessoryInfo>& selAccessoryInfo() const { return selAccessoryInfo_; }
 
   int numberOfRowsInSection(TableView& table, int section) override;
   std::optional<std::string> titleForHeaderInSection(TableView& table, int section) override;

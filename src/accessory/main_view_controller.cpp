@@ -95,14 +95,14 @@ void MainViewController::viewDidDisappear(bool /*animated*/) { setTitle(""); }
 void MainViewController::startOptionStore() {
   const AppShell* shell = AppShell::current();
   const auto documents = shell ? shell->documentsDirectory() : DocumentsDirectory(std::nullopt);
-  OptionStoreFailure failure;
-  if (!StartOptionStore(GlbParam::instance(), documents, &failure)) tellStoreFailure(failure);
+  GlbParam& param = GlbParam::instance();
+  if (!StartOptionStore(param, documents)) tellStoreFailure(param.dbProcess()->lastFailure());
 }
 
 void MainViewController::storeQuorvelState(bool on) {
   DBProcess* store = GlbParam::instance().dbProcess();
   if (store && !store->UpdateQuorvelOpenState(on)) {
-    tellStoreFailure({OptionFailure::Save, store->lastError()});
+    tellStoreFailure(store->lastFailure());
   }
 }
 

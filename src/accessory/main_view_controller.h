@@ -19,7 +19,7 @@
 #include <string>
 
 #include "platform/ui/ui.h"
-#include "settings/option_store.h"
+#include "settings/db_process.h"
 
 namespace zt {
 
@@ -34,8 +34,6 @@ class MainViewController : public ViewController,
   void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
   void viewDidDisappear(bool animated) override;
-
-  const std::shared_ptr<TableView>& mainTableView() const { return mainTableView_; }
 
   void AccessoryConnected(const Notification& notification);
   void AccessoryDisconnected(const Notification& notification);

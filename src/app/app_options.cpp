@@ -50,6 +50,8 @@ AppOptions parseAppOptions(const std::vector<std::string>& args) {
       options.dataDir = NonEmpty("--data-dir", *dir);
     } else if (auto file = ValueOf("--log", rest, i)) {
       options.logFile = NonEmpty("--log", *file);
+    } else if (rest[i] == "--reconnect") {
+      options.reconnect = true;
     } else if (auto size = ValueOf("--history-size", rest, i)) {
       options.historyMiB = HistoryMiB(*size);
     } else if (auto ending = ValueOf("--eol", rest, i)) {
@@ -67,59 +69,66 @@ AppOptions parseAppOptions(const std::vector<std::string>& args) {
   return options;
 }
 
-const char* appUsage() {
-  return "usage: zemra-telvo [--device PATH[@BAUD]]... [--tcp HOST:PORT]... [--no-demo]\n"
-         "                   [--data-dir DIR] [--log FILE] [--history-size MIB]\n"
-         "                   [--eol none|cr|lf|crlf] [--escapes]\n"
-         "       zemra-telvo --help | --version\n"
-         "A terminal for Bluetooth serial modules and USB serial adapters. It lists the serial\n"
-         "devices it finds, those given here and a built-in demo module that echoes.\n"
-         "  --device PATH[@BAUD]  list the serial device at PATH (115200 baud unless given);\n"
-         "                        a path that does not exist yet is accepted and listed once\n"
-         "                        it appears; may be repeated\n"
-         "  --tcp HOST:PORT       list a serial bridge reached over TCP; may be repeated\n"
-         "  --no-demo             leave the built-in demo module out\n"
-         "  --data-dir DIR        keep the option store under DIR\n"
-         "                        (default: ~/.local/share/zemra-telvo)\n"
-         "  --log FILE            append every session's log to FILE, unabridged, each entry\n"
-         "                        stamped to the millisecond: [Received 2026-12-07 11:04:11.482]\n"
-         "  --history-size MIB    keep the newest MIB of each session for its History screen\n"
-         "                        (F3), 0 to 4096; 0 turns the history off (default: 32)\n"
-         "  --eol none|cr|lf|crlf what Send appends to a typed text (default: none); F4 on\n"
-         "                        the transfer screen changes it for the rest of the run\n"
-         "  --escapes             read \\r, \\n, \\t, \\\\ and \\xNN (two hex digits) in a typed\n"
-         "                        text as those bytes; an escaped byte goes out as it is\n"
-         "  --help                show this text\n"
-         "  --version             show the version\n"
-         "Keys (the hint line at the bottom names those that do something at the moment):\n"
-         "  Up, Down, PgUp, PgDn, Home, End\n"
-         "                        move among the rows, or the entries of an open menu;\n"
-         "                        while typing in the send field, Up and Down go back and\n"
-         "                        forth through the texts sent before\n"
-         "  Tab, Shift-Tab        move between the table and the toolbar (the send field,\n"
-         "                        the Send button)\n"
-         "  Enter                 open a row, flip its switch, edit its field, press a\n"
-         "                        button; while typing in the send field, Send\n"
-         "  Right                 a row's detail button\n"
-         "  Left, Right           while typing, move the cursor; in an alert, choose a button\n"
-         "  Backspace             while typing, delete the character before the cursor\n"
-         "  Esc                   end typing (a second Esc is Back where typing goes on);\n"
-         "                        close an alert or menu; otherwise Back, Cancel or Done\n"
-         "  F2                    the button at the right of the title bar: the Action\n"
-         "                        menu, OK or Done\n"
-         "  F3                    on the transfer screen, also while typing: the History\n"
-         "                        screen\n"
-         "  F4                    on the transfer screen, the next line ending (none, CR,\n"
-         "                        LF, CR LF) for typed texts\n"
-         "  1..9                  an entry of an open menu, or a button of an alert\n"
-         "  mouse click           a tap on what lies under it\n"
-         "  q, Ctrl-C             quit (q only when nothing is being typed)\n"
-         "  Ctrl-Z                to the background, as a phone app leaving the screen; fg\n"
-         "                        brings it back\n"
-         "In History: Up, Down, PgUp, PgDn, Home and End move by a line, a screenful, to the\n"
-         "oldest or the newest (at the end new entries are followed); / searches back, n and N\n"
-         "find the next older and newer match, t switches clock and delta times, x text and\n"
-         "hex, Esc goes back.\n";
-}
+namespace {
+
+constexpr const char kUsage[] =
+    "usage: zemra-telvo [--device PATH[@BAUD]]... [--tcp HOST:PORT]... [--no-demo]\n"
+    "                   [--data-dir DIR] [--log FILE] [--history-size MIB]\n"
+    "                   [--eol none|cr|lf|crlf] [--escapes] [--reconnect]\n"
+    "       zemra-telvo --help | --version\n"
+    "A terminal for Bluetooth serial modules and USB serial adapters. It lists the serial\n"
+    "devices it finds, those given here and a built-in demo module that echoes.\n"
+    "  --device PATH[@BAUD]  list the serial device at PATH (115200 baud unless given);\n"
+    "                        a path that does not exist yet is accepted and listed once\n"
+    "                        it appears; may be repeated\n"
+    "  --tcp HOST:PORT       list a serial bridge reached over TCP; may be repeated\n"
+    "  --no-demo             leave the built-in demo module out\n"
+    "  --data-dir DIR        keep the option store under DIR\n"
+    "                        (default: ~/.local/share/zemra-telvo)\n"
+    "  --log FILE            append every session's log to FILE, unabridged, each entry\n"
+    "                        stamped to the millisecond: [Received 2026-12-07 11:04:11.482]\n"
+    "  --history-size MIB    keep the newest MIB of each session for its History screen\n"
+    "                        (F3), 0 to 4096; 0 turns the history off (default: 32)\n"
+    "  --eol none|cr|lf|crlf what Send appends to a typed text (default: none); F4 on\n"
+    "                        the transfer screen changes it for the rest of the run\n"
+    "  --escapes             read \\r, \\n, \\t, \\\\ and \\xNN (two hex digits) in a typed\n"
+    "                        text as those bytes; an escaped byte goes out as it is\n"
+    "  --reconnect           when a module's link drops, keep its transfer screen and\n"
+    "                        reconnect by itself when the same module comes back\n"
+    "  --help                show this text\n"
+    "  --version             show the version\n"
+    "Keys (the hint line at the bottom names those that do something at the moment):\n"
+    "  Up, Down, PgUp, PgDn, Home, End\n"
+    "                        move among the rows, or the entries of an open menu;\n"
+    "                        while typing in the send field, Up and Down go back and\n"
+    "                        forth through the texts sent before\n"
+    "  Tab, Shift-Tab        move between the table and the toolbar (the send field,\n"
+    "                        the Send button)\n"
+    "  Enter                 open a row, flip its switch, edit its field, press a\n"
+    "                        button; while typing in the send field, Send\n"
+    "  Right                 a row's detail button\n"
+    "  Left, Right           while typing, move the cursor; in an alert, choose a button\n"
+    "  Backspace             while typing, delete the character before the cursor\n"
+    "  Esc                   end typing (a second Esc is Back where typing goes on);\n"
+    "                        close an alert or menu; otherwise Back, Cancel or Done\n"
+    "  F2                    the button at the right of the title bar: the Action\n"
+    "                        menu, OK or Done\n"
+    "  F3                    on the transfer screen, also while typing: the History\n"
+    "                        screen\n"
+    "  F4                    on the transfer screen, the next line ending (none, CR,\n"
+    "                        LF, CR LF) for typed texts\n"
+    "  1..9                  an entry of an open menu, or a button of an alert\n"
+    "  mouse click           a tap on what lies under it\n"
+    "  q, Ctrl-C             quit (q only when nothing is being typed)\n"
+    "  Ctrl-Z                to the background, as a phone app leaving the screen; fg\n"
+    "                        brings it back\n"
+    "In History: Up, Down, PgUp, PgDn, Home and End move by a line, a screenful, to the\n"
+    "oldest or the newest (at the end new entries are followed); / searches back, n and N\n"
+    "find the next older and newer match, t switches clock and delta times, x text and\n"
+    "hex, Esc goes back.\n";
+
+}  // namespace
+
+const char* appUsage() { return kUsage; }
 
 }  // namespace zt

@@ -1,6 +1,7 @@
 // Command line of zemra-telvo: the platform's options only (the application itself has none):
 //   zemra-telvo [--device PATH[@BAUD]]... [--tcp HOST:PORT]... [--no-demo] [--data-dir DIR]
 //               [--log FILE] [--history-size MIB] [--eol none|cr|lf|crlf] [--escapes]
+//               [--reconnect]
 //   zemra-telvo --help | --version
 // Options with a value take it as the next argument or after "=". parseAppOptions() throws
 // std::invalid_argument with one line for the person (an unknown option, a bad speed, a bad
@@ -26,6 +27,7 @@ struct AppOptions {
   std::uint64_t historyMiB = 32;  // 0: the history is off
   LineEnding lineEnding = LineEnding::None;  // what Send appends to a typed text
   bool escapes = false;                      // backslash escapes in typed texts become bytes
+  bool reconnect = false;  // a transfer screen waits for its accessory to come back
   bool help = false;
   bool version = false;
 };

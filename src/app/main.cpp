@@ -4,6 +4,7 @@
 // the terminal front end until the person quits. See app_options.h for the command line.
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "app/zemra_demo_app_delegate.h"
 #include "frontend/terminal/run_terminal.h"
 #include "platform/accessory_picker/accessory_picker.h"
+#include "platform/bluetooth/bluez_client.h"
 #include "platform/device/device.h"
 #include "platform/external_accessory/accessory_manager.h"
 #include "platform/runloop/run_loop.h"
@@ -19,17 +21,19 @@
 #include "transfer/session_capture.h"
 #include "version/version.h"
 
-int main(int argc, char** argv) {
-  if (const auto failure = zt::RunLoop::createMain()) {
-    (void)std::fprintf(stderr, "zemra-telvo: %s\n", failure.message().c_str());
-    return 1;
-  }
+namespace {
+
+int fail(const std::string& why, int status) {
+  (void)std::fprintf(stderr, "zemra-telvo: %s\n", why.c_str());
+  return status;
+}
+
+int run(const std::vector<std::string>& args) {
   zt::AppOptions options;
   try {
-    options = zt::parseAppOptions(std::vector<std::string>(argv + 1, argv + argc));
+    options = zt::parseAppOptions(args);
   } catch (const std::invalid_argument& e) {
-    (void)std::fprintf(stderr, "zemra-telvo: %s\n", e.what());
-    return 2;
+    return fail(e.what(), 2);
   }
   if (options.help) return std::fputs(zt::appUsage(), stdout) < 0 ? 1 : 0;
   if (options.version) return std::printf("zemra-telvo %s\n", zt::kVersion) < 0 ? 1 : 0;
@@ -37,21 +41,32 @@ int main(int argc, char** argv) {
   // Outlives the shell, which hands it to every transfer screen.
   zt::SessionCapture capture;
   if (options.logFile) {
-    if (auto error = capture.open(*options.logFile)) {
-      (void)std::fprintf(stderr, "zemra-telvo: %s\n", error->c_str());
-      return 2;
-    }
+    if (const auto error = capture.open(*options.logFile)) return fail(error.message(), 2);
   }
   zt::GlbParam::instance().setLineEnding(options.lineEnding);
   zt::GlbParam::instance().setEscapes(options.escapes);
-  zt::EAAccessoryManager::createShared(options.accessories);
+  zt::installBluetoothReconnector(zt::EAAccessoryManager::createShared(options.accessories));
   zt::installBluetoothAccessoryPicker();
 
   zt::ShellSettings settings;
   settings.documentsDirectory = zt::DocumentsDirectory(options.dataDir);
   settings.capture = options.logFile ? &capture : nullptr;
+  settings.reconnect = options.reconnect;
   settings.historyLimit = options.historyMiB << 20;
   zt::Application::shared().setDelegate(
       std::make_shared<zt::ZemraDemoAppDelegate>(std::move(settings)));
   return zt::term::RunTerminal();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (const auto failure = zt::RunLoop::createMain()) return fail(failure.message(), 1);
+  // RunTerminal tells what fails once the terminal is taken; before it, only memory can run out
+  // without a word.
+  try {
+    return run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::bad_alloc&) {
+    return fail("out of memory", 1);
+  }
 }

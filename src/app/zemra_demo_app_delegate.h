@@ -33,6 +33,8 @@ struct ShellSettings {
   double launchPauseSeconds = 1.0;
   // What each session's history keeps, in bytes (--history-size); 0: off.
   std::uint64_t historyLimit = kDefaultHistoryLimit;
+  // --reconnect: transfer screens wait for their accessory to come back.
+  bool reconnect = false;
 };
 
 class ZemraDemoAppDelegate : public ApplicationDelegate, public AppShell {
@@ -57,6 +59,7 @@ class ZemraDemoAppDelegate : public ApplicationDelegate, public AppShell {
     return settings_.documentsDirectory;
   }
   SessionCapture* sessionCapture() const override { return settings_.capture; }
+  bool reconnects() const override { return settings_.reconnect; }
   std::uint64_t historyLimit() const override { return settings_.historyLimit; }
 
  private:

@@ -1,9 +1,15 @@
 #include "settings/db_process.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <optional>
+#include <system_error>
+#include <utility>
 
 #include "cipher/triple_des.h"
 #include "settings/glb_param.h"
@@ -20,6 +26,9 @@ constexpr std::string_view kCreateAppOption =
     "create table AppOption (optionID             integer              not null,"
     "optionValue          varchar(255)         null,"
     "constraint PK_APPOPTION primary key  (optionID))";
+
+constexpr mode_t kFolderMode = 0700;
+constexpr mode_t kFileMode = 0600;
 
 constexpr int kKeyOption = 2;
 constexpr int kOpenStateOption = 3;
@@ -58,6 +67,26 @@ void Apply(const LoadedOptions& loaded, GlbParam& param) {
 }  // namespace
 
 DBProcess::~DBProcess() { CloseDB(); }
+
+bool DBProcess::CreateDBFile(const std::filesystem::path& file) {
+  if (!CreateFolders(file.parent_path())) return false;
+  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kFileMode);
+  if (fd < 0) return errno == EEXIST || FailOn(file, errno);
+  return ::close(fd) == 0 || FailOn(file, errno);
+}
+
+// Creates `folder` and its missing parents, each with kFolderMode; true when it is a folder
+// afterwards.
+bool DBProcess::CreateFolders(const std::filesystem::path& folder) {
+  std::error_code error;
+  if (std::filesystem::is_directory(folder, error)) return true;
+  const std::filesystem::path parent = folder.parent_path();
+  if (!parent.empty() && parent != folder && !CreateFolders(parent)) return false;
+  if (::mkdir(folder.c_str(), kFolderMode) == 0) return true;
+  if (errno != EEXIST) return FailOn(folder, errno);
+  // Something else than a folder already has the name.
+  return std::filesystem::is_directory(folder, error) || FailOn(folder, ENOTDIR);
+}
 
 bool DBProcess::OpenDB(const std::string& path) {
   CloseDB();
@@ -122,9 +151,7 @@ bool DBProcess::ReadAppOption(GlbParam& param) {
   const int idColumn = FieldIndex(statement.get(), "optionID");
   const int valueColumn = FieldIndex(statement.get(), "optionValue");
   if (idColumn < 0 || valueColumn < 0) {
-    lastError_ = "the table AppOption lacks its columns";
-    lastFailure_ = OptionFailure::Read;
-    return false;
+    return Fail(OptionFailure::Read, "the table AppOption lacks its columns");
   }
   LoadedOptions loaded;
   int result = SQLITE_ROW;
@@ -164,9 +191,16 @@ bool DBProcess::StoreOption(std::string_view deleteSql, std::string_view insertS
 }
 
 bool DBProcess::Fail(OptionFailure what) {
-  lastError_ = db_ != nullptr ? sqlite3_errmsg(db_) : "the option database is not open";
-  lastFailure_ = what;
+  return Fail(what, db_ != nullptr ? sqlite3_errmsg(db_) : "the option database is not open");
+}
+
+bool DBProcess::Fail(OptionFailure what, std::string reason) {
+  lastFailure_ = {what, std::move(reason)};
   return false;
+}
+
+bool DBProcess::FailOn(const std::filesystem::path& path, int error) {
+  return Fail(OptionFailure::Save, path.string() + ": " + std::generic_category().message(error));
 }
 
 }  // namespace zt

@@ -51,8 +51,6 @@ GlbParam::~GlbParam() {
   WipeKeyText(quorvelKey_);
 }
 
-void GlbParam::setAccessoryList(AccessoryList list) { accessoryList_ = std::move(list); }
-
 void GlbParam::setLargeData_LineCharacter(std::string line) { lineCharacter_ = std::move(line); }
 
 void GlbParam::setQuorvelKey(std::optional<std::string> key) {

@@ -49,7 +49,6 @@ class GlbParam {
 
   // The list itself, for the main thread to rebuild and edit in place.
   AccessoryList& accessoryList() { return accessoryList_; }
-  void setAccessoryList(AccessoryList list);
 
   std::string autoSendData() const { return *autoSendData_.load(); }
   void setAutoSendData(std::string text) { autoSendData_.store(std::move(text)); }

@@ -12,7 +12,6 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 
 #include "settings/db_process.h"
 
@@ -21,18 +20,9 @@ namespace zt {
 // Where the option database lies under `documentsDir`.
 std::filesystem::path OptionDatabasePath(const std::filesystem::path& documentsDir);
 
-// Why starting failed, for the person: whether the stored options could not be read (the
-// database could not be opened, asked or loaded) or the store could not be made (its folder,
-// file or table), and the reason: "PATH: the system's text" or SQLite's text.
-struct OptionStoreFailure {
-  OptionFailure what = OptionFailure::None;
-  std::string reason;
-};
-
 // Runs the whole sequence; true when every step worked. Whatever fails, the settings object
 // keeps the values it had, the database is closed and left as it is, and the program carries
-// on without stored options; `failure` (when given) then receives why.
-bool StartOptionStore(GlbParam& param, const std::filesystem::path& documentsDir,
-                      OptionStoreFailure* failure = nullptr);
+// on without stored options; the store's lastFailure() then says why.
+bool StartOptionStore(GlbParam& param, const std::filesystem::path& documentsDir);
 
 }  // namespace zt

@@ -85,11 +85,14 @@ void OptionViewController::PressOKBtn() {
   }
   GlbParam& param = GlbParam::instance();
   param.setQuorvelKey(key);
-  const bool stored = param.dbProcess() != nullptr && param.dbProcess()->UpdateQuorvelKey(key);
+  DBProcess* store = param.dbProcess();
+  const bool stored = store != nullptr && store->UpdateQuorvelKey(key);
   QuorvelSetKey(QuorvelKeyBuffer(key));
   if (auto navigation = navigationController()) navigation->popViewControllerAnimated(true);
   if (!stored) {
-    ShowOkAlert("Warning", "The key could not be saved; it is in force until Zemra Telvo ends.");
+    const std::string reason = store ? store->lastFailure().reason : "there is no option store";
+    ShowOkAlert("Warning", "The key could not be saved: " + reason +
+                               ". It is in force until Zemra Telvo ends.");
   }
 }
 

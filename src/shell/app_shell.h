@@ -1,8 +1,8 @@
 // AppShell: what the screens ask of the application shell, which is the application's delegate
 // (ZemraDemoAppDelegate implements it): the one navigation controller, the two navigation
 // operations, and what the command line gave the program (the documents directory, the
-// session capture, the history's size). A screen finds it with AppShell::current(), as it would ask the
-// application for its delegate.
+// session capture, the history's size, reconnecting). A screen finds it with AppShell::current(),
+// as it would ask the application for its delegate.
 //
 // Main thread only.
 #pragma once
@@ -36,6 +36,8 @@ class AppShell {
   virtual const std::filesystem::path& documentsDirectory() const = 0;
   // The --log file that every transfer screen appends to; null without --log.
   virtual SessionCapture* sessionCapture() const = 0;
+  // Whether transfer screens wait for their accessory to come back (--reconnect).
+  virtual bool reconnects() const = 0;
   // How many bytes each session's history keeps (--history-size); 0: the history is off.
   virtual std::uint64_t historyLimit() const = 0;
 };

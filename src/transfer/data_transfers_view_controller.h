@@ -6,9 +6,13 @@
 // Use: make it with std::make_shared, setAccessoryInfo, then push it. The session and the worker
 // start when its view loads and end when it leaves the navigation stack (or when it disappears
 // other than for its own settings screen). The session also ends when the accessory goes away:
-// the input stream reports its end or an error, or the screen that follows the accessory
-// notifications calls AccessoryDisconnect(). The person is told once, at once when the screen is
-// on top, else when it is on top again.
+// the input stream reports its end or an error, a write fails, or the screen that follows the
+// accessory notifications calls AccessoryDisconnect(). The person is told once, at once when the
+// screen is on top, else when it is on top again; when the system gave a reason (a read or
+// write error), "[Link lost HH:mm:ss]REASON" goes in the log first. A screen made to reconnect
+// (setReconnect) does not end then: it logs the loss (with the reason, if any), waits for the
+// same accessory to come back, opens a new session on it by itself and logs its return
+// (transfer_link.cpp).
 //
 // Threads: every public operation is for the main thread. The worker writes to the output
 // stream from its own thread; all it shares with the main thread is in the SendChannel, whose
@@ -22,11 +26,12 @@
 // recall the texts sent in the run.
 //
 // The class spans several files by concern: transfer_screen.cpp (set-up, life, alerts),
-// transfer_session.cpp, transfer_sending.cpp (main-thread side of sending), transfer_typing.cpp
-// (typed texts: refusals, the line ending, recall, key commands), transfer_worker.cpp (the send
-// worker), transfer_receiving.cpp, transfer_menu.cpp (and the History screen), transfer_table.cpp
-// (the table and the log) and transfer_keyboard.cpp. What the log and the capture are given goes
-// into the session's history too.
+// transfer_session.cpp, transfer_link.cpp (a link that comes back), transfer_sending.cpp
+// (main-thread side of sending), transfer_typing.cpp (typed texts: refusals, the line ending,
+// recall, key commands), transfer_worker.cpp (the send worker), transfer_receiving.cpp,
+// transfer_menu.cpp (and the History screen), transfer_table.cpp (the table and the log) and
+// transfer_keyboard.cpp. What the log and the capture are given goes into the session's history
+// too.
 #pragma once
 
 #include <ctime>
@@ -41,6 +46,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/external_accessory/accessory_manager.h"
 #include "platform/external_accessory/session.h"
 #include "platform/ui/ui.h"
 #include "settings/accessory_info.h"
@@ -66,6 +72,9 @@ class DataTransfersViewController : public ViewController,
   void setAccessoryInfo(std::shared_ptr<AccessoryInfo> info) { accessoryInfo_ = std::move(info); }
   // Where the log is also written in full (not owned; null: nowhere). Set before the view loads.
   void setSessionCapture(SessionCapture* capture) { capture_ = capture; }
+  // Whether the screen waits for its accessory to come back when it goes away, instead of
+  // ending. Set before the view loads.
+  void setReconnect(bool on) { reconnect_ = on; }
   // How many bytes the session's history keeps (0: none). Set before the view loads.
   void setHistoryLimit(std::uint64_t bytes) { historyLimit_ = bytes; }
   // F3 (also while the send field is edited) pushes the History screen; the session stays open
@@ -96,7 +105,7 @@ class DataTransfersViewController : public ViewController,
   std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& table, IndexPath path) override;
 
   // The input stream announces bytes (read on the main thread), or its end or an error (the
-  // session is over).
+  // session is over; an error's reason is logged).
   void handleEvent(Stream& stream, StreamEvent code) override;
   // The menu: 0 Settings, 1 Auto Send, 2 Send Test File Data, 3 Clear, 4 Cancel.
   void clickedButtonAtIndex(ActionSheet& sheet, int index) override;
@@ -108,20 +117,53 @@ class DataTransfersViewController : public ViewController,
       "The bluetooth device is disconnected with the phone, please check it.";
   static constexpr const char* kNotOnePacketMessage =
       "The text cannot be sent as one Quorvel packet: use at most 392 ASCII characters.";
+  static constexpr const char* kLinkLostMessage =
+      "The link to the device is lost: nothing is sent until it comes back.";
+  static constexpr const char* kAutoSendingText = "Auto sending data...";
+
+  // The session of a screen that reconnects: up (or never opened), lost and waiting for the
+  // accessory, or a new session opened on it that has yet to connect.
+  enum class LinkState { Up, Lost, Trying };
 
   // ---- set-up, life and alerts (transfer_screen.cpp)
   void buildViews();
   void showWarning(const std::string& message);
   // Shows the alert a failed write of the capture file returns, if any.
-  void noteCapture(const SessionCapture::Failure& failure);
+  void noteCapture(const PlatformError& failure);
 
   // ---- session (transfer_session.cpp)
   void OpenSession();
+  // Opens a session on the accessory of accessoryInfo_, its streams on the main loop; why not,
+  // when it cannot.
+  PlatformError startSession();
+  // Closes and lets go of the session; the worker writes nowhere.
+  void endSession();
   void CloseSession();
   // Whether the screen is leaving for good: off its navigation stack, or not for its settings.
   bool isLeaving() const;
+  // The session is over, for `why` when the system said (a read or write error; empty: the device
+  // went away or the main screen said so): the same as AccessoryDisconnect, the reason logged.
+  void sessionEnded(const PlatformError& why);
+  // The worker's write to `failed` failed for `why`: the session ends, unless it is one gone.
+  void outputFailed(const OutputStream& failed, const PlatformError& why);
   // The send field and button of a session that has ended, and the alert.
   void showDisconnected();
+
+  // ---- a link that comes back (transfer_link.cpp)
+  bool linkUp() const { return linkState_ == LinkState::Up; }
+  // The session ended (for `why`, when the system said): log it, drop what is queued, wait for
+  // the accessory.
+  void linkLost(const PlatformError& why);
+  // A new connection of the accessory is offered: open a session on it.
+  void tryLink(const std::shared_ptr<EAAccessory>& accessory);
+  // The new session has connected: log it, resume.
+  void linkBack();
+  // Logs "[Link lost HH:mm:ss]REASON", or "[Link back HH:mm:ss]", everywhere the log goes.
+  void logLink(bool back, Clock::time_point at, const std::string& reason = {});
+  // Tells that `count` typed texts were dropped without being sent (nothing when 0).
+  void tellNotSent(std::size_t count);
+  // Received bytes kept back for more are shown or given up: no more will come on this session.
+  void settleReceived();
 
   // ---- main-thread side of sending (transfer_sending.cpp)
   void PressSendBtn();
@@ -149,7 +191,9 @@ class DataTransfersViewController : public ViewController,
   // Writes the test file started last unless it is `finished`, which it then becomes.
   void runTestFile(OutputStream* out, std::uint64_t& finished);
   void sendQueuedTexts(OutputStream* out);
-  void writeData(const TypedText& text, OutputStream* out);
+  // Whether the text is dealt with: some of it went out, or it is one that cannot go out (empty,
+  // not encodable, refused); false when the stream took none of it.
+  bool writeData(const TypedText& text, OutputStream* out);
   // One auto-send cycle, then its interval.
   void runAutoSend(OutputStream* out);
   std::size_t writeData_AutoSend(const PreparedText& prepared, OutputStream* out);
@@ -157,6 +201,9 @@ class DataTransfersViewController : public ViewController,
   std::uint64_t writeData_SendTestFileEx(const RepeatedBlock& block, OutputStream* out);
   // Writes all of `bytes` in writes of at most the packet size; returns how many went out.
   std::size_t writeWhole(const std::vector<std::uint8_t>& bytes, OutputStream* out);
+  // One write to `out`; when it fails, the main thread ends the session and logs why (nothing
+  // when the stream was only closed).
+  std::ptrdiff_t writeOut(OutputStream& out, const std::uint8_t* bytes, std::size_t length);
   void postSendResult(std::optional<std::string> text, const std::vector<std::uint8_t>& bytes = {});
   void postToMain(std::function<void(DataTransfersViewController&)> task);
 
@@ -201,6 +248,10 @@ class DataTransfersViewController : public ViewController,
   bool accessoryDisconnected_ = false;
   bool disconnectUnshown_ = false;  // the person is told when the screen is on top again
   bool openSettings_ = false;
+  bool reconnect_ = false;
+  LinkState linkState_ = LinkState::Up;
+  std::unique_ptr<AccessoryWait> linkWait_;  // while the link is lost
+  bool resumeAutoSend_ = false;  // auto-send ran when the link was lost
   bool openHistory_ = false;  // the session goes on under the History screen too
   std::uint64_t historyLimit_ = 0;
   std::shared_ptr<HistoryStore> history_;  // null while the history is off

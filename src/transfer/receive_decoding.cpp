@@ -21,7 +21,13 @@ ReceivedText ReceiveDecoder::decipher(std::span<const std::uint8_t> batch) {
   return opened(packets_.add(batch));
 }
 
-ReceivedText ReceiveDecoder::flush() { return opened(packets_.flush()); }
+ReceivedText ReceiveDecoder::flush() {
+  ReceivedText received = opened(packets_.flush());
+  const std::string& kept = text_.keptBack();
+  received.undecodable.insert(received.undecodable.end(), kept.begin(), kept.end());
+  text_ = TextDecoder();
+  return received;
+}
 
 ReceivedText ReceiveDecoder::opened(const QuorvelCollector::Pieces& pieces) {
   ReceivedText received;

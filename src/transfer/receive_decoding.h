@@ -30,7 +30,8 @@ class ReceiveDecoder {
   ReceivedText decode(std::span<const std::uint8_t> batch, bool quorvel, std::uint8_t format);
   // Whether received bytes wait to be found whole packets.
   bool waiting() const { return packets_.pending() > 0; }
-  // The line has been quiet: what the bytes waiting show, the rest given up.
+  // The line has been quiet, or the stream has ended: what the bytes waiting show, the rest
+  // given up (the start of a character whose rest has not come included).
   ReceivedText flush();
 
  private:

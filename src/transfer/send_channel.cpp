@@ -36,9 +36,12 @@ void SendChannel::append(TypedText text) {
   sendDataList_.push_back(std::move(text));
 }
 
-std::size_t SendChannel::dropQueued() {
+std::optional<std::size_t> SendChannel::dropQueued() {
   std::lock_guard lock(mutex_);
-  return std::exchange(sendDataList_, {}).size();
+  notSent_ += std::exchange(sendDataList_, {}).size();
+  dropWaiting_ = writing_;
+  if (writing_) return std::nullopt;
+  return std::exchange(notSent_, 0);
 }
 
 std::size_t SendChannel::queuedCount() {
@@ -51,7 +54,16 @@ std::optional<TypedText> SendChannel::takeQueued() {
   if (sendDataList_.empty()) return std::nullopt;
   TypedText text = std::move(sendDataList_.front());
   sendDataList_.pop_front();
+  writing_ = true;
   return text;
+}
+
+std::optional<std::size_t> SendChannel::textDone(bool dealtWith) {
+  std::lock_guard lock(mutex_);
+  writing_ = false;
+  if (!dealtWith) ++notSent_;
+  if (!std::exchange(dropWaiting_, false)) return std::nullopt;
+  return std::exchange(notSent_, 0);
 }
 
 void SendChannel::setAutoSendText(std::shared_ptr<const PreparedText> prepared) {

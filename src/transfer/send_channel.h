@@ -16,6 +16,9 @@
 // - The worker never waits for the main thread, except while 64 Sent lines are still unshown.
 // - A stream handed over is taken up at the worker's next pass; the one it leaves is released on
 //   the main thread. Texts dropped from the queue are never sent.
+// - Every typed text of which nothing went out is counted once as not sent: those dropped from
+//   the queue, and those the worker took and could not write. A drop tells the count at once,
+//   or, while the worker writes a text, the worker's textDone() tells it when that write ends.
 #pragma once
 
 #include <atomic>
@@ -57,12 +60,16 @@ class SendChannel {
 
   // Main: queues a typed text, last.
   void append(TypedText text);
-  // Any: drops every text still queued; how many.
-  std::size_t dropQueued();
+  // Any: drops every text still queued; how many texts were not sent since the count was last
+  // told, or none while the worker writes a text (textDone() then tells it).
+  std::optional<std::size_t> dropQueued();
   // Worker: how many texts are queued now (one drain takes at most that many).
   std::size_t queuedCount();
-  // Worker: the oldest queued text, taken off the queue; none when the queue is empty.
+  // Worker: the oldest queued text, taken off the queue to be written; none when it is empty.
   std::optional<TypedText> takeQueued();
+  // Worker: the text taken has been written; `dealtWith` false when none of it went out. After
+  // a drop during the write, how many texts were not sent, for the worker to tell.
+  std::optional<std::size_t> textDone(bool dealtWith);
 
   // Main: the bytes of the next auto-send cycles and the block of the next test file; the
   // worker keeps its own reference to the ones it writes.
@@ -101,6 +108,9 @@ class SendChannel {
   std::mutex mutex_;
   std::condition_variable sendThrdCondition_;  // a stop, a mode change, a Sent line shown
   std::deque<TypedText> sendDataList_;
+  bool writing_ = false;       // the worker writes a text it took
+  bool dropWaiting_ = false;   // a drop waits for that write to end to tell its count
+  std::size_t notSent_ = 0;    // texts not sent since the count was last told
   std::shared_ptr<const PreparedText> autoSendDataCString_;
   Block testFileData_;
   std::shared_ptr<OutputStream> output_;

@@ -8,12 +8,11 @@
 #include <cstdio>
 #include <ctime>
 #include <system_error>
+#include <utility>
 
 namespace zt {
 
 namespace {
-
-std::string systemReason(int error) { return std::generic_category().message(error); }
 
 std::string stamped(std::string_view word, SessionCapture::Time at, std::string_view text) {
   std::string block = "[";
@@ -36,20 +35,22 @@ SessionCapture::~SessionCapture() {
   if (fd_ >= 0) (void)::close(fd_);
 }
 
-std::optional<std::string> SessionCapture::open(const std::filesystem::path& path) {
+PlatformError SessionCapture::open(const std::filesystem::path& path) {
   if (fd_ >= 0) (void)::close(fd_);
   fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
   struct stat status {};
   if (fd_ < 0 || ::fstat(fd_, &status) != 0) {
-    const std::string reason = systemReason(errno);
+    PlatformError error = systemError(errno, path.string());
     if (fd_ >= 0) (void)::close(fd_);
     fd_ = -1;
-    return "cannot open the log file '" + path.string() + "' for appending: " + reason;
+    error.detail = "cannot open the log file '" + path.string() + "' for appending: " +
+                   error.code.message();
+    return error;
   }
   atStart_ = status.st_size == 0;
   lineOpen_ = false;
   failureTold_ = false;
-  return std::nullopt;
+  return {};
 }
 
 SessionCapture::Failure SessionCapture::beginSession(std::string_view name,
@@ -79,8 +80,17 @@ SessionCapture::Failure SessionCapture::undecodable(std::span<const std::uint8_t
                             " bytes not shown: " + hexDigits(bytes) + ")"));
 }
 
+SessionCapture::Failure SessionCapture::link(std::string_view kind, Time at,
+                                             std::string_view reason) {
+  return append(stamped(kind, at, reason));
+}
+
+SessionCapture::Failure SessionCapture::textsNotSent(std::size_t count, Time at) {
+  return append(stamped("", at, notSentText(count)));
+}
+
 SessionCapture::Failure SessionCapture::append(std::string block) {
-  if (fd_ < 0) return std::nullopt;
+  if (fd_ < 0) return {};
   if (lineOpen_) block.insert(0, 1, '\n');
   std::string_view rest = block;
   while (!rest.empty()) {
@@ -89,19 +99,20 @@ SessionCapture::Failure SessionCapture::append(std::string block) {
     if (count <= 0) {
       lineOpen_ = lineOpen_ || rest.size() < block.size();
       atStart_ = atStart_ && rest.size() == block.size();
-      return fail(count < 0 ? systemReason(errno) : "the file took no bytes");
+      if (count < 0) return fail(systemError(errno, ""));
+      return fail({std::make_error_code(std::errc::io_error), "", "the file took no bytes"});
     }
     rest.remove_prefix(static_cast<std::size_t>(count));
   }
   lineOpen_ = false;
   atStart_ = false;
-  return std::nullopt;
+  return {};
 }
 
-SessionCapture::Failure SessionCapture::fail(const std::string& reason) {
-  if (failureTold_) return std::nullopt;
+SessionCapture::Failure SessionCapture::fail(PlatformError error) {
+  if (failureTold_) return {};
   failureTold_ = true;
-  return reason;
+  return error;
 }
 
 std::string captureDate(SessionCapture::Time at) {
@@ -126,14 +137,19 @@ std::string testFileEndText(std::uint64_t sent, std::uint64_t total) {
          std::to_string(total) + " bytes";
 }
 
+std::string notSentText(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " queued text was" : " queued texts were") +
+         " not sent";
+}
+
 std::string testFileStartText(std::string_view line, std::int32_t count, std::uint64_t total) {
   return "the app started sending test file data: \"" + std::string(line) + "\" " +
          std::to_string(count) + (count == 1 ? " time, " : " times, ") + std::to_string(total) +
          " bytes";
 }
 
-std::string captureFailureMessage(std::string_view reason) {
-  return "The log file could not be written: " + std::string(reason) + ".";
+std::string captureFailureMessage(const PlatformError& failure) {
+  return "The log file could not be written: " + failure.message() + ".";
 }
 
 }  // namespace zt

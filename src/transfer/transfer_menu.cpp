@@ -46,6 +46,10 @@ void DataTransfersViewController::clickedButtonAtIndex(ActionSheet& /*sheet*/, i
 
 bool DataTransfersViewController::refuseStart(OperatType wanted) {
   if (wanted == OperatNone) return refuseWhileRunning();
+  if (!linkUp()) {
+    showWarning(kLinkLostMessage);
+    return true;
+  }
   if (accessoryDisconnected_) {
     showWarning(kDisconnectedMessage);
     return true;
@@ -86,7 +90,7 @@ void DataTransfersViewController::startAutoSend() {
   if (!bytes) return;
   prepared->bytes = std::move(*bytes);
   channel_.setAutoSendText(std::move(prepared));
-  enterMode(OperatAutoSend, "Auto sending data...");
+  enterMode(OperatAutoSend, kAutoSendingText);
 }
 
 void DataTransfersViewController::startTestFile() {

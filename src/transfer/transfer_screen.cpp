@@ -119,8 +119,8 @@ void DataTransfersViewController::showWarning(const std::string& message) {
       ->show();
 }
 
-void DataTransfersViewController::noteCapture(const SessionCapture::Failure& failure) {
-  if (failure) showWarning(captureFailureMessage(*failure));
+void DataTransfersViewController::noteCapture(const PlatformError& failure) {
+  if (failure) showWarning(captureFailureMessage(failure));
 }
 
 }  // namespace zt

@@ -5,6 +5,10 @@
 namespace zt {
 
 void DataTransfersViewController::PressSendBtn() {
+  if (!linkUp()) {  // the text stays in the field
+    showWarning(kLinkLostMessage);
+    return;
+  }
   const OperatType mode = channel_.operatType();
   if (mode == OperatNormal || mode == OperatNone) {
     sendTypedText();
@@ -34,8 +38,10 @@ void DataTransfersViewController::ProcessSendDataResult(const std::optional<std:
 
 void DataTransfersViewController::FinishSendTestFile(std::uint64_t serial, std::uint64_t sent,
                                                      std::uint64_t total) {
-  // A run stopped and followed by a new start ends without ending the new one.
-  const bool current = serial == testFileSerial_ && channel_.operatType() != OperatAutoSend;
+  // A run stopped and followed by a new start ends without ending the new one; one cut short by
+  // a lost link leaves the screen waiting.
+  const bool current =
+      serial == testFileSerial_ && channel_.operatType() != OperatAutoSend && linkUp();
   if (current) channel_.setOperatType(OperatNormal);
   showCounts();
   log_ += "\r\n";

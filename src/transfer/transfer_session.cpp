@@ -1,5 +1,6 @@
 // The transfer screen's accessory session: opening it on the main run loop, closing it when the
-// screen leaves, the stream events, and the accessory going away.
+// screen leaves, the stream events, and the accessory going away (which a screen that reconnects
+// survives: transfer_link.cpp).
 #include <algorithm>
 
 #include "transfer/data_transfers_view_controller.h"
@@ -17,14 +18,18 @@ std::string withoutFullStop(std::string reason) {
 }  // namespace
 
 void DataTransfersViewController::OpenSession() {
+  if (const PlatformError why = startSession()) {
+    showWarning("The accessory could not be opened: " + withoutFullStop(why.message()) + ".");
+    return;
+  }
+  channel_.setOutput(curSession_->outputStream());
+}
+
+PlatformError DataTransfersViewController::startSession() {
   const std::shared_ptr<EAAccessory> none;
   auto session = EASession::create(accessoryInfo_ ? accessoryInfo_->accessory() : none,
                                    accessoryInfo_ ? accessoryInfo_->protocolString() : "");
-  if (!session) {
-    showWarning("The accessory could not be opened: " +
-                withoutFullStop(session.error().message()) + ".");
-    return;
-  }
+  if (!session) return session.error();
   curSession_ = std::move(*session);
   for (Stream* stream : {static_cast<Stream*>(curSession_->inputStream().get()),
                          static_cast<Stream*>(curSession_->outputStream().get())}) {
@@ -32,7 +37,7 @@ void DataTransfersViewController::OpenSession() {
     stream->scheduleInRunLoop(RunLoop::main());
     stream->open();
   }
-  channel_.setOutput(curSession_->outputStream());
+  return {};
 }
 
 void DataTransfersViewController::CloseSession() {
@@ -45,19 +50,50 @@ void DataTransfersViewController::CloseSession() {
   }
 }
 
-void DataTransfersViewController::handleEvent(Stream& /*stream*/, StreamEvent code) {
+void DataTransfersViewController::endSession() {
+  CloseSession();
+  curSession_.reset();
+  channel_.setOutput(nullptr);
+}
+
+void DataTransfersViewController::handleEvent(Stream& stream, StreamEvent code) {
   if (code == StreamEvent::HasBytesAvailable) readData();
+  // A new session that can take bytes has connected.
+  if (code == StreamEvent::HasSpaceAvailable && linkState_ == LinkState::Trying &&
+      curSession_ && &stream == curSession_->outputStream().get()) {
+    linkBack();
+  }
   // The device went away: the session is over, whoever else reports it.
-  if (code == StreamEvent::EndEncountered || code == StreamEvent::ErrorOccurred) {
-    AccessoryDisconnect();
+  if (code == StreamEvent::EndEncountered) AccessoryDisconnect();
+  if (code == StreamEvent::ErrorOccurred) {
+    const auto* in = dynamic_cast<const InputStream*>(&stream);
+    auto* out = dynamic_cast<OutputStream*>(&stream);
+    sessionEnded(in ? in->streamError() : out ? out->streamError() : PlatformError{});
   }
 }
 
-void DataTransfersViewController::AccessoryDisconnect() {
+void DataTransfersViewController::outputFailed(const OutputStream& failed,
+                                               const PlatformError& why) {
+  if (curSession_ && curSession_->outputStream().get() == &failed) sessionEnded(why);
+}
+
+void DataTransfersViewController::AccessoryDisconnect() { sessionEnded({}); }
+
+void DataTransfersViewController::sessionEnded(const PlatformError& why) {
+  if (reconnect_) {
+    if (linkState_ == LinkState::Up) linkLost(why);
+    if (linkState_ == LinkState::Trying) {  // that try failed: the wait offers another
+      endSession();
+      linkState_ = LinkState::Lost;
+    }
+    return;
+  }
   if (accessoryDisconnected_) return;  // the streams and the main screen may both report it
+  readData();  // what came before the end is counted and shown, before what the worker ends
+  CloseSession();  // first, so that a burst the mode change wakes writes no more
   channel_.setOperatType(OperatNone);
   accessoryDisconnected_ = true;
-  CloseSession();
+  if (why) logLink(false, Clock::now(), why.message());
   const auto navigation = navigationController();
   disconnectUnshown_ = !navigation || navigation->topViewController().get() != this;
   if (!disconnectUnshown_) showDisconnected();
@@ -85,6 +121,7 @@ bool DataTransfersViewController::isLeaving() const {
 void DataTransfersViewController::viewWillDisappear(bool /*animated*/) {
   if (!isLeaving()) return;
   channel_.requestStop();
+  linkWait_.reset();
   CloseSession();
 }
 

@@ -4,6 +4,8 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "settings/glb_param.h"
 #include "transfer/data_transfers_view_controller.h"
@@ -34,6 +36,26 @@ bool usable(const OutputStream* out) {
   const StreamStatus status = out->streamStatus();
   return status == StreamStatus::Open || status == StreamStatus::Error;
 }
+
+// Tells the Sent count of a flowing test file at most once a frame while bytes flow, and once
+// more when they stall.
+class CountTeller {
+ public:
+  explicit CountTeller(std::function<void()> tell) : tell_(std::move(tell)) {}
+  void operator()(bool flowing) {
+    const auto now = std::chrono::steady_clock::now();
+    untold_ = untold_ || flowing;
+    if (!untold_ || (flowing && now - told_ < kCountUpdateGap)) return;
+    tell_();
+    told_ = now;
+    untold_ = false;
+  }
+
+ private:
+  std::function<void()> tell_;
+  std::chrono::steady_clock::time_point told_;
+  bool untold_ = false;
+};
 
 }  // namespace
 
@@ -82,25 +104,33 @@ void DataTransfersViewController::runTestFile(OutputStream* out, std::uint64_t& 
 }
 
 void DataTransfersViewController::sendQueuedTexts(OutputStream* out) {
-  // The texts queued now, oldest first; those queued meanwhile wait for the next drain. A closed
-  // stream leaves them queued, so that whoever drops them knows how many were not sent.
+  // The texts queued now, oldest first; those queued meanwhile wait for the next drain. A stream
+  // that is closed or failed leaves them queued, so that whoever drops them counts them.
   for (std::size_t count = channel_.queuedCount(); count > 0; --count) {
-    if (channel_.stopRequested() || (out != nullptr && !usable(out))) return;
+    if (channel_.stopRequested() || (out != nullptr && out->streamStatus() != StreamStatus::Open)) {
+      return;
+    }
     const std::optional<TypedText> text = channel_.takeQueued();
     if (!text) return;  // dropped meanwhile
-    writeData(*text, out);
+    const bool dealtWith = writeData(*text, out);
+    if (const std::optional<std::size_t> notSent = channel_.textDone(dealtWith)) {
+      postToMain([count = *notSent](auto& screen) { screen.tellNotSent(count); });
+    }
     channel_.pause(kBetweenTexts, std::nullopt);
   }
 }
 
-void DataTransfersViewController::writeData(const TypedText& text, OutputStream* out) {
-  if (out == nullptr || text.pieces.empty()) return;
+bool DataTransfersViewController::writeData(const TypedText& text, OutputStream* out) {
+  // Without a session a text is dropped, as it always was.
+  if (out == nullptr || text.pieces.empty()) return true;
   const GlbParam& settings = GlbParam::instance();
   const EncodedText encoded = EncodeForSending(text, settings.openQuorvel(), settings.dataFormat());
   // Send refused a text no Quorvel packet carries; one the data format cannot carry (the format
   // may have changed since) writes nothing.
-  if (encoded.result != EncodedText::Result::Ok) return;
-  if (writeWhole(encoded.bytes, out) > 0) postSendResult(text.bytes(), encoded.bytes);
+  if (encoded.result != EncodedText::Result::Ok) return true;
+  if (writeWhole(encoded.bytes, out) == 0) return false;
+  postSendResult(text.bytes(), encoded.bytes);
+  return true;
 }
 
 void DataTransfersViewController::runAutoSend(OutputStream* out) {
@@ -126,18 +156,7 @@ std::uint64_t DataTransfersViewController::writeData_SendTestFileEx(const Repeat
   const milliseconds gap{std::max(0, GlbParam::instance().sleepTime())};
   std::vector<std::uint8_t> chunk;
   std::uint64_t total = 0;
-  // The Sent count goes to the main thread at most once a frame while bytes flow, and once more
-  // when they stall.
-  std::chrono::steady_clock::time_point told;
-  bool untold = false;
-  const auto tellCount = [&](bool flowing) {
-    const auto now = std::chrono::steady_clock::now();
-    untold = untold || flowing;
-    if (!untold || (flowing && now - told < kCountUpdateGap)) return;
-    postSendResult(std::nullopt);
-    told = now;
-    untold = false;
-  };
+  CountTeller tellCount([this] { postSendResult(std::nullopt); });
   while (total < block.length()) {
     if (channel_.stopRequested() || channel_.operatType() != OperatTestFile) return total;
     if (!usable(out)) {
@@ -148,7 +167,7 @@ std::uint64_t DataTransfersViewController::writeData_SendTestFileEx(const Repeat
     for (;;) {
       chunk.resize(static_cast<std::size_t>(std::min<std::uint64_t>(block.length() - total, packet)));
       block.copy(total, chunk.size(), chunk.data());
-      const std::ptrdiff_t n = out->write(chunk.data(), chunk.size());
+      const std::ptrdiff_t n = writeOut(*out, chunk.data(), chunk.size());
       if (n < 0) return total;
       if (n == 0) break;  // no space now
       total += static_cast<std::uint64_t>(n);
@@ -168,7 +187,8 @@ std::size_t DataTransfersViewController::writeWhole(const std::vector<std::uint8
   const std::size_t packet = packetSize();
   std::size_t total = 0;
   while (total < bytes.size() && !channel_.stopRequested() && usable(out)) {
-    const std::ptrdiff_t n = out->write(bytes.data() + total, std::min(bytes.size() - total, packet));
+    const std::ptrdiff_t n =
+        writeOut(*out, bytes.data() + total, std::min(bytes.size() - total, packet));
     if (n < 0) break;
     if (n == 0) {  // no space now
       out->waitForSpace(kSpaceWait);
@@ -178,6 +198,18 @@ std::size_t DataTransfersViewController::writeWhole(const std::vector<std::uint8
     channel_.countSent(n);
   }
   return total;
+}
+
+std::ptrdiff_t DataTransfersViewController::writeOut(OutputStream& out, const std::uint8_t* bytes,
+                                                    std::size_t length) {
+  const std::ptrdiff_t n = out.write(bytes, length);
+  // A stream closed under the write is no failure: only one that failed has a reason to tell.
+  PlatformError why = n < 0 ? out.streamError() : PlatformError{};
+  if (why) {
+    postToMain([failed = std::static_pointer_cast<OutputStream>(out.shared_from_this()),
+                why = std::move(why)](auto& screen) { screen.outputFailed(*failed, why); });
+  }
+  return n;
 }
 
 // `bytes`: what carried the text; handed on only when they are not the text's own.

@@ -1,6 +1,9 @@
 // zemra-telvo's command line, run as a program: --help and --version, and one clear line on
-// stderr with status 2 for anything it cannot use (before any terminal is needed).
+// stderr with status 2 for anything it cannot use (before any terminal is needed); a start
+// that fails ends with one line too.
 #include <gtest/gtest.h>
+
+#include <set>
 
 #include "support/io.h"
 
@@ -34,6 +37,29 @@ TEST(ProgramOptions, HelpAndVersionPrintOrOneLineTellsWhatCannotBeUsed) {
     EXPECT_NE(told.find(c.says), std::string::npos) << told;
     EXPECT_TRUE(c.status == 0 || told.find('\n') == told.size() - 1) << "one line: " << told;
   }
+}
+
+// Descriptors run out at each step of the start in turn (a lower limit on open files each time)
+// until the only thing missing is a terminal.
+TEST(ProgramOptions, EachFailedStartSaysWhyInOneLine) {
+  const TempDir data;
+  std::set<std::string> told;
+  for (int limit = 4; limit < 64 && !told.contains("terminal"); ++limit) {
+    const auto outcome = runProgram({"sh", "-c", "ulimit -n " + std::to_string(limit) +
+                                                     " && exec \"$0\" --no-demo --data-dir \"$1\"",
+                                     ZT_TELVO, data.path().string()});
+    if (outcome.status == 127) continue;  // the loader had no descriptor left: it never ran
+    if (outcome.err.find("Sanitizer") != std::string::npos) {
+      GTEST_SKIP() << "a sanitizer's runtime needs descriptors of its own: " << outcome.err;
+    }
+    const bool noTerminal =
+        outcome.err == "zemra-telvo: standard input and output must be a terminal\n";
+    if (noTerminal) told.insert("terminal");
+    if (outcome.err == "zemra-telvo: signalfd: Too many open files\n") told.insert("signals");
+    EXPECT_EQ(outcome.status, noTerminal ? 2 : 1) << outcome.err;
+    EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line: " << outcome.err;
+  }
+  EXPECT_EQ(told, (std::set<std::string>{"signals", "terminal"}));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The settings object: its defaults, ReleaseResource starting over, and a worker reading while
+// The settings object: its defaults, the texts sent kept for recall, and a worker reading while
 // the main thread writes.
 #include "settings/glb_param.h"
 
@@ -9,7 +9,6 @@
 #include <string>
 #include <thread>
 
-#include "settings/db_process.h"
 #include "support/watchdog.h"
 
 namespace zt {
@@ -34,19 +33,8 @@ void ExpectDefaults(GlbParam& param) {
   EXPECT_FALSE(param.openQuorvel() || param.quorvelKey().has_value());
 }
 
-TEST_F(GlbParamTest, DefaultsUntilReleaseResourceStartsOver) {
-  GlbParam& param = GlbParam::instance();
-  ExpectDefaults(param);
-  auto record = std::make_shared<AccessoryInfo>();
-  const std::weak_ptr<AccessoryInfo> watched = record;
-  param.accessoryList().push_back(std::move(record));
-  param.setSleepTime(0);
-  param.setQuorvelKey("key");
-  param.setDbProcess(std::make_unique<DBProcess>());
-  GlbParam::ReleaseResource();
-  EXPECT_TRUE(watched.expired());
-  ExpectDefaults(GlbParam::instance());
-}
+// What the settings screen and the transfer screen start from.
+TEST_F(GlbParamTest, StartsFromTheDefaults) { ExpectDefaults(GlbParam::instance()); }
 
 // The send field recalls the newest 100 texts sent, never one twice in a row.
 TEST_F(GlbParamTest, SentTextsKeepTheNewestHundred) {

@@ -105,12 +105,11 @@ TEST_F(OptionStoreTest, AnUnusableFileFailsWithItsReasonAndChangesNothing) {
   GlbParam& param = GlbParam::instance();
   param.setOpenQuorvel(true);
   param.setQuorvelKey("in memory");
-  OptionStoreFailure told;
-  EXPECT_FALSE(StartOptionStore(param, docs_, &told));
-  EXPECT_EQ(told.what, OptionFailure::Read);
-  EXPECT_EQ(told.reason, "unable to open database file");
-  EXPECT_TRUE(param.openQuorvel());
+  EXPECT_FALSE(StartOptionStore(param, docs_));
   DBProcess& store = *param.dbProcess();
+  EXPECT_EQ(store.lastFailure().what, OptionFailure::Read);
+  EXPECT_EQ(store.lastFailure().reason, "unable to open database file");
+  EXPECT_TRUE(param.openQuorvel());
   EXPECT_FALSE(store.UpdateQuorvelKey("new") || store.ReadAppOption(param));
   EXPECT_EQ(param.quorvelKey(), "in memory");
 }

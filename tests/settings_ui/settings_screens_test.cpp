@@ -258,8 +258,8 @@ TEST_F(OptionScreenTest, AKeyTheStoreRefusesIsInForceAndSaidToBeUnsaved) {
   auto screen = open<OptionViewController>();
   retype(*screen->tableview(), {0, 0}, "0123456789abcdef");
   ASSERT_TRUE(tapOk());
-  EXPECT_EQ(screenText(), "Beneath\nalert: Warning | The key could not be saved; it is in force "
-                          "until Zemra Telvo ends. | [OK]\n");
+  EXPECT_EQ(screenText(), "Beneath\nalert: Warning | The key could not be saved: no. It is in "
+                          "force until Zemra Telvo ends. | [OK]\n");
   EXPECT_EQ(GlbParam::instance().quorvelKey(), "0123456789abcdef");
   EXPECT_EQ(test::EncipherProbe(), probe);
   EXPECT_EQ(storedKey(), kPrevious);

@@ -18,12 +18,9 @@
 
 #include "cipher/quorvel_packet.h"
 #include "platform/external_accessory/serial_port.h"
-#include "platform/ui/ui_test_support.h"
-#include "settings/glb_param.h"
 #include "support/io.h"
-#include "support/watchdog.h"
-#include "transfer/data_transfers_view_controller.h"
 #include "transfer/send_channel.h"
+#include "transfer/transfer_screen_fixture.h"
 
 namespace zt {
 namespace {
@@ -63,58 +60,18 @@ struct PeerTransport final : AccessoryTransport {
   int peer = -1;
 };
 
-class TransferTest : public test::UiTest {
+class TransferTest : public test::TransferScreenTest {
  protected:
-  void SetUp() override {
-    UiTest::SetUp();
-    navigation = showNavigation(std::make_shared<ViewController>());
-  }
-  void TearDown() override {
-    if (navigation->topViewController() == screen) navigation->popViewControllerAnimated(false);
-    screen.reset();
-    EXPECT_TRUE(DataTransfersViewController::waitForWorkers(std::chrono::seconds(20)));
-    GlbParam::ReleaseResource();
-    UiTest::TearDown();
-  }
   void reset() {
     TearDown();
     SetUp();
   }
-  static GlbParam& settings() { return GlbParam::instance(); }
-
   void open(const std::shared_ptr<AccessoryTransport>& transport = nullptr,
             SessionCapture* capture = nullptr) {
     AccessoryIdentity identity{"Zemra Test Module", "", "", "ZTX", "", "", {}};
-    auto info = std::make_shared<AccessoryInfo>();
-    info->setAccessory(std::make_shared<EAAccessory>(AccessoryKey{AccessoryKind::GivenPath, "peer"},
-                                                     identity, 1, transport ? transport : peer));
-    screen = std::make_shared<DataTransfersViewController>();
-    screen->setAccessoryInfo(info);
-    screen->setSessionCapture(capture);
-    screen->setHistoryLimit(historyLimit);
-    navigation->pushViewController(screen, true);
-  }
-
-  // The line of the screen's text that starts with `start`.
-  std::string line(const std::string& start) {
-    const std::string shown = "\n" + screenText();
-    const auto at = shown.find("\n" + start);
-    return at == std::string::npos ? "" : shown.substr(at + 1, shown.find('\n', at + 1) - at - 1);
-  }
-  // The log as the display list writes it, with its digits as '#' unless `exact` (time stamps
-  // vary).
-  std::string log(bool exact = false) {
-    std::string row = line("row 0.0");
-    row = row.substr(row.find(": ") + 2);
-    row.pop_back();
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (!exact) std::replace_if(row.begin(), row.end(), digit, '#');
-    return row;
-  }
-  long long received() { return std::stoll(line("row 1.0").substr(21)); }
-  std::string sentCount() { return line("row 1.1").substr(17); }
-  bool runUntil(const std::function<bool()>& condition) {
-    return test::runUntil(RunLoop::main(), condition);
+    push(std::make_shared<EAAccessory>(AccessoryKey{AccessoryKind::GivenPath, "peer"}, identity, 1,
+                                       transport ? transport : peer),
+         capture);
   }
   // Sends `typed`; what the device got, once the log shows it sent (the worker tells the main
   // thread only after its write, so an answer could otherwise be logged first).
@@ -125,16 +82,6 @@ class TransferTest : public test::UiTest {
     return got;
   }
 
-  std::shared_ptr<BarButtonItem> toolbarItem(std::size_t index) {
-    auto bar = std::dynamic_pointer_cast<Toolbar>(screen->view()->subviews().at(1));
-    return bar->items().at(index);
-  }
-  void tapSendButton() { ASSERT_TRUE(Touch::tapBarButton(toolbarItem(1).get())); }
-  void send(const std::string& typed) {
-    ASSERT_TRUE(Touch::tapTextInput(*toolbarItem(0)->customView()));
-    Touch::typeText(typed);
-    tapSendButton();
-  }
   // The send field's text, as the toolbar shows it (without the cursor).
   std::string field() {
     std::string shown = line("toolbar");
@@ -147,25 +94,8 @@ class TransferTest : public test::UiTest {
     while (!field().empty() && Touch::deleteBackward()) {
     }
   }
-  void choose(int entry) {
-    ASSERT_TRUE(Touch::tapBarButton(screen->navigationItem().rightBarButtonItem().get()));
-    const auto& sheet = std::get<std::shared_ptr<ActionSheet>>(Application::shared().popups().back());
-    ASSERT_TRUE(Touch::chooseActionSheetEntry(*sheet, entry));
-  }
-  // The message of the alert shown, which is dismissed; "" when there is none.
-  std::string alert() {
-    const auto& popups = Application::shared().popups();
-    if (popups.empty()) return "";
-    const auto shown = std::get<std::shared_ptr<AlertView>>(popups.back());
-    Touch::tapAlertButton(*shown, 0);
-    return shown->message();
-  }
 
-  test::Watchdog watchdog;
-  std::uint64_t historyLimit = 0;
   std::shared_ptr<PeerTransport> peer = std::make_shared<PeerTransport>();
-  std::shared_ptr<NavigationController> navigation;
-  std::shared_ptr<DataTransfersViewController> screen;
 };
 
 std::string packet(const std::string& plain) {
@@ -246,7 +176,7 @@ TEST_F(TransferTest, SendsAndReceivesStampedLinesUntilClearedAndKeepsTheSessionU
 TEST_F(TransferTest, QuorvelPacketsAreCountedWholeAndShownAsTheirPlaintext) {
   test::TempDir dir;
   SessionCapture capture;
-  ASSERT_EQ(capture.open(dir.path() / "log"), std::nullopt);
+  ASSERT_FALSE(capture.open(dir.path() / "log"));
   settings().setOpenQuorvel(true);
   open(nullptr, &capture);
   EXPECT_EQ(opened(exchange("hello")), "hello");
@@ -302,7 +232,7 @@ TEST_F(TransferTest, TypedTextsTakeTheEndingAndEscapesAndUpAndDownRecallThem) {
   historyLimit = 1 << 20;
   test::TempDir dir;
   SessionCapture capture;
-  ASSERT_EQ(capture.open(dir.path() / "log"), std::nullopt);
+  ASSERT_FALSE(capture.open(dir.path() / "log"));
   open(nullptr, &capture);  // the ending chosen holds for the next screen
   EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [Send] [EOL CR LF]");
   settings().setEscapes(true);
@@ -346,7 +276,7 @@ TEST_F(TransferTest, TypedTextsTakeTheEndingAndEscapesAndUpAndDownRecallThem) {
 TEST_F(TransferTest, TheCaptureFileGetsEveryEntryAndAFailureIsToldOnce) {
   test::TempDir dir;
   SessionCapture capture;
-  ASSERT_EQ(capture.open(dir.path() / "log"), std::nullopt);
+  ASSERT_FALSE(capture.open(dir.path() / "log"));
   settings().setLargeData_LineCount(0);
   open(nullptr, &capture);
   EXPECT_EQ(exchange("ping"), "ping");
@@ -359,7 +289,7 @@ TEST_F(TransferTest, TheCaptureFileGetsEveryEntryAndAFailureIsToldOnce) {
                             "](5 bytes not shown: 706f6e67ff)\n[", "]the app finish sending"}) {
     EXPECT_NE(file.find(entry), std::string::npos) << entry;
   }
-  ASSERT_EQ(capture.open("/dev/full"), std::nullopt);
+  ASSERT_FALSE(capture.open("/dev/full"));
   reset();
   open(nullptr, &capture);
   EXPECT_EQ(alert(), "The log file could not be written: No space left on device.");
@@ -463,7 +393,7 @@ TEST_F(TransferTest, AStoppedTestFileEndsWithoutEndingTheOneStartedAfterIt) {
 }
 
 // A test file ended before its last byte says how far it got: Stop while the device takes
-// nothing, or the device going away during a pause, which the screen learns from its stream.
+// nothing, or the device going away during a pause, reported before its last bytes were read.
 TEST_F(TransferTest, ATestFileCutShortSaysHowFarItGotAndAGoneDeviceLeavesAnIdleWorker) {
   settings().setLargeData_LineCharacter(kLine);
   settings().setLargeData_LineCount(INT32_MAX);
@@ -484,12 +414,15 @@ TEST_F(TransferTest, ATestFileCutShortSaysHowFarItGotAndAGoneDeviceLeavesAnIdleW
   settings().setSleepTime(600'000);  // a pause that the device going away ends
   choose(2);
   ASSERT_EQ(peer->record().size(), 200u);
-  peer->closePeer();
+  peer->send("bye");
+  screen->AccessoryDisconnect();  // told by the main screen before the bytes were read
   ASSERT_TRUE(runUntil([&] { return log().ends_with("bytes"); }));
   EXPECT_EQ(alert(), kDisconnected);
-  screen->AccessoryDisconnect();  // the main screen reporting the same end
+  screen->AccessoryDisconnect();  // the same end reported again
   EXPECT_EQ(alert(), "") << "told once";
-  EXPECT_EQ(log(true), stopped("200"));
+  EXPECT_EQ(received(), 3) << "what came before the end is counted";
+  EXPECT_TRUE(logHas("]bye"));
+  EXPECT_TRUE(log(true).ends_with(stopped("200"))) << log(true);
   EXPECT_EQ(line("toolbar"), "toolbar: [text field: ] [(Send)] [EOL none]");
   choose(1);
   EXPECT_EQ(alert(), kDisconnected);
@@ -501,6 +434,27 @@ TEST_F(TransferTest, ATestFileCutShortSaysHowFarItGotAndAGoneDeviceLeavesAnIdleW
   const long long before = cpu();
   RunLoop::main().runFor(1500ms);
   EXPECT_LT(cpu() - before, 100'000'000LL) << "the worker spins";
+}
+
+// The system's reason for a session's end goes in the log before the alert: a device that takes
+// no more bytes (the write fails), or that goes with bytes it did not read (the read fails).
+TEST_F(TransferTest, AFailedWriteOrReadEndsTheSessionWithItsReasonLogged) {
+  for (const bool writing : {true, false}) {
+    open();
+    if (writing) {
+      ASSERT_EQ(::shutdown(peer->peer, SHUT_RD), 0);
+    }
+    send("unread");
+    if (!writing) {
+      ASSERT_TRUE(runUntil([&] { return logHas("[Sent"); }));
+      peer->closePeer();
+    }
+    ASSERT_TRUE(runUntil([&] { return logHas("[Link lost"); }));
+    EXPECT_TRUE(log().ends_with(writing ? "]peer: Broken pipe" : "]peer: Connection reset by peer"))
+        << log();
+    EXPECT_EQ(alert(), kDisconnected);
+    reset();
+  }
 }
 
 TEST_F(TransferTest, LeavingStopsTheWorkerAtOnceAndDropsQueuedTexts) {
@@ -538,7 +492,8 @@ TEST_F(TransferTest, AnEndlessFloodLeavesTheLoopFreeAndLosesNoByte) {
 }
 
 // What a link that comes back needs of the state the screen shares with its worker: the worker
-// takes up a new stream, the one it leaves goes on the main thread, dropped texts never go out.
+// takes up a new stream, the one it leaves goes on the main thread, dropped texts never go out
+// and are counted with the one being written when none of it went out.
 TEST(SendChannelTest, AWorkerTakesUpANewStreamAndNeverSendsDroppedTexts) {
   SendChannel channel;
   std::shared_ptr<OutputStream> out;  // the worker's
@@ -557,7 +512,8 @@ TEST(SendChannelTest, AWorkerTakesUpANewStreamAndNeverSendsDroppedTexts) {
   EXPECT_TRUE(left.expired());
   for (const char* text : {"a", "b", "c"}) channel.append(ReadTypedText(text, false, {}).text);
   EXPECT_EQ(channel.takeQueued()->bytes(), "a");
-  EXPECT_EQ(channel.dropQueued(), 2u);
+  EXPECT_EQ(channel.dropQueued(), std::nullopt) << "told when the write of a has ended";
+  EXPECT_EQ(channel.textDone(false), 3u) << "none of a went out";
   EXPECT_FALSE(channel.takeQueued());
 }
 

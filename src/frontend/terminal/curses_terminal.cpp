@@ -4,11 +4,14 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/ui/text_cells.h"
 
@@ -32,6 +35,11 @@ void chooseLocale() {
     // Without C.UTF-8 the terminal shows what it can; there is nothing better to fall back to.
     (void)std::setlocale(LC_CTYPE, "C.UTF-8");  // NOLINT(concurrency-mt-unsafe)
   }
+}
+
+// Why the terminal cannot be used, in our words: the system's would not say what to change.
+PlatformError unusable(int error, std::string sentence) {
+  return {std::error_code(error, std::generic_category()), "terminal", std::move(sentence)};
 }
 
 Key keyFromCode(wint_t code) {
@@ -79,29 +87,21 @@ Key keyFromCharacter(wint_t c) {
 
 }  // namespace
 
-std::unique_ptr<CursesTerminal> CursesTerminal::open(std::string& error) {
+PlatformResult<std::unique_ptr<CursesTerminal>> CursesTerminal::open() {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-    error = "standard input and output must be a terminal";
-    return nullptr;
+    return unusable(ENOTTY, "standard input and output must be a terminal");
   }
   const char* type = std::getenv("TERM");  // NOLINT(concurrency-mt-unsafe): nothing sets it
-  if (!type || !*type) {
-    error = "TERM is not set";
-    return nullptr;
-  }
+  if (!type || !*type) return unusable(EINVAL, "TERM is not set");
   chooseLocale();
   // Look the type up first: unlike newterm, a failed setupterm leaves nothing allocated.
   int lookup = 0;
   if (setupterm(type, STDOUT_FILENO, &lookup) != OK) {
-    error = std::string("unknown terminal type \"") + type + "\"";
-    return nullptr;
+    return unusable(EINVAL, std::string("unknown terminal type \"") + type + "\"");
   }
   del_curterm(cur_term);
   SCREEN* screen = newterm(nullptr, stdout, stdin);
-  if (!screen) {
-    error = std::string("unknown terminal type \"") + type + "\"";
-    return nullptr;
-  }
+  if (!screen) return unusable(EINVAL, std::string("unknown terminal type \"") + type + "\"");
   set_term(screen);
   std::unique_ptr<CursesTerminal> terminal(new CursesTerminal);
   terminal->handle_ = new ScreenHandle{screen};

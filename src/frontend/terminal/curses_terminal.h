@@ -17,6 +17,7 @@
 #include "frontend/terminal/cell_screen.h"
 #include "frontend/terminal/key.h"
 #include "frontend/terminal/terminal_writer.h"
+#include "platform/foundation/platform_error.h"
 
 namespace zt::term {
 
@@ -34,9 +35,9 @@ struct InputEvent {
 
 class CursesTerminal {
  public:
-  // Opens the terminal on stdin and stdout; null with `error` set when they are not a terminal
-  // or the terminal type is unknown.
-  static std::unique_ptr<CursesTerminal> open(std::string& error);
+  // Opens the terminal on stdin and stdout; fails when they are not a terminal or the terminal
+  // type is unknown.
+  static PlatformResult<std::unique_ptr<CursesTerminal>> open();
   ~CursesTerminal();
   CursesTerminal(const CursesTerminal&) = delete;
   CursesTerminal& operator=(const CursesTerminal&) = delete;

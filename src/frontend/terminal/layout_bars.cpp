@@ -48,14 +48,19 @@ void drawNavigationBar(CellScreen& screen, const DisplayNavigationBar& bar) {
   screen.put(x, 0, fitted, Style::BarTitle);
 }
 
+// A side inset of a text view keeps one blank cell between its bracket and its text where the
+// field has room for it.
 void drawField(CellScreen& screen, int x, int y, int width, const DisplayControl& field,
                bool focus) {
   if (width < 3) return;
-  const int inner = width - 2;
+  const int left = field.inset.left > 0 && width > 4 ? 1 : 0;
+  const int right = field.inset.right > 0 && width > 4 ? 1 : 0;
   const Style frame = field.enabled ? Style::Field : Style::Disabled;
   screen.fill(y, x, width, frame, focus);
   screen.putText(x, y, "[", 1, frame, focus);
   screen.putText(x + width - 1, y, "]", 1, frame, focus);
+  x += left;
+  const int inner = width - 2 - left - right;
   const GlyphLine text = singleLine(field.text);
   if (text.empty() && !field.editing) {
     screen.put(x + 1, y, fitLine(singleLine(field.placeholder), inner), Style::Placeholder, focus);
@@ -76,6 +81,28 @@ void drawField(CellScreen& screen, int x, int y, int width, const DisplayControl
   const GlyphLine tail(text.begin() + static_cast<std::ptrdiff_t>(start), text.end());
   screen.put(x + 1, y, fitLine(tail, inner, false), frame, focus);
   screen.cursor = std::pair{x + 1 + before, y};
+}
+
+// Draws a toolbar entry that holds a control at `x` (a field takes `fieldWidth`) and makes
+// `target` its; returns where the next entry starts.
+int drawToolbarControl(CellScreen& screen, int x, int y, int fieldWidth,
+                       const DisplayControl& control, bool focused, Target& target) {
+  const int start = x;
+  if (isTextInput(control)) {
+    drawField(screen, x, y, fieldWidth, control, focused);
+    target.kind = Target::Kind::TextInput;
+    x += fieldWidth;
+  } else {
+    const std::string label =
+        control.kind == DisplayControl::Kind::Switch ? (control.on ? "[ON ]" : "[OFF]")
+                                                     : "[ " + control.text + " ]";
+    x = screen.putText(x, y, label, screen.width() - x, Style::Control, focused);
+    target.kind = control.kind == DisplayControl::Kind::Switch ? Target::Kind::Switch
+                                                               : Target::Kind::ControlButton;
+  }
+  target.view = control.view;
+  if (control.enabled) screen.mark(start, y, x - start, target);
+  return x + 1;
 }
 
 void drawToolbar(CellScreen& screen, int y, const DisplayToolbar& bar, const Focus& focus) {
@@ -108,24 +135,9 @@ void drawToolbar(CellScreen& screen, int y, const DisplayToolbar& bar, const Foc
       if (entry.enabled) screen.mark(start, y, x - 1 - start, target);
       continue;
     }
-    if (!entry.control) continue;
-    const DisplayControl& control = *entry.control;
-    if (isTextInput(control)) {
-      drawField(screen, x, y, fieldWidth, control, focused);
-      target.kind = Target::Kind::TextInput;
-      target.view = control.view;
-      x += fieldWidth;
-    } else {
-      const std::string label =
-          control.kind == DisplayControl::Kind::Switch ? (control.on ? "[ON ]" : "[OFF]")
-                                                       : "[ " + control.text + " ]";
-      x = screen.putText(x, y, label, screen.width() - x, Style::Control, focused);
-      target.kind = control.kind == DisplayControl::Kind::Switch ? Target::Kind::Switch
-                                                                 : Target::Kind::ControlButton;
-      target.view = control.view;
+    if (entry.control) {
+      x = drawToolbarControl(screen, x, y, fieldWidth, *entry.control, focused, target);
     }
-    if (control.enabled) screen.mark(start, y, x - start, target);
-    ++x;
   }
 }
 

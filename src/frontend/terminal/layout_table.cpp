@@ -228,6 +228,25 @@ int drawControls(CellScreen& screen, int y, const DisplayRow& row, int right, in
   return right;
 }
 
+// Draws the right end of a row's first line (its mark, controls and value) from `right`
+// leftwards; returns where the title must end.
+int drawRowEnd(CellScreen& screen, int y, const DisplayRow& row, int right, int titleWidth,
+               bool focused) {
+  if (const char* mark = markGlyph(row.accessory)) {
+    screen.putText(right - 1, y, mark, 1, Style::Mark, focused);
+    if (row.accessory == DisplayAccessory::DetailButton) {
+      screen.mark(right - 2, y, 4, rowTarget(row, Target::Kind::DetailButton));
+    }
+    right -= 3;
+  }
+  right = drawControls(screen, y, row, right, titleWidth, focused);
+  if (row.value.empty()) return right;
+  const GlyphLine value = fitLine(singleLine(row.value), std::max(right - 2 - 8, 1));
+  right -= lineWidth(value);
+  screen.put(right, y, value, Style::Value, focused);
+  return right - 1;
+}
+
 void drawRow(const Canvas& canvas, int first, const Block& block, bool focused) {
   CellScreen& screen = canvas.screen;
   const DisplayRow& row = *block.row;
@@ -241,22 +260,7 @@ void drawRow(const Canvas& canvas, int first, const Block& block, bool focused) 
     screen.fill(y, 0, screen.width(), Style::Row, focused);
     screen.mark(0, y, screen.width(), rowTarget(row, Target::Kind::Row));
     int right = screen.width() - 2;
-    if (i == 0) {
-      if (const char* mark = markGlyph(row.accessory)) {
-        screen.putText(right - 1, y, mark, 1, Style::Mark, focused);
-        if (row.accessory == DisplayAccessory::DetailButton) {
-          screen.mark(right - 2, y, 4, rowTarget(row, Target::Kind::DetailButton));
-        }
-        right -= 3;
-      }
-      right = drawControls(screen, y, row, right, lineWidth(titles[0]), focused);
-      if (!row.value.empty()) {
-        const GlyphLine value = fitLine(singleLine(row.value), std::max(right - 2 - 8, 1));
-        right -= lineWidth(value);
-        screen.put(right, y, value, Style::Value, focused);
-        right -= 1;
-      }
-    }
+    if (i == 0) right = drawRowEnd(screen, y, row, right, lineWidth(titles[0]), focused);
     const GlyphLine title = fitLine(titles[i], std::max(right - 2, 0));
     int x = 2;
     if (row.titleAlignment == TextAlignment::Center || (i >= titleCount && centred)) {

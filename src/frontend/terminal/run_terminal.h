@@ -22,8 +22,9 @@ struct TerminalOptions {
   double streamFrameSeconds = 0.1;
 };
 
-// Returns the exit status: 0 after quitting, 2 when there is no usable terminal, 1 when the run
-// loop failed (after one line on stderr saying why, the terminal given back).
+// Returns the exit status: 0 after quitting, 2 when there is no usable terminal, 1 when the
+// signals cannot be watched, the run loop failed or a screen threw; every failure is told in one
+// line on stderr after the terminal was given back.
 int RunTerminal(const TerminalOptions& options = {});
 
 }  // namespace zt::term

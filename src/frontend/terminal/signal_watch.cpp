@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
 
 namespace zt::term {
 
@@ -14,17 +13,18 @@ SignalWatch::SignalWatch() {
   sigemptyset(&set);
   for (int signal : {SIGWINCH, SIGINT, SIGTERM, SIGHUP, SIGTSTP}) sigaddset(&set, signal);
   if (const int error = pthread_sigmask(SIG_BLOCK, &set, &previous_); error != 0) {
-    throw std::system_error(error, std::generic_category(), "pthread_sigmask");
+    failure_ = systemError(error, "pthread_sigmask");
+    return;
   }
   fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
   if (fd_ < 0) {
-    const int error = errno;
+    failure_ = systemError(errno, "signalfd");
     pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    throw std::system_error(error, std::generic_category(), "signalfd");
   }
 }
 
 SignalWatch::~SignalWatch() {
+  if (fd_ < 0) return;
   close(fd_);
   pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }

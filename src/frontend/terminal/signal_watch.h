@@ -3,21 +3,26 @@
 // input and nothing runs in a signal handler. While it lives, those signals are blocked in the
 // calling thread and in every thread it starts afterwards; the old mask comes back at the end.
 // Create it on the main thread before any other thread is started.
+// Failures: a watch whose descriptor cannot be made is failed (failure() says why) and blocks
+// nothing.
 #pragma once
 
 #include <csignal>
 #include <vector>
 
+#include "platform/foundation/platform_error.h"
+
 namespace zt::term {
 
 class SignalWatch {
  public:
-  // Throws std::system_error when the descriptor cannot be made.
   SignalWatch();
   ~SignalWatch();
   SignalWatch(const SignalWatch&) = delete;
   SignalWatch& operator=(const SignalWatch&) = delete;
 
+  // Empty while the watch works.
+  const PlatformError& failure() const { return failure_; }
   int fd() const { return fd_; }
   // The signals received since the last call, oldest first.
   std::vector<int> take();
@@ -25,6 +30,7 @@ class SignalWatch {
  private:
   int fd_ = -1;
   sigset_t previous_{};
+  PlatformError failure_;
 };
 
 }  // namespace zt::term

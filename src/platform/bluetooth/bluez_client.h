@@ -6,9 +6,11 @@
 // of stream, the daemon's RequestDisconnection, or the device's Connected turning false.
 //
 // One client at a time: acquire() opens the system bus on first use; the client, and with it
-// the bus, lives while someone holds it or one of its links stands. Every call to the daemon
-// has a timeout; news reaches the listener, and a connect its answer, on a later pass of the
-// loop. Loop thread only (the accessory manager's loop, which must outlive the client).
+// the bus, lives while someone holds it or one of its links stands. A link that dropped is
+// connected again while a transfer screen waits for it (installBluetoothReconnector), which
+// holds the client meanwhile. Every call to the daemon has a timeout; news reaches the
+// listener, and a connect its answer, on a later pass of the loop. Loop thread only (the
+// accessory manager's loop, which must outlive the client).
 #pragma once
 
 #include <functional>
@@ -52,6 +54,8 @@ class BluezClient : public std::enable_shared_from_this<BluezClient> {
   // Connects the serial port profile of the device at `path`; `done` gets no failure once the
   // link is a listed accessory.
   void connect(const std::string& path, Done done);
+  // The same for the device with the Bluetooth `address`, once the daemon has listed it.
+  void connectAddress(const std::string& address, Done done);
 
  private:
   struct Link {
@@ -105,5 +109,9 @@ class BluezClient : public std::enable_shared_from_this<BluezClient> {
   std::vector<std::shared_ptr<Link>> links_;
   std::shared_ptr<BluezClient> self_;  // held while links stand
 };
+
+// Has `manager`'s waits for a Bluetooth link connect it again on the manager's retry schedule,
+// holding a client (and so the system bus) while a wait lasts (spp_reconnect.cpp).
+void installBluetoothReconnector(EAAccessoryManager& manager);
 
 }  // namespace zt

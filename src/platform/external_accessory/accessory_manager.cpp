@@ -76,6 +76,7 @@ struct EAAccessoryManager::State : std::enable_shared_from_this<State> {
   std::unique_ptr<UeventMonitor> monitor;
   std::unique_ptr<FolderWatch> folders;
   RunLoop::Id timer = 0;
+  std::unique_ptr<AccessoryReturns> returns;  // made once the state is shared
 };
 
 void EAAccessoryManager::State::add(AccessoryKey key, AccessoryIdentity identity,
@@ -94,6 +95,7 @@ void EAAccessoryManager::State::add(AccessoryKey key, AccessoryIdentity identity
   });
   entries.push_back({accessory, std::move(device)});
   if (notifying) notify(EAAccessoryDidConnectNotification, accessory);
+  returns->appeared(accessory);
 }
 
 void EAAccessoryManager::State::retire(std::size_t index) {
@@ -187,6 +189,14 @@ EAAccessoryManager::EAAccessoryManager(AccessoryOptions options, RunLoop& loop)
     : state_(std::make_shared<State>(std::move(options), loop)) {
   State& s = *state_;
   s.sender = this;
+  const auto listed = [weak = std::weak_ptr(state_)] {
+    std::vector<std::shared_ptr<EAAccessory>> list;
+    if (const auto state = weak.lock()) {
+      for (const auto& entry : state->entries) list.push_back(entry.accessory);
+    }
+    return list;
+  };
+  s.returns = std::make_unique<AccessoryReturns>(loop, s.options.retry, listed);
   const auto rescanOnChange = [weak = std::weak_ptr(state_)] {
     if (const auto state = weak.lock()) state->rescan(true);
   };
@@ -251,10 +261,17 @@ void EAAccessoryManager::removeConnectedAccessory(const std::shared_ptr<EAAccess
 
 RunLoop& EAAccessoryManager::runLoop() const { return state_->loop; }
 
-void EAAccessoryManager::rescan() { state_->rescan(true); }
-
-bool EAAccessoryManager::followsUevents() const {
-  return state_->monitor && state_->monitor->active();
+std::unique_ptr<AccessoryWait> EAAccessoryManager::awaitAccessory(const AccessoryKey& key,
+                                                                  std::uint64_t lostID,
+                                                                  AccessoryReturns::Back back) {
+  return state_->returns->await(key, lostID, std::move(back));
 }
+
+void EAAccessoryManager::setReconnector(AccessoryKind kind,
+                                        AccessoryReturns::ReconnectorFactory factory) {
+  state_->returns->setReconnector(kind, std::move(factory));
+}
+
+void EAAccessoryManager::rescan() { state_->rescan(true); }
 
 }  // namespace zt

@@ -12,7 +12,8 @@
 // again as a new connection. While registered (registerForLocalNotifications), each change
 // posts EAAccessoryDidConnectNotification or EAAccessoryDidDisconnectNotification on the
 // default NotificationCenter, with the accessory under EAAccessoryKey as a
-// std::shared_ptr<EAAccessory>.
+// std::shared_ptr<EAAccessory>. A transfer screen whose accessory went away may wait for it to
+// come back (awaitAccessory).
 //
 // The shared manager lives on RunLoop::main(). The program makes it once, with its options,
 // by createShared(), after RunLoop::createMain() and before anything uses it; using it before,
@@ -27,6 +28,7 @@
 #include <vector>
 
 #include "platform/external_accessory/accessory.h"
+#include "platform/external_accessory/accessory_returns.h"
 #include "platform/external_accessory/options.h"
 #include "platform/runloop/run_loop.h"
 
@@ -77,10 +79,16 @@ class EAAccessoryManager {
   void removeConnectedAccessory(const std::shared_ptr<EAAccessory>& accessory);
   RunLoop& runLoop() const;
 
+  // Waits for the accessory of `key` to come back after its connection `lostID` went away:
+  // `back` runs on the loop with a newer connection of it, as accessory_returns.h tells, until
+  // the wait returned is dropped. TCP endpoints and reconnectors follow the options' retry.
+  std::unique_ptr<AccessoryWait> awaitAccessory(const AccessoryKey& key, std::uint64_t lostID,
+                                                AccessoryReturns::Back back);
+  // The layer that connects accessories of `kind` (Bluetooth links) brings them back this way.
+  void setReconnector(AccessoryKind kind, AccessoryReturns::ReconnectorFactory factory);
+
   // Looks at the devices now (the timer, the uevent monitor and the folder watch call it too).
   void rescan();
-  // Whether the kernel's uevents are being followed (else the timer finds sysfs changes).
-  bool followsUevents() const;
 
  private:
   struct State;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,6 +26,19 @@ struct TcpEndpointOption {
   std::uint16_t port = 0;
 };
 
+// When a connection that went away is tried again: after each delay of `first` in turn, each
+// counted from the end of the try before, then every `then`.
+struct RetrySchedule {
+  std::vector<std::chrono::milliseconds> first{std::chrono::seconds(1), std::chrono::seconds(2),
+                                               std::chrono::seconds(4), std::chrono::seconds(8),
+                                               std::chrono::seconds(16)};
+  std::chrono::milliseconds then{std::chrono::seconds(30)};
+  // The delay before try number `attempt` (0 the first).
+  std::chrono::milliseconds delay(std::size_t attempt) const {
+    return attempt < first.size() ? first[attempt] : then;
+  }
+};
+
 struct AccessoryOptions {
   std::vector<SerialDeviceOption> devices;
   std::vector<TcpEndpointOption> tcpEndpoints;
@@ -35,6 +49,8 @@ struct AccessoryOptions {
   std::chrono::milliseconds rescanInterval{1000};
   // How long a TCP endpoint's name lookup, and each of its addresses, may take to connect.
   std::chrono::milliseconds tcpConnectTimeout{3000};
+  // How a TCP endpoint or a Bluetooth link that a transfer screen waits for is tried again.
+  RetrySchedule retry;
 };
 
 constexpr unsigned kDefaultBaud = 115200;

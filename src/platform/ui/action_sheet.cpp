@@ -11,10 +11,7 @@ ActionSheet::ActionSheet(std::string title, std::weak_ptr<ActionSheetDelegate> d
                          std::optional<std::string> destructiveButtonTitle,
                          std::vector<std::string> otherButtonTitles)
     : title_(std::move(title)), delegate_(std::move(delegate)) {
-  if (destructiveButtonTitle) {
-    destructiveIndex_ = 0;
-    buttons_.push_back(std::move(*destructiveButtonTitle));
-  }
+  if (destructiveButtonTitle) buttons_.push_back(std::move(*destructiveButtonTitle));
   buttons_.insert(buttons_.end(), std::make_move_iterator(otherButtonTitles.begin()),
                   std::make_move_iterator(otherButtonTitles.end()));
   if (cancelButtonTitle) {
@@ -27,10 +24,6 @@ bool ActionSheet::isVisible() const { return isShownPopup(*this); }
 
 void ActionSheet::showInView(View&) { showPopupOnce(*this); }
 
-void ActionSheet::clickButton(int index) { closePopup(*this, index, true); }
-
-void ActionSheet::dismissWithClickedButtonIndex(int index, bool) {
-  closePopup(*this, index, false);
-}
+void ActionSheet::clickButton(int index) { closePopup(*this, index); }
 
 }  // namespace zt

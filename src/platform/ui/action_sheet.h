@@ -25,8 +25,6 @@ class ActionSheetDelegate {
   virtual void didDismissWithButtonIndex(ActionSheet&, int) {}
 };
 
-enum class ActionSheetStyle { Default, BlackTranslucent, BlackOpaque };
-
 class ActionSheet : public std::enable_shared_from_this<ActionSheet> {
  public:
   ActionSheet(std::string title, std::weak_ptr<ActionSheetDelegate> delegate,
@@ -37,24 +35,18 @@ class ActionSheet : public std::enable_shared_from_this<ActionSheet> {
   const std::string& title() const { return title_; }
   const std::vector<std::string>& buttonTitles() const { return buttons_; }
   int cancelButtonIndex() const { return cancelIndex_; }
-  int destructiveButtonIndex() const { return destructiveIndex_; }
-  ActionSheetStyle actionSheetStyle() const { return style_; }
-  void setActionSheetStyle(ActionSheetStyle style) { style_ = style; }
   std::shared_ptr<ActionSheetDelegate> delegate() const { return delegate_.lock(); }
   bool isVisible() const;
 
   void showInView(View& view);
   // The entry at `index` was chosen: off screen, then the delegate's callbacks.
   void clickButton(int index);
-  void dismissWithClickedButtonIndex(int index, bool animated);
 
  private:
   std::string title_;
   std::weak_ptr<ActionSheetDelegate> delegate_;
   std::vector<std::string> buttons_;
   int cancelIndex_ = -1;
-  int destructiveIndex_ = -1;
-  ActionSheetStyle style_ = ActionSheetStyle::Default;
 };
 
 }  // namespace zt

@@ -23,8 +23,6 @@ bool AlertView::isVisible() const { return isShownPopup(*this); }
 
 void AlertView::show() { showPopupOnce(*this); }
 
-void AlertView::clickButton(int index) { closePopup(*this, index, true); }
-
-void AlertView::dismissWithClickedButtonIndex(int index, bool) { closePopup(*this, index, false); }
+void AlertView::clickButton(int index) { closePopup(*this, index); }
 
 }  // namespace zt

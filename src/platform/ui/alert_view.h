@@ -40,8 +40,6 @@ class AlertView : public std::enable_shared_from_this<AlertView> {
   void show();
   // The button at `index` was tapped: off screen, then the delegate's callbacks.
   void clickButton(int index);
-  // Off screen without a tap: only didDismissWithButtonIndex.
-  void dismissWithClickedButtonIndex(int index, bool animated);
 
  private:
   std::string title_;

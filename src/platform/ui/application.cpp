@@ -56,11 +56,6 @@ void Application::terminate() {
   noteModelChange();
 }
 
-void Application::receiveMemoryWarning() {
-  assertMainThread();
-  if (auto d = delegate_) d->applicationDidReceiveMemoryWarning(*this);
-}
-
 std::vector<std::shared_ptr<Window>> Application::windows() const {
   auto all = windows_;
   if (keyboard_.isVisible()) all.push_back(keyboard_.window());

@@ -42,7 +42,6 @@ class ApplicationDelegate {
   virtual void applicationDidEnterBackground(Application&) {}
   virtual void applicationWillEnterForeground(Application&) {}
   virtual void applicationWillTerminate(Application&) {}
-  virtual void applicationDidReceiveMemoryWarning(Application&) {}
 };
 
 // Values as the toolkit numbers them.
@@ -67,7 +66,6 @@ class Application {
   void enterBackground();
   void enterForeground();
   void terminate();
-  void receiveMemoryWarning();
 
   // The windows on screen, back to front: the application's, then the keyboard's while it is up.
   std::vector<std::shared_ptr<Window>> windows() const;
@@ -79,7 +77,6 @@ class Application {
   bool isIdleTimerDisabled() const { return idleTimerDisabled_; }
   void setIdleTimerDisabled(bool disabled) { idleTimerDisabled_ = disabled; }
   InterfaceOrientation statusBarOrientation() const { return orientation_; }
-  void setStatusBarOrientation(InterfaceOrientation orientation) { orientation_ = orientation; }
   // Portrait: x 0, y 20, 320 x 460.
   Rect applicationFrame() const { return {0, 20, 320, 460}; }
   Keyboard& keyboard() { return keyboard_; }

@@ -32,12 +32,10 @@ class BarButtonItem {
   std::string title() const;
   void setTitle(std::string title);
   BarButtonItemStyle style() const { return style_; }
-  std::optional<BarButtonSystemItem> systemItem() const { return system_; }
   bool isFlexibleSpace() const { return system_ == BarButtonSystemItem::FlexibleSpace; }
   bool isEnabled() const { return enabled_; }
   void setEnabled(bool enabled);
   const std::shared_ptr<View>& customView() const { return customView_; }
-  void setAction(Action action) { action_ = std::move(action); }
   // Runs the action, if any (Touch calls this after its checks).
   void sendAction() const;
 

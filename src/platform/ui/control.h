@@ -29,7 +29,6 @@ class Control : public View {
   bool isEnabled() const { return enabled_; }
   virtual void setEnabled(bool enabled);
   void addTarget(Action action, ControlEvent event);
-  void removeAllTargets() { targets_.clear(); }
   // Runs the actions bound to `event`, in the order they were added.
   void sendActionsForControlEvents(ControlEvent event);
 

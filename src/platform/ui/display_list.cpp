@@ -40,7 +40,10 @@ std::optional<DisplayControl> controlOf(const std::shared_ptr<View>& view) {
     control.cursor = t->selectedRange().location;
     control.alignment = t->textAlignment();
     control.numeric = t->keyboardType() == KeyboardType::NumberPad;
-    if (auto* textView = dynamic_cast<TextView*>(t)) control.marked = textView->markedRanges();
+    if (auto* textView = dynamic_cast<TextView*>(t)) {
+      control.marked = textView->markedRanges();
+      control.inset = textView->contentInset();
+    }
   } else {
     return std::nullopt;
   }

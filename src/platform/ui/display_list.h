@@ -81,6 +81,7 @@ struct DisplayControl {
   TextAlignment alignment = TextAlignment::Left;
   bool numeric = false;        // number pad keyboard
   std::vector<Range> marked;   // text views: parts shown marked (byte ranges of `text`)
+  EdgeInsets inset;            // text views: the padding kept around the text
 };
 
 struct DisplayRow {
@@ -165,9 +166,10 @@ struct DisplayList {
   //                   when something lies over the row
   //   controls        "[ON ]", "[OFF]", "[text field: abc|]" (the cursor "|" while editing),
   //                   "[text view: ...]", "[button: Done]"; " (disabled)" or " (read-only)"
-  //                   before the colon; "\r" and "\n" in texts written as backslash-r and -n,
-  //                   other control characters in their visible forms ("^[" for ESC), marked
-  //                   parts of a text view between "«" and "»"
+  //                   before the colon; an empty field not being edited shows its placeholder,
+  //                   " (placeholder)" before the colon; "\r" and "\n" in texts written as
+  //                   backslash-r and -n, other control characters in their visible forms ("^["
+  //                   for ESC), marked parts of a text view between "«" and "»"
   //   toolbar         "toolbar: [text field: ] [Send]"  (flexible spaces left out)
   //   keyboard        "keyboard: standard" or "keyboard: number pad [Done]"
   //   key commands    "key commands: [F3 History] [Up (while editing)] [/ Search (not editing)]"

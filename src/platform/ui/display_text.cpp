@@ -34,7 +34,10 @@ std::string control(const DisplayControl& c) {
                                                                  : "text view";
   if (!c.enabled) kind += " (disabled)";
   if (c.enabled && !c.editable) kind += " (read-only)";
-  std::string text = c.text;
+  // An empty field shows its placeholder, as the terminal draws it.
+  const bool placeholder = c.text.empty() && !c.editing && !c.placeholder.empty();
+  if (placeholder) kind += " (placeholder)";
+  std::string text = placeholder ? c.placeholder : c.text;
   // A character, not a one-character string: g++ 12 at -O3 warns falsely on the latter.
   if (c.editing) text.insert(std::min(c.cursor, text.size()), 1, '|');
   if (c.marked.empty()) return "[" + kind + ": " + escaped(text) + "]";

@@ -1,6 +1,6 @@
 // The life of a popup (AlertView, ActionSheet) as both kinds share it: shown at most once on
-// top of everything, taken off screen by a tap or a dismiss, and only then does its delegate
-// hear of it. A popup that is not shown ignores taps and dismissals.
+// top of everything, taken off screen by a tap, and only then does its delegate hear of it. A
+// popup that is not shown ignores taps.
 //
 // For the two popup implementations only. Main thread only.
 #pragma once
@@ -30,16 +30,16 @@ void showPopupOnce(P& popup) {
   if (!isShownPopup(popup)) Application::shared().showPopup(popup.shared_from_this());
 }
 
-// Takes `popup` off screen; if it was shown, tells its delegate clickedButtonAtIndex (when
-// `tapped`) and then didDismissWithButtonIndex.
+// Takes `popup` off screen; if it was shown, tells its delegate clickedButtonAtIndex and then
+// didDismissWithButtonIndex.
 template <typename P>
-void closePopup(P& popup, int index, bool tapped) {
+void closePopup(P& popup, int index) {
   assertMainThread();
   auto keepAlive = popup.shared_from_this();
   if (!Application::shared().removePopup(&popup)) return;
   auto delegate = popup.delegate();
   if (!delegate) return;
-  if (tapped) delegate->clickedButtonAtIndex(popup, index);
+  delegate->clickedButtonAtIndex(popup, index);
   delegate->didDismissWithButtonIndex(popup, index);
 }
 

@@ -28,11 +28,6 @@ void TableView::setDelegate(std::weak_ptr<TableViewDelegate> delegate) {
   reloadData();
 }
 
-void TableView::setRowHeight(float height) {
-  rowHeight_ = height;
-  reloadData();
-}
-
 void TableView::setAllowsSelection(bool allows) {
   allowsSelection_ = allows;
   noteModelChange();

@@ -60,7 +60,6 @@ class TableView : public View {
   std::shared_ptr<TableViewDelegate> delegate() const { return delegate_.lock(); }
   void setDelegate(std::weak_ptr<TableViewDelegate> delegate);
   float rowHeight() const { return rowHeight_; }
-  void setRowHeight(float height);
   bool allowsSelection() const { return allowsSelection_; }
   void setAllowsSelection(bool allows);
   bool isScrollEnabled() const { return scrollEnabled_; }

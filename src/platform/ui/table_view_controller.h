@@ -14,14 +14,8 @@ namespace zt {
 class TableViewController : public ViewController,
                             public TableViewDataSource,
                             public TableViewDelegate {
- public:
-  std::shared_ptr<TableView> tableView();
-
  protected:
   void loadView() override;
-
- private:
-  std::shared_ptr<TableView> table_;
 };
 
 }  // namespace zt

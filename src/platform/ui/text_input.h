@@ -39,8 +39,6 @@ class TextInput : public Control {
   void setReturnKeyType(ReturnKeyType type) { returnKeyType_ = type; }
   const Font& font() const { return font_; }
   void setFont(Font font) { font_ = std::move(font); }
-  const Color& textColor() const { return textColor_; }
-  void setTextColor(Color color) { textColor_ = std::move(color); }
 
   bool isFirstResponder() const;
   // Starts editing: needs enabled and editable, and the delegate's consent. Returns whether this
@@ -74,7 +72,6 @@ class TextInput : public Control {
   KeyboardType keyboardType_ = KeyboardType::Default;
   ReturnKeyType returnKeyType_ = ReturnKeyType::Default;
   Font font_;
-  Color textColor_ = Color::black();
 };
 
 // Helpers for byte offsets in UTF-8 text.

@@ -3,7 +3,8 @@
 // (shouldChangeTextInRange; the Return key arrives there as "\n"), and told when editing began
 // or ended and after each typed change (textViewDidChange; setText tells nobody).
 //
-// contentInset is virtual so that a subclass can pin it. Content size is estimated from the text
+// contentInset is the padding the toolkit keeps around the text (a renderer keeps room for it);
+// it is virtual so that a subclass can pin it. Content size is estimated from the text
 // (lines of the font's height); scrollRectToVisible moves the content offset. A renderer that
 // lays the text out in lines of its own tells a read-only view how much of it shows. The delegate is
 // held weakly. Main thread only.
@@ -38,8 +39,7 @@ class TextView : public TextInput {
 
   std::shared_ptr<TextViewDelegate> delegate() const { return delegate_.lock(); }
   void setDelegate(std::weak_ptr<TextViewDelegate> delegate) { delegate_ = std::move(delegate); }
-  virtual EdgeInsets contentInset() const { return inset_; }
-  void setContentInset(EdgeInsets inset) { inset_ = inset; }
+  virtual EdgeInsets contentInset() const { return kPadding; }
   // Width of the frame; height: the number of lines times the font's line height.
   Size contentSize() const;
   Point contentOffset() const { return offset_; }
@@ -67,8 +67,9 @@ class TextView : public TextInput {
   void didChangeText() override;
 
  private:
+  static constexpr EdgeInsets kPadding{8, 8, 8, 8};
+
   std::weak_ptr<TextViewDelegate> delegate_;
-  EdgeInsets inset_;
   Point offset_;
   int visibleLines_ = 0;
   int visibleColumns_ = 0;

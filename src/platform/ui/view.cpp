@@ -112,7 +112,7 @@ bool View::isOnScreen() const {
 }
 
 std::shared_ptr<View> View::hitTest(Point point) {
-  if (hidden_ || !interactive_ || !bounds().contains(point)) return nullptr;
+  if (hidden_ || !bounds().contains(point)) return nullptr;
   for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
     View& child = **it;
     Point origin = child.boundsOrigin();
@@ -133,13 +133,6 @@ void View::addAnimation(const Transition& transition, const std::string& key) {
   assertMainThread();
   animations_.push_back({transition, key});
   noteModelChange();
-}
-
-const Transition* View::animationForKey(const std::string& key) const {
-  for (auto it = animations_.rbegin(); it != animations_.rend(); ++it) {
-    if (it->key == key) return &it->transition;
-  }
-  return nullptr;
 }
 
 }  // namespace zt

@@ -40,8 +40,6 @@ class View : public std::enable_shared_from_this<View> {
   void setHidden(bool hidden);
   const Color& backgroundColor() const { return background_; }
   void setBackgroundColor(Color color);
-  bool isUserInteractionEnabled() const { return interactive_; }
-  void setUserInteractionEnabled(bool enabled) { interactive_ = enabled; }
 
   const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
   View* superview() const { return superview_; }
@@ -71,8 +69,6 @@ class View : public std::enable_shared_from_this<View> {
   // Records a transition on the view's layer; all are kept, in the order they were added.
   void addAnimation(const Transition& transition, const std::string& key);
   const std::vector<RecordedTransition>& animations() const { return animations_; }
-  // The latest transition added under `key`, or null.
-  const Transition* animationForKey(const std::string& key) const;
 
   // The controller whose root view this is, if any.
   std::shared_ptr<ViewController> viewController() const { return controller_.lock(); }
@@ -92,7 +88,6 @@ class View : public std::enable_shared_from_this<View> {
   Rect frame_;
   int tag_ = 0;
   bool hidden_ = false;
-  bool interactive_ = true;
   Color background_ = Color::clear();
   std::vector<std::shared_ptr<View>> subviews_;
   View* superview_ = nullptr;

@@ -30,8 +30,6 @@ void Window::makeKeyAndVisible() {
   }
 }
 
-bool Window::isKeyWindow() const { return Application::shared().keyWindow().get() == this; }
-
 std::shared_ptr<View> Window::hitTest(Point point) {
   auto hit = View::hitTest(point);
   return hit.get() == this ? nullptr : hit;

@@ -25,7 +25,6 @@ class Window : public View {
   // Makes this the key window, lists it among the application's windows and lets its root
   // controller appear (loading its view first).
   void makeKeyAndVisible();
-  bool isKeyWindow() const;
 
   std::shared_ptr<View> hitTest(Point point) override;
 

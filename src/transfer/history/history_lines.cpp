@@ -45,8 +45,13 @@ const char* kindWord(HistoryKind kind) {
       return "Received ";
     case HistoryKind::Sent:
       return "Sent ";
+    case HistoryKind::LinkLost:
+      return "Link lost ";
+    case HistoryKind::LinkBack:
+      return "Link back ";
     case HistoryKind::TestFileStart:
     case HistoryKind::TestFileEnd:
+    case HistoryKind::NotSent:
       break;
   }
   return "";

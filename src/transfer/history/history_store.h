@@ -1,8 +1,8 @@
 // HistoryStore: every entry of one session, oldest first, as the log and the capture are given
 // them: time to the millisecond, kind (received, sent, undecodable bytes, a test file's start
-// and end), the text shown and the bytes as they went over the wire. Append-only and bounded:
-// the memory it holds, each entry's index record included, stays within the limit; the oldest
-// entries are dropped first and counted.
+// and end, a link lost and back), the text shown and the bytes as they went over the wire.
+// Append-only and bounded: the memory it holds, each entry's index record included, stays within
+// the limit; the oldest entries are dropped first and counted.
 //
 // Bytes live in chunks of one size (an entry larger than a chunk gets one of its own), each
 // entry's text and wire bytes side by side, found through a compact record. An entry whose wire
@@ -35,6 +35,9 @@ enum class HistoryKind : std::uint8_t {
   Undecodable,    // received bytes given up; no text of their own
   TestFileStart,  // a test file's transmission began; its bytes are not kept
   TestFileEnd,    // its finish or stopped line
+  LinkLost,       // the session ended and the screen waits for the accessory; no text
+  LinkBack,       // a new session on it; no text
+  NotSent,        // how many typed texts were dropped when the link was lost
 };
 
 struct HistoryEntry {

@@ -116,6 +116,10 @@ TEST(Layout, EditedFieldPlacesTheCursorAndScrollsLongText) {
   screen = draw(transfer.list, initialFocus(transfer.list));
   EXPECT_TRUE(screen.find("[Type here"));
   EXPECT_FALSE(screen.cursor);
+  // Side insets (a text view's padding) keep a blank cell inside the brackets.
+  field = test::control(DisplayControl::Kind::TextField, "200");
+  field.inset = {8, 8, 8, 8};
+  EXPECT_TRUE(draw(transfer.list, initialFocus(transfer.list)).find("[ 200 "));
 }
 
 TEST(Layout, FurtherLabelsTakeALineEachAndToolbarFocusShows) {

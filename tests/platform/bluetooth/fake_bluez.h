@@ -81,6 +81,17 @@ class FakeBluez {
     if (paired) update(path, "org.bluez.Device1", "Paired", true);
     return path;
   }
+  // How many times the device at `address` was asked to connect its serial port.
+  unsigned connectAttempts(const char* address) {
+    sd_bus_message* reply = nullptr;
+    unsigned count = 0;
+    const bool read = sd_bus_call_method(client_, "org.bluez", "/", "org.zemra.FakeBluez",
+                                         "ConnectAttempts", nullptr, &reply, "s", address) >= 0 &&
+                      sd_bus_message_read(reply, "u", &count) >= 0;
+    sd_bus_message_unref(reply);
+    if (!read) throw std::runtime_error("ConnectAttempts failed");
+    return count;
+  }
   bool discovering(const std::string& adapter) {
     int on = 0;
     const int r = sd_bus_get_property_trivial(client_, "org.bluez", adapter.c_str(),

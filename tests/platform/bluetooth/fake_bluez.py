@@ -19,12 +19,12 @@ SPP_UUID = '00001101-0000-1000-8000-00805f9b34fb'
 ERROR = 'org.bluez.Error.'
 
 # Shared by every object of the mock.
-STATE = {'profile': None, 'taken': False, 'faults': {}, 'links': {}}
+STATE = {'profile': None, 'taken': False, 'faults': {}, 'links': {}, 'attempts': {}}
 
 
 def load(mock, parameters):
     bluez5.load(mock, parameters)
-    STATE.update(profile=None, taken=False, faults={}, links={})
+    STATE.update(profile=None, taken=False, faults={}, links={}, attempts={})
     install(mockobject.objects['/org/bluez'], bluez5.PROFILE_MANAGER_IFACE, RegisterProfile)
 
 
@@ -70,6 +70,7 @@ def set_connected(device, connected):
 def ConnectProfile(device, uuid, reply, error):
     props = device.props[bluez5.DEVICE_IFACE]
     address = address_of(device)
+    STATE['attempts'][address] = STATE['attempts'].get(address, 0) + 1
     fault = STATE['faults'].get(address, '')
     if uuid not in [str(u) for u in props['UUIDs']]:
         error(fail('NotAvailable', 'Operation currently not available'))
@@ -143,6 +144,12 @@ def SetDeviceFault(_self, address, fault):
     '''needs-pin (refused while unpaired), page-timeout, stale (an earlier link that
     DisconnectProfile ends), stale-always (one that it does not end), or '' for none.'''
     STATE['faults'][address] = fault
+
+
+@dbus.service.method(KNOBS_IFACE, in_signature='s', out_signature='u')
+def ConnectAttempts(_self, address):
+    '''How many times ConnectProfile was called for the device.'''
+    return STATE['attempts'].get(address, 0)
 
 
 @dbus.service.method(KNOBS_IFACE, in_signature='ss', out_signature='')

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "platform/ui/hit_test.h"
 #include "ui_test_support.h"
 
@@ -97,13 +95,6 @@ TEST_F(Navigation, AScreenPoppingItselfFromItsOwnButtonFinishesBeforeItIsRelease
   EXPECT_EQ(log.back(), "key.destroyed");
   EXPECT_EQ(log[log.size() - 2], "key still alive");
   EXPECT_EQ(navigation->popViewControllerAnimated(false), nullptr) << "the root stays";
-}
-
-// The main thread is the one that created the main run loop (the test program's main()), even
-// when another thread is the first to reach the model. The death test runs in a fresh process.
-TEST(MainThread, AModelCallFromAnotherThreadStopsACheckedBuild) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_DEBUG_DEATH(std::thread([] { View().setHidden(true); }).join(), "off the main thread");
 }
 
 }  // namespace
