@@ -5,7 +5,9 @@
 #               AddressSanitizer + UndefinedBehaviorSanitizer (and the fuzzer), then the threaded
 #               tests under ThreadSanitizer
 # `make bench` builds everything, installs the peers it compares with (picocom, tio) when they
-# are missing, and runs the benchmarks. Programs land in build/bin/.
+# are missing, and runs every benchmark (bench/): Google Benchmark's programs, the wakeups of an
+# idle program, the transfer screen against cat, and the peers side by side with the floods
+# (about ten minutes). Programs land in build/bin/.
 
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
@@ -80,6 +82,7 @@ test-tsan: deps
 
 bench: build bench-deps
 	./build/bin/zt_bench
+	bench/idle_wakeups.sh
 	bench/transfer_throughput.sh
 	bench/peers.py
 

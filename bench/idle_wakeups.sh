@@ -3,21 +3,25 @@
 # settle, then counts the context switches of all its threads (/proc/PID/task/*/status) over
 # IDLE_SECONDS (10 by default). Each one is a time it woke up; an idle program should make none.
 #
-#   bench/idle_wakeups.sh                                   the main-screen stand-in, demo module
-#   bench/idle_wakeups.sh build/bin/zt_idle_app --device /tmp/module
-#   bench/idle_wakeups.sh build/bin/zemra-telvo [OPTIONS]
+#   bench/idle_wakeups.sh              zemra-telvo on its main screen (a data folder of its own)
+#   bench/idle_wakeups.sh build/bin/zemra-telvo --device /tmp/module --data-dir DIR
 set -euo pipefail
 cd "$(dirname "$0")/.."
-program=${1:-build/bin/zt_idle_app}
-[[ $# -gt 0 ]] && shift
+program=${1:-build/bin/zemra-telvo}
+if [[ $# -gt 0 ]]; then
+  shift
+else
+  data=$(mktemp -d)
+  set -- --data-dir "$data"
+fi
 seconds=${IDLE_SECONDS:-10}
 settle=${SETTLE_SECONDS:-3}
-[[ -x $program ]] || { echo "no program $program (build with -DZT_BUILD_BENCH=ON)" >&2; exit 2; }
+[[ -x $program ]] || { echo "no program $program (build it first)" >&2; exit 2; }
 
 session=zt-idle-$$
 command=$(printf '%q ' exec "$(realpath "$program")" "$@")
+trap 'tmux kill-session -t "$session" 2>/dev/null || true; [[ -z ${data:-} ]] || rm -rf "$data"' EXIT
 tmux new-session -d -s "$session" -x 100 -y 30 "$command"
-trap 'tmux kill-session -t "$session" 2>/dev/null || true' EXIT
 pid=$(tmux list-panes -t "$session" -F '#{pane_pid}')
 
 switches() {

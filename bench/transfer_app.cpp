@@ -1,5 +1,6 @@
 // zt_transfer_bench: the transfer screen driven through Touch on a real pseudo-terminal, for
-// bench/transfer_throughput.sh until zemra-telvo has its screens.
+// bench/transfer_throughput.sh: its own cost, without a terminal to draw on. Its session keeps
+// a history of the default size, as zemra-telvo's does.
 //
 //   zt_transfer_bench send PATH        a 4 MiB test file (packet size 4096, pause 0) to the
 //                                      serial device PATH (zemra-module --mode sink)
@@ -17,7 +18,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
@@ -60,10 +60,7 @@ std::shared_ptr<DataTransfersViewController> showScreen(const std::string& path)
                                                    std::make_shared<SerialTransport>(path, 115200)));
   auto screen = std::make_shared<DataTransfersViewController>();
   screen->setAccessoryInfo(info);
-  // The session's history, for bench/history_flood.sh: ZT_HISTORY_MIB MiB; off without it.
-  if (const char* mib = std::getenv("ZT_HISTORY_MIB")) {
-    screen->setHistoryLimit(std::strtoull(mib, nullptr, 10) << 20);
-  }
+  screen->setHistoryLimit(std::uint64_t{32} << 20);
   navigation->pushViewController(screen, false);
   return screen;
 }

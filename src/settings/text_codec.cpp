@@ -1,6 +1,6 @@
 #include "settings/text_codec.h"
 
-#include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "settings/utf8_sequence.h"
@@ -8,11 +8,32 @@
 namespace zt {
 namespace {
 
+// The end of the run of ASCII bytes from `pos`. Received text is mostly ASCII and may come in
+// batches of tens of kilobytes, so the run is taken 32 bytes, then eight, at a time.
+std::size_t AsciiPrefix(std::string_view bytes, std::size_t pos) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080U;
+  std::uint64_t words[4] = {};
+  while (bytes.size() - pos >= sizeof words) {
+    std::memcpy(words, bytes.data() + pos, sizeof words);
+    if (((words[0] | words[1] | words[2] | words[3]) & kHighBits) != 0) break;
+    pos += sizeof words;
+  }
+  while (bytes.size() - pos >= sizeof words[0]) {
+    std::memcpy(words, bytes.data() + pos, sizeof words[0]);
+    if ((words[0] & kHighBits) != 0) break;
+    pos += sizeof words[0];
+  }
+  while (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80U) ++pos;
+  return pos;
+}
+
 // The length of the leading part of `bytes` made of whole UTF-8 characters, the rest being at
 // most the start of one character that the end cuts short; nothing when a byte is invalid.
 std::optional<std::size_t> WholeUtf8Prefix(std::string_view bytes) {
   std::size_t pos = 0;
   while (pos < bytes.size()) {
+    pos = AsciiPrefix(bytes, pos);
+    if (pos == bytes.size()) break;
     const Utf8Sequence sequence = ScanUtf8(bytes, pos);
     if (sequence.kind == Utf8Sequence::Kind::Invalid) return std::nullopt;
     if (sequence.kind == Utf8Sequence::Kind::Truncated) break;
@@ -23,10 +44,7 @@ std::optional<std::size_t> WholeUtf8Prefix(std::string_view bytes) {
 
 }  // namespace
 
-bool IsAscii(std::string_view bytes) {
-  return std::all_of(bytes.begin(), bytes.end(),
-                     [](char byte) { return static_cast<unsigned char>(byte) < 0x80U; });
-}
+bool IsAscii(std::string_view bytes) { return AsciiPrefix(bytes, 0) == bytes.size(); }
 
 bool IsUtf8(std::string_view bytes) { return WholeUtf8Prefix(bytes) == bytes.size(); }
 

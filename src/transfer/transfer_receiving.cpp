@@ -21,12 +21,12 @@ void DataTransfersViewController::readData() {
   if (!curSession_) return;
   InputStream& in = *curSession_->inputStream();
   std::vector<std::uint8_t> batch;
+  batch.reserve(kReadLimit);  // a flood fills it: it never grows (and copies) on the way
+  std::uint8_t piece[kReadChunk];
   while (batch.size() < kReadLimit && in.hasBytesAvailable()) {
-    const std::size_t at = batch.size();
-    batch.resize(at + std::min(kReadChunk, kReadLimit - at));
-    const std::ptrdiff_t n = in.read(batch.data() + at, batch.size() - at);
-    batch.resize(at + static_cast<std::size_t>(std::max<std::ptrdiff_t>(n, 0)));
+    const std::ptrdiff_t n = in.read(piece, std::min(kReadChunk, kReadLimit - batch.size()));
     if (n <= 0) break;  // the accessory layer reports a device that has gone
+    batch.insert(batch.end(), piece, piece + n);
   }
   if (batch.empty()) return;
   recvDataByteLen_ += static_cast<std::int64_t>(batch.size());

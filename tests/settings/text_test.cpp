@@ -45,6 +45,10 @@ TEST(TextCodec, EncodesAndDecodesOnlyWhatTheFormatCarries) {
       {std::string("a\0\x7F", 3), true, true}, {kEAcute + kGrin, false, true},
       {"a\xE2\x82", false, false},  // cut short at the end of a whole text
       {"\xED\xA0\x80", false, false},
+      // Long texts are scanned many bytes at a time: what lies past the first ones counts too.
+      {std::string(70, 'a'), true, true}, {std::string(13, 'a') + "\x80" + "bb", false, false},
+      {std::string(40, 'a') + "\xFF", false, false},
+      {std::string(16, 'a') + kEuro + std::string(33, 'b'), false, true},
   };
   for (const auto& [bytes, ascii, utf8] : cases) {
     for (const auto& [format, carried] : {std::pair{kDataFormatAscii, ascii},

@@ -169,18 +169,29 @@ TEST_F(HistoryTest, SearchGoesBackThenBothWaysWrappingAndSaysNotFound) {
       << "the hint line says it";
 }
 
+// A small store and one of the default size, whose chunks are made ready ahead while it grows.
 TEST_F(HistoryTest, TheLimitDropsTheOldestAndSaysHowMany) {
-  show(64 * 1024, 3);
-  const std::string text(1000, 'x');
-  for (int i = 0; i < 200; ++i) add(std::to_string(i) + text, std::chrono::milliseconds(i));
-  EXPECT_LE(store->usage(), store->limit());
-  EXPECT_GT(store->firstId(), 100U);
-  press("Home");
-  EXPECT_TRUE(shown().starts_with("Paused: 0 new entries | (" + std::to_string(store->firstId()) +
-                                  " older entries dropped: the history keeps the newest "
-                                  "65536 bytes)\n[Received 11:05:07." +
-                                  std::to_string(store->firstId())))
-      << shown();
+  const struct {
+    std::uint64_t limit;
+    const char* said;
+    std::size_t entry;
+    int count;
+  } cases[] = {{64 * 1024, "65536 bytes", 1000, 200},
+               {std::uint64_t{32} << 20, "32 MiB", 64 * 1024, 700}};
+  for (const auto& [limit, said, entry, count] : cases) {
+    show(limit, 3);
+    const std::string text(entry, 'x');
+    for (int i = 0; i < count; ++i) add(std::to_string(i) + text, std::chrono::milliseconds(i));
+    EXPECT_LE(store->usage(), store->limit());
+    EXPECT_GT(store->firstId(), 100U);
+    EXPECT_EQ(store->entry(store->endId() - 1).text, std::to_string(count - 1) + text);
+    press("Home");
+    EXPECT_TRUE(shown().starts_with(
+        "Paused: 0 new entries | (" + std::to_string(store->firstId()) +
+        " older entries dropped: the history keeps the newest " + said +
+        ")\n[Received 11:05:07." + std::to_string(store->firstId())))
+        << shown().substr(0, 200);
+  }
 }
 
 using HistorySessionTest = ShellTest;

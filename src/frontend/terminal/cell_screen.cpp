@@ -64,7 +64,7 @@ int CellScreen::putText(int x, int y, std::string_view utf8, int maxWidth, Style
   const bool cut = utf8.size() > room;
   if (y < 0 || y >= height_) return x;
   for (const char c : cut ? utf8.substr(0, room == 0 ? 0 : room - 1) : utf8) {
-    if (!putCell(x, y, Cell{CellText(std::string_view(&c, 1)), style, focus})) return x;
+    if (!putCell(x, y, Cell{CellText(c), style, focus})) return x;
     ++x;
   }
   if (cut && room > 0 && putCell(x, y, Cell{"\u2026", style, focus})) ++x;

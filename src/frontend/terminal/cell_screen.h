@@ -36,6 +36,7 @@ class CellText {
   CellText() : bytes_{' '}, size_(1) {}  // a blank
   CellText(std::string_view text);  // NOLINT(google-explicit-constructor): a glyph is its text
   CellText(const char* text) : CellText(std::string_view(text)) {}  // NOLINT(google-explicit-constructor)
+  explicit CellText(char ascii) : bytes_{ascii}, size_(1) {}  // one byte of printable ASCII
 
   std::string_view view() const { return {bytes_, size_}; }
   operator std::string_view() const { return view(); }  // NOLINT(google-explicit-constructor)

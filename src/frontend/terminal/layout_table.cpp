@@ -112,11 +112,56 @@ void drawLogLine(CellScreen& screen, int y, const GlyphLine& line, const Display
   }
 }
 
+// Whether the text is printable ASCII between line feeds (or carriage return and line feed),
+// as a received stream mostly is: then it is drawn without glyphs.
+bool plainLines(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const bool breaks = c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n');
+    if ((c < 0x20 || c >= 0x7F) && !breaks) return false;
+  }
+  return true;
+}
+
+// Plain text as wrapText breaks it: each line cut into pieces of `width` characters (an empty
+// line is one empty piece).
+std::vector<std::string_view> plainPieces(std::string_view text, std::size_t width) {
+  std::vector<std::string_view> pieces;
+  for (std::size_t from = 0;;) {
+    const std::size_t feed = text.find('\n', from);
+    std::string_view line = text.substr(from, feed == std::string_view::npos ? feed : feed - from);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    do {
+      pieces.push_back(line.substr(0, width));
+      line.remove_prefix(std::min(width, line.size()));
+    } while (!line.empty());
+    if (feed == std::string_view::npos) return pieces;
+    from = feed + 1;
+  }
+}
+
+// The last `lines` lines of plain text, byte by byte into cells.
+void drawPlainLog(const Canvas& canvas, int first, int lines, std::string_view shown, int width) {
+  const auto pieces = plainPieces(shown, static_cast<std::size_t>(width));
+  const std::size_t skip = pieces.size() - std::min(pieces.size(), static_cast<std::size_t>(lines));
+  for (int i = 0; i < lines; ++i) {
+    const int y = canvas.at(first + i);
+    const std::size_t index = skip + static_cast<std::size_t>(i);
+    if (y >= 0 && index < pieces.size()) {
+      canvas.screen.putText(2, y, pieces[index], width, Style::Log);
+    }
+  }
+}
+
 void drawLog(const Canvas& canvas, int first, int lines, const DisplayControl& log) {
   CellScreen& screen = canvas.screen;
   const int width = screen.width() - 4;
   screen.textBlocks.push_back(CellScreen::TextBlock{log.view, lines, width});
   const std::string_view shown = tail(log.text, lines, width);
+  if (log.marked.empty() && width > 0 && plainLines(shown)) {
+    drawPlainLog(canvas, first, lines, shown, width);
+    return;
+  }
   const auto base = static_cast<std::size_t>(shown.data() - log.text.data());
   auto wrapped = wrapText(shown, width);
   const auto skip = wrapped.size() > static_cast<std::size_t>(lines)

@@ -17,6 +17,9 @@ namespace zt::term {
 struct TerminalOptions {
   std::string programName = "zemra-telvo";  // prefixes the error line on stderr
   double frameSeconds = 1.0 / 30;           // shortest time between two redraws
+  // Shortest time between redraws while changes keep coming (the last two frames came closer
+  // than this): a stream of bytes is drawn ten times a second, not at each batch.
+  double streamFrameSeconds = 0.1;
 };
 
 // Returns the exit status: 0 after quitting, 2 when there is no usable terminal, 1 when the

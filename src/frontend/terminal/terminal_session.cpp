@@ -29,11 +29,16 @@ void TerminalSession::start() {
 }
 
 // The model is drawn again only when it changed, and at most once a frame: a stream of
-// received bytes costs one redraw per frame, however many changes it makes. Building the
-// frame may itself count as a change (tables lay out their rows): that asks for nothing.
+// received bytes costs one redraw per frame, however many changes it makes, and once frames
+// follow each other closely, a longer frame. The first change after a quiet spell is drawn at
+// once. Building the frame may itself count as a change (tables lay out their rows): that asks
+// for nothing.
 void TerminalSession::requestFrame() {
   if (frameTimer_ != 0 || rendering_ || stopped_) return;
-  const auto due = lastFrame_ + std::chrono::duration<double>(options_.frameSeconds);
+  const std::chrono::duration<double> stream(options_.streamFrameSeconds);
+  const bool streaming = lastFrame_ - frameBefore_ < stream;
+  const auto due =
+      lastFrame_ + (streaming ? stream : std::chrono::duration<double>(options_.frameSeconds));
   const std::chrono::duration<double> wait = due - std::chrono::steady_clock::now();
   frameTimer_ = loop_.after(wait.count(), [this] { onFrame(); });
 }
@@ -50,6 +55,7 @@ void TerminalSession::render() {
   rendering_ = true;
   terminal_.draw(frontEnd_.frame(terminal_.width(), terminal_.height()));
   rendering_ = false;
+  frameBefore_ = lastFrame_;
   lastFrame_ = std::chrono::steady_clock::now();
   dirty_ = false;
 }

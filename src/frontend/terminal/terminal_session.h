@@ -1,8 +1,8 @@
 // TerminalSession: the running front end on a real terminal. A change of the model asks for
-// one frame, drawn at most once per frame time however many changes come; with nothing
-// changing nothing runs. It feeds keys, clicks and signals to the FrontEnd and quits the run
-// loop or suspends the process when asked. Main thread only; one session at a time (it holds
-// the model's change handler while started).
+// one frame, drawn at most once per frame time however many changes come (a longer one while
+// they keep coming); with nothing changing nothing runs. It feeds keys, clicks and signals to
+// the FrontEnd and quits the run loop or suspends the process when asked. Main thread only; one
+// session at a time (it holds the model's change handler while started).
 #pragma once
 
 #include <chrono>
@@ -45,6 +45,7 @@ class TerminalSession {
   bool stopped_ = false;
   bool rendering_ = false;
   std::chrono::steady_clock::time_point lastFrame_;
+  std::chrono::steady_clock::time_point frameBefore_;  // the frame before the last
   RunLoop::Id inputWatch_ = 0;
   RunLoop::Id signalWatch_ = 0;
   RunLoop::Id frameTimer_ = 0;

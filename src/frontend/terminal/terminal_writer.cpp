@@ -112,7 +112,12 @@ void TerminalWriter::draw(const CellScreen& screen) {
       if (cell.text.empty() || (!lastCell && y == height_ - 1 && x == width_ - 1)) continue;
       moveTo(x, y);
       setStyle(cell);
-      out_.append(cell.text.view());
+      const std::string_view text = cell.text.view();
+      if (text.size() == 1) {
+        out_.push_back(text.front());  // most cells: one byte, without a copy call
+      } else {
+        out_.append(text);
+      }
       cursorX_ = x + 1;  // a wide glyph's second cell is skipped above, and moved past here
     }
   }

@@ -157,17 +157,23 @@ void InputStream::announceHeld() {
 
 void InputStream::gather() {
   // A slow sender shows itself twice in a row: a flood that falters once is not paused, and
-  // neither is whatever comes first after a quiet spell (it may be the start of a flood).
+  // neither is whatever comes first after a quiet spell (it may be the start of a flood). One
+  // that did not fill the buffer while the descriptor rested is slower than the stream reads:
+  // it rests again at once, however much it had sent meanwhile.
   const bool quietBefore = waited_ > kQuietAfter;
   const bool small = !quietBefore && readDry_ && filled_ > 0 && filled_ < kGatherBelow &&
                      waited_ >= kGatherAfter;
-  const bool slow = small && lastSmall_;
+  const bool keptUp = afterPause_ && !quietBefore && readDry_ && sincePause_ < kBufferLimit;
+  const bool slow = (small && lastSmall_) || keptUp;
   lastSmall_ = small;
+  afterPause_ = false;
   if (!slow || loop_ == nullptr || gatherTimer_ != 0) return;
   gatherTimer_ = loop_->after(kGatherSeconds, [weak = weak_from_this()] {
     if (auto self = weak.lock()) {
       auto& input = static_cast<InputStream&>(*self);
       input.gatherTimer_ = 0;
+      input.afterPause_ = true;
+      input.sincePause_ = 0;
       input.updateWatch();
     }
   });
@@ -206,6 +212,7 @@ void InputStream::fill() {
     if (n > 0) {
       buffer_.insert(buffer_.end(), chunk, chunk + n);
       filled_ += static_cast<std::size_t>(n);
+      sincePause_ += static_cast<std::size_t>(n);
     } else if (n == 0) {
       noteGone({});
       break;

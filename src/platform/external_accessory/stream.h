@@ -14,8 +14,9 @@
 // A slow sender's bytes are gathered: when two reads in a row find little (under 2 KiB) after
 // the loop had waited for them, the stream looks at the descriptor again only after a pause
 // (kGatherSeconds), so a device sending short lines at a serial line's pace wakes the program a
-// few dozen times a second, not once per line. The first bytes after a quiet spell are announced
-// at once; a flood (reads that find kilobytes, or follow each other closely) never pauses. In a
+// few dozen times a second, not once per line; a sender that does not fill the buffer during a
+// pause is paused again at once. The first bytes after a quiet spell are announced at once; a
+// flood (reads that find kilobytes, or follow each other closely) never pauses. In a
 // flood, reads that each take a whole chunk of the device's buffer are announced together (up to
 // the buffer's size), once a read finds less or kHoldSeconds have passed.
 //
@@ -151,6 +152,8 @@ class InputStream final : public Stream {
   std::chrono::steady_clock::time_point readyFrom_;  // the loop watched again from then
   std::chrono::steady_clock::duration waited_{};     // until the descriptor was readable
   bool lastSmall_ = false;  // the announcement before found little, after a wait
+  bool afterPause_ = false;     // the descriptor rested before the reads now being announced
+  std::size_t sincePause_ = 0;  // bytes read since it rested
   RunLoop::Id gatherTimer_ = 0;  // the descriptor rests until it fires
   RunLoop::Id holdTimer_ = 0;    // bytes read are announced when it fires, at the latest
   bool announcing_ = false;  // the delegate is being told that bytes wait

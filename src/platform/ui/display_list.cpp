@@ -183,7 +183,9 @@ class Builder {
     row.accessory =
         cell.accessoryView() ? DisplayAccessory::None : accessoryOf(cell.accessoryType());
     if (cell.accessoryView() && !cell.accessoryView()->isHidden()) {
-      if (auto control = controlOf(cell.accessoryView())) row.controls.push_back(*control);
+      if (auto control = controlOf(cell.accessoryView())) {
+        row.controls.push_back(std::move(*control));
+      }
     }
     for (const auto& child : cell.subviews()) collect(cell, child, row);
     row.selectable = table->allowsSelection();
@@ -200,7 +202,7 @@ class Builder {
       return;
     }
     if (auto control = controlOf(view)) {
-      row.controls.push_back(*control);
+      row.controls.push_back(std::move(*control));
       return;
     }
     if (auto* label = dynamic_cast<Label*>(view.get())) {

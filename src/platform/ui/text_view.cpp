@@ -1,14 +1,22 @@
 #include "platform/ui/text_view.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/ui/model_state.h"
 
 namespace zt {
 
 Size TextView::contentSize() const {
-  float lines = 1 + static_cast<float>(std::count(text().begin(), text().end(), '\n'));
-  return {frame().width, lines * font().size * 1.2f};
+  // memchr finds the line feeds many bytes at a time: a log may hold a flood's batch.
+  std::size_t lines = 1;
+  const char* at = text().data();
+  const char* const end = at + text().size();
+  while (const void* feed = std::memchr(at, '\n', static_cast<std::size_t>(end - at))) {
+    ++lines;
+    at = static_cast<const char*>(feed) + 1;
+  }
+  return {frame().width, static_cast<float>(lines) * font().size * 1.2f};
 }
 
 void TextView::scrollRectToVisible(Rect rect, bool) {

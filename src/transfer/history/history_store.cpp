@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <system_error>
 #include <utility>
 
 namespace zt {
@@ -49,6 +50,11 @@ HistoryStore::Chunk& HistoryStore::Chunk::operator=(Chunk&& other) noexcept {
   used = std::exchange(other.used, 0);
   mapped_ = other.mapped_;
   return *this;
+}
+
+void HistoryStore::Chunk::touch() {
+  constexpr std::size_t kPage = 4096;  // the smallest page: touching more often does no harm
+  for (std::size_t at = 0; at < size_; at += kPage) bytes_[at] = 0;
 }
 
 void HistoryStore::Chunk::release() {
@@ -95,6 +101,7 @@ void HistoryStore::add(HistoryKind kind, Time at, std::string_view text,
         static_cast<std::uint32_t>(wire.size()), kind, wireIsText});
     into.used += length;
     usage_ += sizeof(Record);
+    prepareNextChunk();
     while (usage_ > limit_ && !records_.empty()) {
       dropOldest();
       freeUnusedChunks();
@@ -109,11 +116,32 @@ std::uint64_t HistoryStore::reserve(std::size_t length) {
   }
   if (spare_.bytes() != nullptr && length <= spare_.size()) {
     chunks_.push_back(std::move(spare_));
+  } else if (next_.valid() && length <= chunkSize_) {
+    chunks_.push_back(next_.get());
   } else {
     chunks_.emplace_back(std::max(length, chunkSize_));
     usage_ += chunks_.back().size() + kChunkOverhead;
   }
   return firstChunk_ + chunks_.size() - 1;
+}
+
+void HistoryStore::prepareNextChunk() {
+  if (next_.valid() || spare_.bytes() != nullptr || chunks_.empty()) return;
+  const Chunk& newest = chunks_.back();
+  if (!newest.mapped() || newest.size() != chunkSize_ || newest.used < chunkSize_ / 4 ||
+      usage_ + chunkSize_ + kChunkOverhead > limit_) {
+    return;
+  }
+  try {
+    next_ = std::async(std::launch::async, [size = chunkSize_] {
+      Chunk chunk(size);
+      chunk.touch();
+      return chunk;
+    });
+  } catch (const std::system_error&) {
+    return;  // no thread to be had: the chunk is made when it is needed
+  }
+  usage_ += chunkSize_ + kChunkOverhead;
 }
 
 void HistoryStore::dropOldest() {

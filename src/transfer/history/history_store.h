@@ -8,16 +8,21 @@
 // entry's text and wire bytes side by side, found through a compact record. An entry whose wire
 // bytes are its text keeps them once. Appending copies the entry's bytes once; a full chunk is
 // followed by the one the oldest entries left (so a full store touches no new memory), or by a
-// new one, asked for in huge pages where the system gives them. Entries are numbered from 0 for the session; after drops the first kept
-// entry's number is the count of dropped ones.
+// new one, asked for in huge pages where the system gives them. While a store of such chunks
+// grows, the next chunk is made ready ahead: a system may take milliseconds to hand out fresh
+// pages, and a flood must not wait for them. Entries are numbered from 0 for the session; after
+// drops the first kept entry's number is the count of dropped ones.
 //
 // Main thread only (the transfer screen appends, the history screen reads); not synchronized.
+// The next chunk is mapped and its pages touched on a thread of its own, which shares nothing
+// with the store until the chunk is taken.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <future>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -89,6 +94,9 @@ class HistoryStore {
 
     std::uint8_t* bytes() const { return bytes_; }
     std::size_t size() const { return size_; }
+    bool mapped() const { return mapped_; }
+    // Writes to every page, so that the system provides them now.
+    void touch();
     std::size_t used = 0;
 
    private:
@@ -102,6 +110,8 @@ class HistoryStore {
            bool wireIsText);
   // Room for `length` bytes in the newest chunk, or in a new one; the chunk's number.
   std::uint64_t reserve(std::size_t length);
+  // Has the next chunk made ready once the newest is a quarter full, while the store grows.
+  void prepareNextChunk();
   void dropOldest();
   void freeUnusedChunks();
 
@@ -113,6 +123,7 @@ class HistoryStore {
   std::deque<Record> records_;
   std::deque<Chunk> chunks_;
   Chunk spare_;  // the last chunk freed, for the next one needed
+  std::future<Chunk> next_;  // being made ready; counted in usage_ from when it was asked for
   std::function<void()> observer_;
 };
 
