@@ -14,11 +14,15 @@ CellText::CellText(std::string_view text) {
   size_ = static_cast<std::uint8_t>(size);
 }
 
-CellScreen::CellScreen(int width, int height)
-    : width_(std::max(width, 0)),
-      height_(std::max(height, 0)),
-      cells_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), Cell{}),
-      hits_(cells_.size(), -1) {}
+void CellScreen::reset(int width, int height) {
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  cells_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), Cell{});
+  hits_.assign(cells_.size(), -1);
+  targets_.clear();
+  cursor.reset();
+  textBlocks.clear();
+}
 
 void CellScreen::fill(int y, int x, int count, Style style, bool focus) {
   if (y < 0 || y >= height_) return;

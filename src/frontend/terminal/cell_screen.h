@@ -81,7 +81,11 @@ struct Target {
 
 class CellScreen {
  public:
-  CellScreen(int width, int height);
+  CellScreen(int width, int height) { reset(width, height); }
+
+  // Blank again at this size, with no targets, cursor or text blocks; the memory is kept, so a
+  // screen drawn every frame asks for none.
+  void reset(int width, int height);
 
   int width() const { return width_; }
   int height() const { return height_; }
@@ -97,6 +101,8 @@ class CellScreen {
   void mark(int x, int y, int count, const Target& target);
 
   const Cell& at(int x, int y) const { return cells_[index(x, y)]; }
+  // The `width()` cells of line y (in range).
+  const Cell* row(int y) const { return cells_.data() + index(0, y); }
   const Target* hit(int x, int y) const;
   // The printed text of line y, trailing blanks removed.
   std::string line(int y) const;
@@ -124,8 +130,8 @@ class CellScreen {
            static_cast<std::size_t>(x);
   }
 
-  int width_;
-  int height_;
+  int width_ = 0;
+  int height_ = 0;
   std::vector<Cell> cells_;
   std::vector<int> hits_;  // index into targets_, -1 for none
   std::vector<Target> targets_;

@@ -28,25 +28,25 @@ FrontEnd::Request FrontEnd::key(const Key& key, int height) {
 
 FrontEnd::Request FrontEnd::click(int x, int y) {
   refresh();
-  return perform(mapClick(shown_ ? shown_->hit(x, y) : nullptr, focus_.focus(), list_));
+  return perform(mapClick(shown_.hit(x, y), focus_.focus(), list_));
 }
 
 const CellScreen& FrontEnd::frame(int width, int height) {
   refresh();
   focus_.update(list_);
-  shown_ = layoutScreen(list_, focus_.focus(), width, height, scroll_);
+  layoutScreen(shown_, list_, focus_.focus(), width, height, scroll_);
   // A screen that fills its text views to the lines shown does so now, for this frame.
   const std::uint64_t before = modelGeneration();
-  for (const CellScreen::TextBlock& block : shown_->textBlocks) {
+  for (const CellScreen::TextBlock& block : shown_.textBlocks) {
     if (auto* view = dynamic_cast<TextView*>(block.view.get())) {
       Touch::showTextLines(*view, block.lines, block.columns);
     }
   }
   if (modelGeneration() != before) {
     refresh();
-    shown_ = layoutScreen(list_, focus_.focus(), width, height, scroll_);
+    layoutScreen(shown_, list_, focus_.focus(), width, height, scroll_);
   }
-  return *shown_;
+  return shown_;
 }
 
 FrontEnd::Request FrontEnd::perform(const std::vector<Action>& actions) {

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "frontend/terminal/action.h"
@@ -46,7 +45,7 @@ class FrontEnd {
   bool built_ = false;
   FocusTracker focus_;
   int scroll_ = 0;
-  std::optional<CellScreen> shown_;
+  CellScreen shown_{0, 0};  // the last frame; 0x0 before the first
 };
 
 }  // namespace zt::term

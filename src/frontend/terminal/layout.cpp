@@ -14,15 +14,13 @@ void centre(CellScreen& screen, int y, const std::string& text, Style style) {
   screen.put((screen.width() - lineWidth(line)) / 2, y, line, style);
 }
 
-CellScreen tooSmall(int width, int height) {
-  CellScreen screen(width, height);
+void tooSmall(CellScreen& screen, int width, int height) {
   const int y = std::max(height / 2 - 1, 0);
   centre(screen, y, "Terminal too small", Style::BoxTitle);
   centre(screen, y + 1,
          "need " + std::to_string(kMinWidth) + "x" + std::to_string(kMinHeight) + ", have " +
              std::to_string(width) + "x" + std::to_string(height),
          Style::Plain);
-  return screen;
 }
 
 }  // namespace
@@ -35,10 +33,13 @@ CellScreen splashScreen(int width, int height) {
   return screen;
 }
 
-CellScreen layoutScreen(const DisplayList& list, const Focus& focus, int width, int height,
-                        int& scroll) {
-  if (width < kMinWidth || height < kMinHeight) return tooSmall(width, height);
-  CellScreen screen(width, height);
+void layoutScreen(CellScreen& screen, const DisplayList& list, const Focus& focus, int width,
+                  int height, int& scroll) {
+  screen.reset(width, height);
+  if (width < kMinWidth || height < kMinHeight) {
+    tooSmall(screen, width, height);
+    return;
+  }
   const DisplayNavigationBar* nav = navigationBar(list);
   const DisplayToolbar* bar = toolbar(list);
   const DisplayKeyboard* keys = keyboard(list);
@@ -59,7 +60,6 @@ CellScreen layoutScreen(const DisplayList& list, const Focus& focus, int width, 
     screen.cursor.reset();
     drawAlert(screen, *shown, focus);
   }
-  return screen;
 }
 
 }  // namespace zt::term

@@ -18,10 +18,11 @@ namespace zt::term {
 inline constexpr int kMinWidth = 32;
 inline constexpr int kMinHeight = 10;
 
-// `scroll`: in, the first line of the rows shown last time; out, the one used now, moved just
-// enough to keep the focused row in view.
-CellScreen layoutScreen(const DisplayList& list, const Focus& focus, int width, int height,
-                        int& scroll);
+// Draws into `screen`, blanked at the size first (a screen kept from the last frame keeps its
+// memory). `scroll`: in, the first line of the rows shown last time; out, the one used now,
+// moved just enough to keep the focused row in view.
+void layoutScreen(CellScreen& screen, const DisplayList& list, const Focus& focus, int width,
+                  int height, int& scroll);
 // The centred product name shown while the application launches.
 CellScreen splashScreen(int width, int height);
 // How many rows fit in the table area (for PageUp/PageDown).

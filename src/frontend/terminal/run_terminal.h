@@ -18,7 +18,7 @@ struct TerminalOptions {
   std::string programName = "zemra-telvo";  // prefixes the error line on stderr
   double frameSeconds = 1.0 / 30;           // shortest time between two redraws
   // Shortest time between redraws while changes keep coming (the last two frames came closer
-  // than this): a stream of bytes is drawn ten times a second, not at each batch.
+  // than twice this): a stream of bytes is drawn ten times a second, not at each batch.
   double streamFrameSeconds = 0.1;
 };
 

@@ -36,7 +36,9 @@ void TerminalSession::start() {
 void TerminalSession::requestFrame() {
   if (frameTimer_ != 0 || rendering_ || stopped_) return;
   const std::chrono::duration<double> stream(options_.streamFrameSeconds);
-  const bool streaming = lastFrame_ - frameBefore_ < stream;
+  // Twice the stream's frame: a stream whose frame timer fired a little late, or whose bytes
+  // came just after it, still counts as one, so it is not drawn twice as often every other time.
+  const bool streaming = lastFrame_ - frameBefore_ < 2 * stream;
   const auto due =
       lastFrame_ + (streaming ? stream : std::chrono::duration<double>(options_.frameSeconds));
   const std::chrono::duration<double> wait = due - std::chrono::steady_clock::now();

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include <curses.h>  // last: its macros clash with C++ names
 #include <term.h>
@@ -102,12 +103,16 @@ void TerminalWriter::draw(const CellScreen& screen) {
   }
   // Without a margin that holds the cursor, writing the bottom-right cell would scroll.
   const bool lastCell = eat_newline_glitch;
-  auto shown = shown_.begin();
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x, ++shown) {
-      const Cell& cell = screen.at(x, y);
-      if (*shown == cell) continue;
-      *shown = cell;
+  const auto width = static_cast<std::size_t>(width_);
+  for (int y = 0; y < height_ && width > 0; ++y) {
+    Cell* const shown = shown_.data() + static_cast<std::size_t>(y) * width;
+    const Cell* const row = screen.row(y);
+    // Most lines of a frame are as they were: one comparison passes each of them.
+    if (std::memcmp(shown, row, width * sizeof(Cell)) == 0) continue;
+    for (int x = 0; x < width_; ++x) {
+      const Cell& cell = row[x];
+      if (shown[x] == cell) continue;
+      shown[x] = cell;
       // An empty cell is the right half of the wide glyph before it, which covers it.
       if (cell.text.empty() || (!lastCell && y == height_ - 1 && x == width_ - 1)) continue;
       moveTo(x, y);

@@ -22,7 +22,9 @@ std::string rule(int width) {
 
 CellScreen draw(const DisplayList& list, const Focus& focus, int width = 60, int height = 20) {
   int scroll = 0;
-  return layoutScreen(list, focus, width, height, scroll);
+  CellScreen screen(0, 0);
+  layoutScreen(screen, list, focus, width, height, scroll);
+  return screen;
 }
 
 TEST(Layout, MainScreenShowsItsBarGroupsMarksSwitchAndTheKeysThatApply) {
@@ -191,8 +193,7 @@ TEST(Layout, EverySizeDrawsWithinTheScreen) {
   for (const DisplayList* list : {&transfer.list, &main.list}) {
     for (int width = 0; width <= 70; width += 3) {
       for (int height = 0; height <= 30; height += 2) {
-        int scroll = 0;
-        const CellScreen screen = layoutScreen(*list, initialFocus(*list), width, height, scroll);
+        const CellScreen screen = draw(*list, initialFocus(*list), width, height);
         EXPECT_EQ(screen.width(), width);
         if (screen.cursor) {
           EXPECT_LT(screen.cursor->first, width);
