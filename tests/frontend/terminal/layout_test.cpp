@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "frontend/terminal/focus.h"
 #include "frontend/terminal/display_builders.h"
@@ -74,6 +76,25 @@ TEST(Layout, TransferScreenLogFillsTheRoomAndShowsItsNewestLinesEscaped) {
   // A short log starts at the top of its block.
   TransferLike fresh("\r\n[Received 09:05:07]hello");
   EXPECT_EQ(draw(fresh.list, initialFocus(fresh.list)).line(2), "  [Received 09:05:07]hello");
+}
+
+// Plain ASCII lines are drawn by a quicker path than other text: it breaks and places them
+// exactly as the general one does (a mark past the text's end takes the general path).
+TEST(Layout, APlainLogIsDrawnAsTheGeneralPathDrawsIt) {
+  const std::string row36(36, 'r');
+  for (const std::string& log : std::vector<std::string>{"", "\r\n", "a\n\nb\n", row36 + "\r\n",
+                                 row36 + "x", std::string(200, 'w') + "\r\n" + row36 + row36}) {
+    TransferLike plain(log);
+    TransferLike general(log);
+    std::get<DisplayRow>(general.list.items[2]).controls[0].marked.push_back({log.size() + 1, 1});
+    const CellScreen quick = draw(plain.list, initialFocus(plain.list), 40, 14);
+    const CellScreen full = draw(general.list, initialFocus(general.list), 40, 14);
+    for (int y = 0; y < 14; ++y) {
+      EXPECT_EQ(std::memcmp(quick.row(y), full.row(y), 40 * sizeof(Cell)), 0)
+          << "line " << y << " of " << testing::PrintToString(log) << ":\n" << quick.text()
+          << "\nagainst\n" << full.text();
+    }
+  }
 }
 
 // A hint line short of room names the back button "back", so that "q quit" stays readable
